@@ -1,0 +1,121 @@
+#include "dialogs.h"
+
+#include "apptitle.h"
+#include "pointer.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace {
+Dialogs *installed = nullptr;
+
+// A question must never be asked under the hourglass; the pointer is put back afterwards.
+class PointerPause
+{
+public:
+    PointerPause() : m_wasBusy(pointer::isBusy()) { pointer::normal(); }
+    ~PointerPause() { if (m_wasBusy) pointer::busy(); }
+private:
+    bool m_wasBusy;
+};
+} // namespace
+
+Dialogs &Dialogs::instance()
+{
+    static QtDialogs qtDialogs;
+    return installed ? *installed : qtDialogs;
+}
+
+void Dialogs::setInstance(Dialogs *dialogs)
+{
+    installed = dialogs;
+}
+
+QString askText(QWidget *parent, const QString &prompt)
+{
+    return Dialogs::instance().askText(parent, prompt, app::title, QString());
+}
+
+Dialogs::Answer showMessage(QWidget *parent, const QString &text, const QString &title,
+                            Dialogs::Buttons buttons, Dialogs::Icon icon)
+{
+    return Dialogs::instance().message(parent, text, title, buttons, icon);
+}
+
+Dialogs::Answer showMessage(QWidget *parent, const QString &text, Dialogs::Buttons buttons,
+                            Dialogs::Icon icon)
+{
+    return Dialogs::instance().message(parent, text, app::title, buttons, icon);
+}
+
+QString QtDialogs::askText(QWidget *parent, const QString &prompt, const QString &title,
+                           const QString &defaultText)
+{
+    PointerPause pause;
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
+    return ok ? text : QString();
+}
+
+Dialogs::Answer QtDialogs::message(QWidget *parent, const QString &text, const QString &title,
+                                   Buttons buttons, Icon icon)
+{
+    PointerPause pause;
+    QMessageBox box(parent);
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (icon) {
+    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    }
+    switch (buttons) {
+    case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case Buttons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    case Buttons::RetryCancel: box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    case QMessageBox::Retry: return Answer::Retry;
+    case QMessageBox::Ok: return Answer::Ok;
+    default: return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+    }
+}
+
+QString QtDialogs::openFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                const QString &filter)
+{
+    PointerPause pause;
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+QString QtDialogs::saveFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                const QString &filter)
+{
+    PointerPause pause;
+    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+}
+
+bool QtDialogs::choosePrinter(QWidget *parent, QPrinter &printer)
+{
+    PointerPause pause;
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+QColor QtDialogs::chooseColor(QWidget *parent, const QColor &initial)
+{
+    PointerPause pause;
+    return QColorDialog::getColor(initial, parent);
+}

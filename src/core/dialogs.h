@@ -1,0 +1,64 @@
+#pragma once
+#include <QColor>
+#include <QString>
+
+class QPrinter;
+class QWidget;
+
+// Every question the program asks the user goes through this seam: the running program uses
+// Qt's dialogs, tests install a scripted answerer that also records what was shown.
+class Dialogs
+{
+public:
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+    enum class Icon { None, Information, Warning, Critical, Question };
+    enum class Answer { Ok, Cancel, Yes, No, Retry };
+
+    virtual ~Dialogs() = default;
+
+    // An input box: a prompt, the title and a default text. Cancel reads as empty text.
+    virtual QString askText(QWidget *parent, const QString &prompt, const QString &title,
+                            const QString &defaultText) = 0;
+    // A message box; returns the button pressed.
+    virtual Answer message(QWidget *parent, const QString &text, const QString &title,
+                           Buttons buttons, Icon icon) = 0;
+    // File names for Open and Save As; empty when the user cancels.
+    virtual QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                 const QString &filter) = 0;
+    virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                 const QString &filter) = 0;
+    // Lets the user pick and set up a printer (or a PDF file); false when cancelled.
+    virtual bool choosePrinter(QWidget *parent, QPrinter &printer) = 0;
+    // A colour; an invalid colour when cancelled.
+    virtual QColor chooseColor(QWidget *parent, const QColor &initial) = 0;
+
+    // The program-wide instance; the Qt dialogs unless a test installed its own.
+    static Dialogs &instance();
+    // Installs `dialogs` (not owned); nullptr restores the Qt dialogs.
+    static void setInstance(Dialogs *dialogs);
+};
+
+// Short forms used by the screens.
+QString askText(QWidget *parent, const QString &prompt);
+Dialogs::Answer showMessage(QWidget *parent, const QString &text, const QString &title,
+                            Dialogs::Buttons buttons = Dialogs::Buttons::Ok,
+                            Dialogs::Icon icon = Dialogs::Icon::None);
+// A message titled with the program's title.
+Dialogs::Answer showMessage(QWidget *parent, const QString &text,
+                            Dialogs::Buttons buttons = Dialogs::Buttons::Ok,
+                            Dialogs::Icon icon = Dialogs::Icon::None);
+
+class QtDialogs : public Dialogs
+{
+public:
+    QString askText(QWidget *parent, const QString &prompt, const QString &title,
+                    const QString &defaultText) override;
+    Answer message(QWidget *parent, const QString &text, const QString &title, Buttons buttons,
+                   Icon icon) override;
+    QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
+                         const QString &filter) override;
+    QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
+                         const QString &filter) override;
+    bool choosePrinter(QWidget *parent, QPrinter &printer) override;
+    QColor chooseColor(QWidget *parent, const QColor &initial) override;
+};
