@@ -1,1 +1,29 @@
+#include "testhome.h"
 
+#include "database.h"
+
+#include <QLocale>
+
+TestHome::TestHome(Open open)
+{
+    m_previousHome = qgetenv("VELORINE_HOME");
+    qputenv("VELORINE_HOME", m_dir.path().toLocal8Bit());
+    if (open == Open::Yes) {
+        if (auto problem = salon::open())
+            m_openError = *problem;
+    }
+}
+
+TestHome::~TestHome()
+{
+    salon::close();
+    if (m_previousHome.isEmpty())
+        qunsetenv("VELORINE_HOME");
+    else
+        qputenv("VELORINE_HOME", m_previousHome);
+}
+
+void useTestLocale()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}

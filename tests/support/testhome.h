@@ -1,1 +1,27 @@
 #pragma once
+#include <QString>
+#include <QTemporaryDir>
+
+// A throw-away data folder for one test: VELORINE_HOME points at it while it lives, and,
+// unless asked otherwise, the salon's files are created and opened in it.
+class TestHome
+{
+public:
+    enum class Open { Yes, No };
+    explicit TestHome(Open open = Open::Yes);
+    ~TestHome();
+    TestHome(const TestHome &) = delete;
+    TestHome &operator=(const TestHome &) = delete;
+
+    QString path() const { return m_dir.path(); }
+    // The message the opening gave, empty when it succeeded.
+    QString openError() const { return m_openError; }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_previousHome;
+    QString m_openError;
+};
+
+// Tests read dates and numbers in one fixed locale (US English) unless they set another.
+void useTestLocale();

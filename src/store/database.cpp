@@ -1,0 +1,335 @@
+#include "database.h"
+
+#include "storeerror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTextStream>
+#include <QUrl>
+
+StoreError StoreError::fromSql(const QSqlError &error)
+{
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    if (text.contains(QLatin1String("no such table")))
+        return StoreError(TableNotFound, text);
+    if (text.contains(QLatin1String("no such column")))
+        return StoreError(ItemNotFound, text);
+    if (text.contains(QLatin1String("not a database")))
+        return StoreError(NotADatabase, text);
+    if (text.contains(QLatin1String("readonly")) || text.contains(QLatin1String("read-only")))
+        return StoreError(ReadOnly, text);
+    if (text.contains(QLatin1String("unable to open")))
+        return StoreError(CannotOpen, text);
+    return StoreError(EngineError, text);
+}
+
+// Resources of a static library must be registered by hand, outside any namespace.
+static void initStoreResources()
+{
+    Q_INIT_RESOURCE(store);
+}
+
+namespace salon {
+namespace {
+
+const QString employeeConnection = QStringLiteral("salon");
+const QString idiomsConnection = QStringLiteral("idioms");
+const QFileDevice::Permissions ownerOnlyFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+const QFileDevice::Permissions ownerOnlyFolder = ownerOnlyFile | QFileDevice::ExeOwner;
+
+QString resourceText(const QString &name)
+{
+    QFile file(QStringLiteral(":/data/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        throw StoreError(StoreError::FileNotFound, QStringLiteral("The program's copy of %1 is missing.").arg(name));
+    return QString::fromUtf8(file.readAll());
+}
+
+// Splits a script into statements; "--" lines are comments.
+QStringList statements(const QString &script)
+{
+    QString code;
+    for (const QString &line : script.split(u'\n'))
+        if (!line.trimmed().startsWith(QLatin1String("--")))
+            code += line + u'\n';
+    QStringList result;
+    for (const QString &statement : code.split(u';'))
+        if (!statement.trimmed().isEmpty())
+            result << statement.trimmed();
+    return result;
+}
+
+void execOrThrow(QSqlDatabase db, const QString &sql, const QVariantList &binds = {})
+{
+    QSqlQuery query(db);
+    if (!query.prepare(sql))
+        throw StoreError::fromSql(query.lastError());
+    for (const QVariant &value : binds)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw StoreError::fromSql(query.lastError());
+}
+
+void setPragmas(QSqlDatabase db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+        throw StoreError::fromSql(query.lastError());
+    if (!query.next())
+        throw StoreError(StoreError::NotADatabase, QStringLiteral("The file cannot be opened as a database."));
+    execOrThrow(db, QStringLiteral("PRAGMA synchronous=FULL"));
+}
+
+void fillEmployeeDb(QSqlDatabase db)
+{
+    for (const QString &sql : statements(resourceText(QStringLiteral("schema.sql"))))
+        execOrThrow(db, sql);
+    for (const QString &sql : statements(resourceText(QStringLiteral("seed.sql"))))
+        execOrThrow(db, sql);
+    // The starter price list: one "name<TAB>price" line per item after the header.
+    const QStringList lines = resourceText(QStringLiteral("products.tsv")).split(u'\n', Qt::SkipEmptyParts);
+    int serviceId = 0;
+    for (int i = 1; i < lines.size(); ++i) {
+        const QStringList cells = lines[i].split(u'\t');
+        if (cells.size() < 2)
+            continue;
+        execOrThrow(db, QStringLiteral("INSERT INTO Products (ServiceID, ServiceName, UnitPrice, Quantity, Discount, SalePrice) "
+                                       "VALUES (?, ?, ?, 0, 0, 0)"),
+                    {++serviceId, cells[0].trimmed(), cells[1].trimmed().toDouble()});
+    }
+}
+
+void fillIdiomsDb(QSqlDatabase db)
+{
+    for (const QString &sql : statements(resourceText(QStringLiteral("idioms-schema.sql"))))
+        execOrThrow(db, sql);
+    for (const QString &line : resourceText(QStringLiteral("idioms.txt")).split(u'\n', Qt::SkipEmptyParts))
+        execOrThrow(db, QStringLiteral("INSERT INTO Idiom (Phrase) VALUES (?)"), {line.trimmed()});
+}
+
+// Builds a new file beside `path` and renames it into place, so that an interrupted first
+// start never leaves a half-made database behind.
+std::optional<QString> createDatabase(const QString &path, void (*fill)(QSqlDatabase))
+{
+    const QString building = path + QStringLiteral(".new");
+    QFile::remove(building);
+    {
+        QFile file(building);
+        if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(ownerOnlyFile))
+            return QStringLiteral("The file %1 cannot be created: %2.").arg(building, file.errorString());
+    }
+    const QString name = QStringLiteral("create:") + path;
+    std::optional<QString> failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(building);
+        if (!db.open()) {
+            failure = QStringLiteral("The file %1 cannot be created: %2.").arg(building, db.lastError().text());
+        } else {
+            try {
+                execOrThrow(db, QStringLiteral("BEGIN"));
+                fill(db);
+                execOrThrow(db, QStringLiteral("COMMIT"));
+                QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+            } catch (const StoreError &error) {
+                failure = QStringLiteral("The file %1 cannot be created: %2.").arg(path, error.text());
+            }
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!failure && !QFile::rename(building, path))
+        failure = QStringLiteral("The file %1 cannot be created.").arg(path);
+    if (failure)
+        QFile::remove(building);
+    return failure;
+}
+
+std::optional<QString> checkTables(QSqlDatabase db, const QString &path, const QStringList &tables)
+{
+    for (const QString &table : tables) {
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"));
+        query.addBindValue(table);
+        if (!query.exec())
+            return QStringLiteral("The file %1 cannot be read: %2.").arg(path, query.lastError().databaseText());
+        if (!query.next())
+            return QStringLiteral("The file %1 is not a Velorine database: the table %2 is missing.").arg(path, table);
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> openFile(const QString &path, const QString &connection, const QStringList &tables)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return QStringLiteral("The file %1 is not a file Velorine can open.").arg(path);
+    if (!info.isReadable())
+        return QStringLiteral("The file %1 cannot be read: permission denied.").arg(path);
+    if (!info.isWritable())
+        return QStringLiteral("The file %1 is read-only; Velorine must be able to write to it.").arg(path);
+    try {
+        std::optional<QString> problem = checkTables(openExisting(path, connection), path, tables);
+        if (problem) {
+            QSqlDatabase::database(connection, false).close();
+            QSqlDatabase::removeDatabase(connection);
+            return problem;
+        }
+    } catch (const StoreError &error) {
+        if (QSqlDatabase::contains(connection)) {
+            QSqlDatabase::database(connection, false).close();
+            QSqlDatabase::removeDatabase(connection);
+        }
+        if (error.number() == StoreError::NotADatabase || error.text().contains(QLatin1String("not a database")))
+            return QStringLiteral("The file %1 is not a Velorine database.").arg(path);
+        return QStringLiteral("The file %1 cannot be opened: %2").arg(path, error.text());
+    }
+    return std::nullopt;
+}
+
+QHash<QString, int> &transactionDepth()
+{
+    static QHash<QString, int> depth;
+    return depth;
+}
+
+} // namespace
+
+QString dataFolder()
+{
+    const QString home = qEnvironmentVariable("VELORINE_HOME");
+    if (!home.isEmpty())
+        return QDir::cleanPath(home);
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Velorine");
+}
+
+QString employeeDbPath() { return dataFolder() + QStringLiteral("/Employee.db"); }
+QString idiomsDbPath() { return dataFolder() + QStringLiteral("/idioms.db"); }
+QString readmePath() { return dataFolder() + QStringLiteral("/readme.txt"); }
+
+QSqlDatabase openExisting(const QString &path, const QString &connectionName)
+{
+    if (!QFileInfo(path).isFile())
+        throw StoreError(StoreError::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+    // mode=rw: a file that went missing is reported, never silently replaced by an empty one.
+    db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        throw StoreError::fromSql(db.lastError());
+    setPragmas(db);
+    return db;
+}
+
+std::optional<QString> open()
+{
+    initStoreResources();
+    const QString folder = dataFolder();
+    if (!QFileInfo::exists(folder)) {
+        if (!QDir().mkpath(folder))
+            return QStringLiteral("The data folder %1 cannot be created.").arg(folder);
+        QFile::setPermissions(folder, ownerOnlyFolder);
+    }
+    if (!QFileInfo(folder).isDir())
+        return QStringLiteral("The data folder %1 is not a folder.").arg(folder);
+
+    if (!QFileInfo::exists(employeeDbPath()))
+        if (auto problem = createDatabase(employeeDbPath(), fillEmployeeDb))
+            return problem;
+    if (!QFileInfo::exists(idiomsDbPath()))
+        if (auto problem = createDatabase(idiomsDbPath(), fillIdiomsDb))
+            return problem;
+    if (!QFileInfo::exists(readmePath())) {
+        QFile readme(readmePath());
+        QFile original(QStringLiteral(":/data/readme.txt"));
+        if (original.open(QIODevice::ReadOnly) && readme.open(QIODevice::WriteOnly)) {
+            readme.write(original.readAll());
+            readme.setPermissions(ownerOnlyFile);
+        }
+    }
+
+    if (auto problem = openFile(employeeDbPath(), employeeConnection,
+                                {QStringLiteral("Employee"), QStringLiteral("Payroll Records"), QStringLiteral("Customers"),
+                                 QStringLiteral("Service Records"), QStringLiteral("Products"),
+                                 QStringLiteral("Suppliers"), QStringLiteral("Misc")}))
+        return problem;
+    if (auto problem = openFile(idiomsDbPath(), idiomsConnection, {QStringLiteral("Idiom")})) {
+        close();
+        return problem;
+    }
+    return std::nullopt;
+}
+
+void close()
+{
+    for (const QString &name : {employeeConnection, idiomsConnection}) {
+        if (QSqlDatabase::contains(name)) {
+            QSqlDatabase::database(name, false).close();
+            QSqlDatabase::removeDatabase(name);
+        }
+    }
+}
+
+bool isOpen()
+{
+    return QSqlDatabase::contains(employeeConnection) && QSqlDatabase::database(employeeConnection, false).isOpen();
+}
+
+QSqlDatabase employeeDb() { return QSqlDatabase::database(employeeConnection, false); }
+QSqlDatabase idiomsDb() { return QSqlDatabase::database(idiomsConnection, false); }
+
+ShortConnection::ShortConnection()
+{
+    static int serial = 0;
+    m_name = QStringLiteral("search%1").arg(++serial);
+    openExisting(employeeDbPath(), m_name);
+}
+
+ShortConnection::~ShortConnection()
+{
+    QSqlDatabase::database(m_name, false).close();
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+QSqlDatabase ShortConnection::db() const { return QSqlDatabase::database(m_name, false); }
+
+Transaction::Transaction(QSqlDatabase db) : m_connection(db.connectionName())
+{
+    int &depth = transactionDepth()[m_connection];
+    if (depth == 0)
+        execOrThrow(db, QStringLiteral("BEGIN IMMEDIATE"));
+    ++depth;
+}
+
+Transaction::~Transaction()
+{
+    if (m_done)
+        return;
+    int &depth = transactionDepth()[m_connection];
+    if (--depth == 0)
+        QSqlQuery(QSqlDatabase::database(m_connection, false)).exec(QStringLiteral("ROLLBACK"));
+}
+
+void Transaction::commit()
+{
+    if (m_done)
+        return;
+    m_done = true;
+    int &depth = transactionDepth()[m_connection];
+    if (--depth != 0)
+        return;
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    try {
+        execOrThrow(db, QStringLiteral("COMMIT"));
+    } catch (const StoreError &) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+} // namespace salon

@@ -1,0 +1,43 @@
+#pragma once
+#include <QSqlError>
+#include <QString>
+#include <exception>
+
+// A failure of the record store: a number and the store's own text.
+// Numbers follow the classic desktop-database codes the screens test for.
+class StoreError : public std::exception
+{
+public:
+    enum Code {
+        NoCurrentRecord = 3021,
+        NotInEditMode = 3020,
+        ItemNotFound = 3265,
+        TableNotFound = 3078,
+        RecordDeleted = 3167,
+        ConversionError = 3421,
+        NumericOverflow = 3349,
+        ReadOnly = 3027,
+        NoCurrentIndex = 3019,
+        NotAnIndex = 3800,
+        NotSupported = 3251,
+        InvalidBookmark = 3159,
+        ObjectClosed = 3420,
+        FileNotFound = 3024,
+        CannotOpen = 3051,
+        NotADatabase = 3343,
+        EngineError = 3146,
+    };
+
+    StoreError(int number, QString text) : m_number(number), m_text(std::move(text)), m_utf8(m_text.toUtf8()) {}
+    // Wraps a failure reported by the SQL layer.
+    static StoreError fromSql(const QSqlError &error);
+
+    int number() const { return m_number; }
+    const QString &text() const { return m_text; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    int m_number;
+    QString m_text;
+    QByteArray m_utf8;
+};

@@ -1,0 +1,358 @@
+#include "database.h"
+#include "recordset.h"
+#include "testhome.h"
+
+#include <QDate>
+#include <QSqlQuery>
+#include <QtTest>
+
+// Record sets over a fresh salon book with a few customers and journal rows.
+class TestRecordSet : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestHome> home;
+
+    void addCustomer(int id, const QString &first, const QString &last)
+    {
+        RecordSet customers(salon::employeeDb(), QStringLiteral("Customers"));
+        customers.addNew();
+        customers.setValue(QStringLiteral("CustomerID"), id);
+        customers.setValue(QStringLiteral("FirstName"), first);
+        customers.setValue(QStringLiteral("LastName"), last);
+        customers.update();
+    }
+
+private slots:
+    void init()
+    {
+        useTestLocale();
+        home = std::make_unique<TestHome>();
+        QVERIFY2(home->openError().isEmpty(), qPrintable(home->openError()));
+        addCustomer(1, QStringLiteral("Ann"), QStringLiteral("Lee"));
+        addCustomer(2, QStringLiteral("Bob"), QStringLiteral("adams"));
+        addCustomer(3, QStringLiteral("Cy"), QStringLiteral("Lee"));
+        addCustomer(4, QStringLiteral("Dee"), QStringLiteral("Baker"));
+    }
+    void cleanup() { home.reset(); }
+
+    void navigation_data()
+    {
+        QTest::addColumn<QString>("moves");
+        QTest::addColumn<qint64>("position");
+        QTest::addColumn<bool>("bof");
+        QTest::addColumn<bool>("eof");
+        QTest::newRow("opened") << "" << qint64(0) << false << false;
+        QTest::newRow("next") << "N" << qint64(1) << false << false;
+        QTest::newRow("last") << "L" << qint64(3) << false << false;
+        QTest::newRow("past the end") << "LN" << qint64(-1) << false << true;
+        QTest::newRow("before the start") << "P" << qint64(-1) << true << false;
+        QTest::newRow("back from the end") << "LNP" << qint64(3) << false << false;
+        QTest::newRow("by +2") << "2" << qint64(2) << false << false;
+        QTest::newRow("by +9 passes the end") << "9" << qint64(-1) << false << true;
+        QTest::newRow("by -1 from first") << "-" << qint64(-1) << true << false;
+    }
+    void navigation()
+    {
+        QFETCH(QString, moves);
+        QFETCH(qint64, position);
+        QFETCH(bool, bof);
+        QFETCH(bool, eof);
+        RecordSet rs(salon::employeeDb(), QStringLiteral("select * from [Customers]"));
+        for (QChar m : moves) {
+            if (m == u'N') rs.moveNext();
+            else if (m == u'P') rs.movePrevious();
+            else if (m == u'L') rs.moveLast();
+            else if (m == u'-') rs.move(-1);
+            else rs.move(m.digitValue());
+        }
+        QCOMPARE(rs.absolutePosition(), position);
+        QCOMPARE(rs.bof(), bof);
+        QCOMPARE(rs.eof(), eof);
+    }
+
+    void moveNextPastEndIsAnError()
+    {
+        RecordSet rs(salon::employeeDb(), QStringLiteral("Customers"));
+        rs.moveLast();
+        rs.moveNext();
+        try {
+            rs.moveNext();
+            QFAIL("no error");
+        } catch (const StoreError &e) {
+            QCOMPARE(e.number(), 3021);
+            QCOMPARE(e.text(), QStringLiteral("No current record."));
+        }
+    }
+
+    void emptySetHasNoCurrentRow()
+    {
+        RecordSet rs(salon::employeeDb(), QStringLiteral("Suppliers"));
+        QVERIFY(rs.bof());
+        QVERIFY(rs.eof());
+        QCOMPARE(rs.absolutePosition(), -1);
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.value(QStringLiteral("SupplierName")));
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.remove());
+    }
+
+    void fieldNamesIgnoreCase()
+    {
+        RecordSet payroll(salon::employeeDb(), QStringLiteral("employee"));
+        QCOMPARE(payroll.source(), QStringLiteral("employee"));
+        QVERIFY(payroll.fieldIndex(QStringLiteral("lastname")) >= 0);
+        RecordSet rs(salon::employeeDb(),
+                     QStringLiteral("select [RecordID],[ServiceDate],[TodayEarn],[ToDateEArn],[50ByMonth],[50ByTotal],"
+                                    "[60ByMonth],[60ByTotal]  from [Payroll Records] where [EmployeeID]=7"));
+        QCOMPARE(rs.fieldIndex(QStringLiteral("ToDateEarn")), rs.fieldIndex(QStringLiteral("ToDateEArn")));
+        QVERIFY(rs.fieldIndex(QStringLiteral("ToDateEarn")) >= 0);
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.value(QStringLiteral("NoSuchField")));
+    }
+
+    void editThenUpdateWritesTheRow()
+    {
+        RecordSet rs(salon::employeeDb(), QStringLiteral("Customers"));
+        rs.move(1);
+        rs.edit();
+        rs.setValue(QStringLiteral("notes"), QStringLiteral("likes red"));
+        QCOMPARE(rs.value(QStringLiteral("Notes")).toString(), QStringLiteral("likes red"));
+        rs.update();
+        RecordSet again(salon::employeeDb(), QStringLiteral("Customers"));
+        again.move(1);
+        QCOMPARE(again.value(QStringLiteral("Notes")).toString(), QStringLiteral("likes red"));
+        QCOMPARE(rs.lastModified(), again.bookmark());
+    }
+
+    void movingDiscardsAPendingEdit()
+    {
+        RecordSet rs(salon::employeeDb(), QStringLiteral("Customers"));
+        rs.edit();
+        rs.setValue(QStringLiteral("Notes"), QStringLiteral("lost"));
+        rs.moveNext();
+        rs.movePrevious();
+        QVERIFY(rs.value(QStringLiteral("Notes")).isNull());
+    }
+
+    void setValueOutsideEditIsAnError()
+    {
+        RecordSet rs(salon::employeeDb(), QStringLiteral("Customers"));
+        try {
+            rs.setValue(QStringLiteral("Notes"), QStringLiteral("x"));
+            QFAIL("no error");
+        } catch (const StoreError &e) {
+            QCOMPARE(e.number(), 3020);
+        }
+    }
+
+    void addNewShowsItsAutoNumberBeforeItIsStored()
+    {
+        RecordSet journal(salon::employeeDb(), QStringLiteral("Service Records"));
+        for (int expected = 1; expected <= 3; ++expected) {
+            journal.addNew();
+            QCOMPARE(journal.value(QStringLiteral("ServiceID")).toLongLong(), qint64(expected));
+            journal.setValue(QStringLiteral("CustomerID"), 1);
+            journal.update();
+            QCOMPARE(journal.lastModified(), qint64(expected));
+        }
+        // A deleted last row does not give its number again.
+        journal.moveLast();
+        journal.remove();
+        journal.addNew();
+        QCOMPARE(journal.value(QStringLiteral("ServiceID")).toLongLong(), qint64(4));
+        journal.cancelUpdate();
+        QCOMPARE(journal.recordCount(), qint64(2));
+    }
+
+    void newRowJoinsTheEndAndBookmarkFindsIt()
+    {
+        RecordSet rs(salon::employeeDb(), QStringLiteral("Customers"));
+        rs.addNew();
+        rs.setValue(QStringLiteral("CustomerID"), 5);
+        rs.setValue(QStringLiteral("LastName"), QStringLiteral("Ng"));
+        rs.update();
+        QCOMPARE(rs.absolutePosition(), 0);   // the row current before add-new stays current
+        QCOMPARE(rs.recordCount(), qint64(5));
+        rs.moveToBookmark(rs.lastModified());
+        QCOMPARE(rs.absolutePosition(), 4);
+        QCOMPARE(rs.value(QStringLiteral("LastName")).toString(), QStringLiteral("Ng"));
+    }
+
+    void deleteThenMoveNextReachesTheFollowingRow()
+    {
+        RecordSet rs(salon::employeeDb(), QStringLiteral("Customers"));
+        rs.move(1);
+        rs.remove();
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.value(QStringLiteral("FirstName")));
+        rs.moveNext();
+        QCOMPARE(rs.value(QStringLiteral("FirstName")).toString(), QStringLiteral("Cy"));
+        QCOMPARE(rs.absolutePosition(), 1);
+        rs.moveLast();
+        rs.remove();
+        rs.moveNext();
+        QVERIFY(rs.eof());
+    }
+
+    void typesConvertOnWrite_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariant>("written");
+        QTest::addColumn<QVariant>("read");
+        QTest::newRow("currency from text") << "Total" << QVariant("26.75") << QVariant(26.75);
+        QTest::newRow("currency half down to even") << "Total" << QVariant(0.03125) << QVariant(0.0312);
+        QTest::newRow("currency half up to even") << "Total" << QVariant(0.09375) << QVariant(0.0938);
+        QTest::newRow("currency keeps four decimals") << "Total" << QVariant(35.98249) << QVariant(35.9825);
+        QTest::newRow("single keeps its decimal") << "SalesTaxRate" << QVariant(0.07) << QVariant(0.07);
+        QTest::newRow("empty text is null") << "Total" << QVariant("") << QVariant();
+        QTest::newRow("number from text") << "EmployeeID" << QVariant("12") << QVariant(qlonglong(12));
+        QTest::newRow("whole number rounds half even") << "EmployeeID" << QVariant(12.5) << QVariant(qlonglong(12));
+    }
+    void typesConvertOnWrite()
+    {
+        QFETCH(QString, field);
+        QFETCH(QVariant, written);
+        QFETCH(QVariant, read);
+        RecordSet rs(salon::employeeDb(), QStringLiteral("select * from [Employee]"));
+        rs.addNew();
+        rs.setValue(field, written);
+        rs.update();
+        rs.moveLast();
+        QCOMPARE(rs.value(field), read);
+    }
+
+    void badNumberIsAConversionError()
+    {
+        RecordSet rs(salon::employeeDb(), QStringLiteral("Employee"));
+        rs.addNew();
+        try {
+            rs.setValue(QStringLiteral("Total"), QStringLiteral("abc"));
+            QFAIL("no error");
+        } catch (const StoreError &e) {
+            QCOMPARE(e.number(), 3421);
+        }
+    }
+
+    void datesReadBackAsDates()
+    {
+        RecordSet misc(salon::employeeDb(), QStringLiteral("Misc"));
+        misc.edit();
+        misc.setValue(QStringLiteral("ChangeDate"), QStringLiteral("3/5/2026"));
+        misc.update();
+        QCOMPARE(misc.value(QStringLiteral("ChangeDate")).toDate(), QDate(2026, 3, 5));
+    }
+
+    void queryWithConditionHoldsOnlyItsRows()
+    {
+        RecordSet journal(salon::employeeDb(), QStringLiteral("Service Records"));
+        for (int customer : {2, 1, 2, 3, 2}) {
+            journal.addNew();
+            journal.setValue(QStringLiteral("CustomerID"), customer);
+            journal.update();
+        }
+        const QString base = QStringLiteral(
+            "select [ServiceID], [CustomerID], [EmployeeID],[ServiceDate],[NameOfService], [Quantity], [Cost], [Count] "
+            "from [Service Records] where [CustomerID]=");
+        RecordSet visits(salon::employeeDb(), base + u'2');
+        QCOMPARE(visits.recordCount(), qint64(3));
+        QList<qint64> ids;
+        for (visits.moveFirst(); !visits.eof(); visits.moveNext())
+            ids << visits.value(QStringLiteral("ServiceID")).toLongLong();
+        QCOMPARE(ids, (QList<qint64>{1, 3, 5}));
+        visits.setSource(base + u'3');
+        QCOMPARE(visits.recordCount(), qint64(1));
+        QCOMPARE(visits.value(QStringLiteral("ServiceID")).toLongLong(), qint64(4));
+    }
+
+    void findOnAComputedName()
+    {
+        RecordSet names(salon::employeeDb(),
+                        QStringLiteral("SELECT FirstName || ' ' || LastName AS Name, CustomerID FROM Customers"));
+        names.findFirst(QStringLiteral("Name = ?"), {QStringLiteral("Cy Lee")});
+        QVERIFY(!names.noMatch());
+        QCOMPARE(names.value(QStringLiteral("Name")).toString(), QStringLiteral("Cy Lee"));
+        QCOMPARE(names.value(QStringLiteral("CustomerID")).toInt(), 3);
+        names.findFirst(QStringLiteral("Name = ?"), {QStringLiteral("O'Brien'; drop table Customers; --")});
+        QVERIFY(names.noMatch());
+        QCOMPARE(names.absolutePosition(), 2);
+        names.edit();
+        QVERIFY_THROWS_EXCEPTION(StoreError, names.setValue(QStringLiteral("Name"), QStringLiteral("x")));
+    }
+
+    void findNextAndPrevious()
+    {
+        RecordSet rs(salon::employeeDb(), QStringLiteral("Customers"));
+        const QString lee = QStringLiteral("LastName = ?");
+        rs.findFirst(lee, {QStringLiteral("Lee")});
+        QCOMPARE(rs.absolutePosition(), 0);
+        rs.findNext(lee, {QStringLiteral("Lee")});
+        QCOMPARE(rs.absolutePosition(), 2);
+        rs.findNext(lee, {QStringLiteral("Lee")});
+        QVERIFY(rs.noMatch());
+        QCOMPARE(rs.absolutePosition(), 2);
+        rs.findPrevious(lee, {QStringLiteral("Lee")});
+        QCOMPARE(rs.absolutePosition(), 0);
+        rs.findLast(lee, {QStringLiteral("Lee")});
+        QCOMPARE(rs.absolutePosition(), 2);
+    }
+
+    void seekOnTheLastNameIndex_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<QString>("first");
+        QTest::newRow("exact") << "Baker" << true << "Dee";
+        QTest::newRow("any case") << "ADAMS" << true << "Bob";
+        QTest::newRow("first of two") << "lee" << true << "Ann";
+        QTest::newRow("missing") << "Zed" << false << "";
+        QTest::newRow("quote") << "O'Hara" << false << "";
+    }
+    void seekOnTheLastNameIndex()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, found);
+        QFETCH(QString, first);
+        RecordSet rs(salon::employeeDb(), QStringLiteral("Customers"));
+        rs.setIndex(QStringLiteral("LastName"));
+        // The index orders the set: adams, Baker, Lee, Lee.
+        QCOMPARE(rs.value(QStringLiteral("LastName")).toString(), QStringLiteral("adams"));
+        rs.seek(name);
+        QCOMPARE(!rs.noMatch(), found);
+        if (found)
+            QCOMPARE(rs.value(QStringLiteral("FirstName")).toString(), first);
+    }
+
+    void seekNeedsATableAndAnIndex()
+    {
+        RecordSet query(salon::employeeDb(), QStringLiteral("select * from [Customers]"));
+        QVERIFY_THROWS_EXCEPTION(StoreError, query.seek(QStringLiteral("Lee")));
+        RecordSet table(salon::employeeDb(), QStringLiteral("Customers"));
+        QVERIFY_THROWS_EXCEPTION(StoreError, table.seek(QStringLiteral("Lee")));
+        QVERIFY_THROWS_EXCEPTION(StoreError, table.setIndex(QStringLiteral("NoSuchIndex")));
+        RecordSet employees(salon::employeeDb(), QStringLiteral("employee"));
+        employees.setIndex(QStringLiteral("Lastname"));
+        QCOMPARE(employees.index(), QStringLiteral("Lastname"));
+    }
+
+    void missingTableIsReported()
+    {
+        try {
+            RecordSet rs(salon::employeeDb(), QStringLiteral("select * from [Nothing]"));
+            QFAIL("no error");
+        } catch (const StoreError &e) {
+            QCOMPARE(e.number(), 3078);
+        }
+    }
+
+    void requeryShowsRowsWrittenElsewhere()
+    {
+        RecordSet rs(salon::employeeDb(), QStringLiteral("Customers"));
+        rs.moveLast();
+        addCustomer(5, QStringLiteral("Eve"), QStringLiteral("Ono"));
+        QCOMPARE(rs.recordCount(), qint64(4));
+        rs.requery();
+        QCOMPARE(rs.recordCount(), qint64(5));
+        QCOMPARE(rs.absolutePosition(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecordSet)
+#include "tst_recordset.moc"
