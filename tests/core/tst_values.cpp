@@ -1,0 +1,215 @@
+#include "currency.h"
+#include "dates.h"
+#include "testhome.h"
+#include "values.h"
+
+#include <QLocale>
+#include <QtTest>
+
+class TestValues : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { useTestLocale(); }
+
+    void valOfText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("plain") << "12.5" << 12.5;
+        QTest::newRow("empty") << "" << 0.0;
+        QTest::newRow("letters") << "abc" << 0.0;
+        QTest::newRow("stops at a letter") << "7abc" << 7.0;
+        QTest::newRow("blanks inside") << " 1 2 . 5" << 12.5;
+        QTest::newRow("tab and line feed") << "\t3\n4" << 34.0;
+        QTest::newRow("second point stops") << "1.2.3" << 1.2;
+        QTest::newRow("leading point") << ".5" << 0.5;
+        QTest::newRow("minus") << "-3.25" << -3.25;
+        QTest::newRow("exponent E") << "1E3" << 1000.0;
+        QTest::newRow("exponent D") << "2D2" << 200.0;
+        QTest::newRow("exponent without digits") << "5E" << 5.0;
+        QTest::newRow("comma is not a point") << "1,5" << 1.0;
+        QTest::newRow("percent sign stops") << "10%" << 10.0;
+        QTest::newRow("only a minus") << "-" << 0.0;
+    }
+    void valOfText()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, expected);
+        QCOMPARE(val(text), expected);
+    }
+
+    void valOfPrefix_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("0.125 read as 0.12") << "0.125" << 4 << 0.12;
+        QTest::newRow("0.15") << "0.15" << 4 << 0.15;
+        QTest::newRow("0.0825 read as 0.08") << "0.0825" << 4 << 0.08;
+        QTest::newRow("10% read as 10") << "10%" << 4 << 10.0;
+        QTest::newRow("123 read as 12") << "123" << 2 << 12.0;
+    }
+    void valOfPrefix()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, count);
+        QFETCH(double, expected);
+        QCOMPARE(valPrefix(text, count), expected);
+    }
+
+    void textOfNumber_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("twelve and a half") << 12.5 << "12.5";
+        QTest::newRow("whole") << 26.0 << "26";
+        QTest::newRow("no rounding to cents") << 11.6494 << "11.6494";
+        QTest::newRow("25 at 0.07") << 25 + 0.07 * 25 << "26.75";
+        QTest::newRow("10.99 at 0.06") << 10.99 + 0.06 * 10.99 << "11.6494";
+        QTest::newRow("15 significant digits") << 1.0 / 3.0 << "0.333333333333333";
+        QTest::newRow("negative") << -4.25 << "-4.25";
+        QTest::newRow("zero") << 0.0 << "0";
+        QTest::newRow("large uses exponent") << 1.5e15 << "1.5E+15";
+        QTest::newRow("just below exponent") << 123456789012345.0 << "123456789012345";
+        QTest::newRow("small uses exponent") << 0.00001 << "1E-05";
+        QTest::newRow("small plain") << 0.0001 << "0.0001";
+        QTest::newRow("no grouping") << 1234567.0 << "1234567";
+    }
+    void textOfNumber()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, expected);
+        QCOMPARE(numberText(value), expected);
+    }
+
+    void textOfNumberUsesTheLocaleSeparator()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QCOMPARE(numberText(12.5), QStringLiteral("12,5"));
+        QCOMPARE(numberText(1234567.25), QStringLiteral("1234567,25"));
+        QCOMPARE(Currency::fromDouble(35.982)->text(), QStringLiteral("35,982"));
+    }
+
+    void halfEvenIntegers_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("12.5 to 12") << 12.5 << 12;
+        QTest::newRow("13.5 to 14") << 13.5 << 14;
+        QTest::newRow("0.5 to 0") << 0.5 << 0;
+        QTest::newRow("-2.5 to -2") << -2.5 << -2;
+        QTest::newRow("2.6 to 3") << 2.6 << 3;
+        QTest::newRow("largest int16") << 32767.0 << 32767;
+        QTest::newRow("smallest int16") << -32768.4 << -32768;
+    }
+    void halfEvenIntegers()
+    {
+        QFETCH(double, value);
+        QFETCH(int, expected);
+        QCOMPARE(toInt16HalfEven(value).value(), expected);
+        QCOMPARE(toInt32HalfEven(value).value(), expected);
+    }
+
+    void outOfRangeIntegersHaveNoValue()
+    {
+        QVERIFY(!toInt16HalfEven(32767.5).has_value());   // rounds to 32768
+        QVERIFY(!toInt16HalfEven(-40000).has_value());
+        QVERIFY(toInt32HalfEven(40000).has_value());
+        QVERIFY(!toInt32HalfEven(3e9).has_value());
+        QVERIFY(!toInt32HalfEven(std::numeric_limits<double>::quiet_NaN()).has_value());
+        QVERIFY(!toInt32HalfEven(std::numeric_limits<double>::infinity()).has_value());
+    }
+
+    void currencyPricing_data()
+    {
+        QTest::addColumn<double>("unitPrice");
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<int>("quantity");
+        QTest::addColumn<QString>("extended");
+        // P = price, D = price x rate, both rounded to four decimals; extended = quantity x (P - D).
+        QTest::newRow("19.99 x 2 at 0.1") << 19.99 << 0.1 << 2 << "35.982";
+        QTest::newRow("no discount") << 15.0 << 0.0 << 3 << "45";
+        QTest::newRow("rate 1 gives 0") << 12.5 << 1.0 << 2 << "0";
+        QTest::newRow("rate 1.5 goes negative") << 10.0 << 1.5 << 1 << "-5";
+        QTest::newRow("quantity 0") << 25.0 << 0.1 << 0 << "0";
+    }
+    void currencyPricing()
+    {
+        QFETCH(double, unitPrice);
+        QFETCH(double, rate);
+        QFETCH(int, quantity);
+        QFETCH(QString, extended);
+        const Currency price = *Currency::fromDouble(unitPrice);
+        const Currency discount = *Currency::fromDouble(unitPrice * rate);
+        QCOMPARE(((price - discount) * quantity).text(), extended);
+    }
+
+    void currencyConversions_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("scaled");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain") << "12.5" << qint64(125000) << "12.5";
+        QTest::newRow("four decimals") << "1.2345" << qint64(12345) << "1.2345";
+        QTest::newRow("half to even, down") << "0.03125" << qint64(312) << "0.0312";
+        QTest::newRow("half to even, up") << "0.09375" << qint64(938) << "0.0938";
+        QTest::newRow("negative") << "-0.5" << qint64(-5000) << "-0.5";
+        QTest::newRow("whole") << "26" << qint64(260000) << "26";
+    }
+    void currencyConversions()
+    {
+        QFETCH(QString, text);
+        QFETCH(qint64, scaled);
+        QFETCH(QString, shown);
+        const auto money = Currency::fromText(text);
+        QVERIFY(money.has_value());
+        QCOMPARE(money->scaled(), scaled);
+        QCOMPARE(money->text(), shown);
+    }
+
+    void currencyRefusesWhatIsNotAnAmount()
+    {
+        QVERIFY(!Currency::fromText(QStringLiteral("abc")).has_value());
+        QVERIFY(!Currency::fromText(QString()).has_value());
+        QVERIFY(!Currency::fromDouble(1e300).has_value());
+        QVERIFY(!Currency::fromDouble(std::numeric_limits<double>::quiet_NaN()).has_value());
+        QCOMPARE(Currency::fromScaled(std::numeric_limits<std::int64_t>::min()).text(),
+                 QStringLiteral("-922337203685477.5808"));
+    }
+
+    void dateTexts()
+    {
+        QCOMPARE(mdyText(QDate(2026, 3, 5)), QStringLiteral("3/5/2026"));
+        QCOMPARE(fromMdyText(QStringLiteral("3/5/2026")), QDate(2026, 3, 5));
+        QVERIFY(!fromMdyText(QStringLiteral("2/30/2026")).isValid());
+        QVERIFY(!fromMdyText(QStringLiteral("junk")).isValid());
+        QCOMPARE(shortDateText(QDate(2026, 3, 5)), QStringLiteral("3/5/2026"));
+        QCOMPARE(longDateText(QDate(2002, 3, 4)), QStringLiteral("Monday, March 4, 2002"));
+    }
+
+    void calendarSteps_data()
+    {
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<int>("months");
+        QTest::addColumn<int>("years");
+        QTest::addColumn<QDate>("to");
+        QTest::newRow("31 Jan + 1 month") << QDate(2009, 1, 31) << 1 << 0 << QDate(2009, 2, 28);
+        QTest::newRow("31 Jan + 1 month, leap") << QDate(2004, 1, 31) << 1 << 0 << QDate(2004, 2, 29);
+        QTest::newRow("29 Feb + 1 year") << QDate(2004, 2, 29) << 0 << 1 << QDate(2005, 2, 28);
+        QTest::newRow("31 Mar - 1 month") << QDate(2003, 3, 31) << -1 << 0 << QDate(2003, 2, 28);
+        QTest::newRow("15 Dec + 1 month") << QDate(2026, 12, 15) << 1 << 0 << QDate(2027, 1, 15);
+    }
+    void calendarSteps()
+    {
+        QFETCH(QDate, from);
+        QFETCH(int, months);
+        QFETCH(int, years);
+        QFETCH(QDate, to);
+        QCOMPARE(addYearsClamped(addMonthsClamped(from, months), years), to);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestValues)
+#include "tst_values.moc"
