@@ -164,6 +164,23 @@ std::optional<QString> checkTables(QSqlDatabase db, const QString &path, const Q
     return std::nullopt;
 }
 
+// Opens an existing file without changing a byte of it: read-write, never created.
+QSqlDatabase openUnchanged(const QString &path, const QString &connectionName)
+{
+    if (!QFileInfo(path).isFile())
+        throw StoreError(StoreError::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+    // mode=rw: a file that went missing is reported, never silently replaced by an empty one.
+    db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        throw StoreError::fromSql(db.lastError());
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+        throw StoreError::fromSql(probe.lastError());
+    return db;
+}
+
 std::optional<QString> openFile(const QString &path, const QString &connection, const QStringList &tables)
 {
     const QFileInfo info(path);
@@ -174,7 +191,11 @@ std::optional<QString> openFile(const QString &path, const QString &connection, 
     if (!info.isWritable())
         return QStringLiteral("The file %1 is read-only; Velorine must be able to write to it.").arg(path);
     try {
-        std::optional<QString> problem = checkTables(openExisting(path, connection), path, tables);
+        QSqlDatabase db = openUnchanged(path, connection);
+        std::optional<QString> problem = checkTables(db, path, tables);
+        if (!problem)
+            setPragmas(db);
+        db = QSqlDatabase();
         if (problem) {
             QSqlDatabase::database(connection, false).close();
             QSqlDatabase::removeDatabase(connection);
@@ -214,14 +235,7 @@ QString readmePath() { return dataFolder() + QStringLiteral("/readme.txt"); }
 
 QSqlDatabase openExisting(const QString &path, const QString &connectionName)
 {
-    if (!QFileInfo(path).isFile())
-        throw StoreError(StoreError::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
-    // mode=rw: a file that went missing is reported, never silently replaced by an empty one.
-    db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open())
-        throw StoreError::fromSql(db.lastError());
+    QSqlDatabase db = openUnchanged(path, connectionName);
     setPragmas(db);
     return db;
 }

@@ -1,0 +1,192 @@
+#include "database.h"
+#include "recordset.h"
+#include "testhome.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QtTest>
+#include <unistd.h>
+
+// The data folder: what the first start creates, and what later starts refuse to touch.
+class TestDatabase : public QObject
+{
+    Q_OBJECT
+
+    static QStringList names(const QString &type)
+    {
+        QStringList result;
+        QSqlQuery query(salon::employeeDb());
+        query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = '%1' ORDER BY name").arg(type));
+        while (query.next())
+            result << query.value(0).toString();
+        return result;
+    }
+
+private slots:
+    void firstStartCreatesTheFolder()
+    {
+        TestHome home(TestHome::Open::No);
+        const QString folder = home.path() + QStringLiteral("/data");
+        qputenv("VELORINE_HOME", folder.toLocal8Bit());
+        QCOMPARE(salon::open(), std::nullopt);
+        QCOMPARE(QFileInfo(folder).permissions() & 0x7077,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        for (const QString &file : {salon::employeeDbPath(), salon::idiomsDbPath(), salon::readmePath()}) {
+            QVERIFY2(QFileInfo::exists(file), qPrintable(file));
+            QCOMPARE(QFileInfo(file).permissions() & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        }
+        QVERIFY(QFileInfo(salon::readmePath()).size() > 0);
+        salon::close();
+    }
+
+    void newBookHasTheTablesAndIndexes()
+    {
+        TestHome home;
+        QVERIFY(home.openError().isEmpty());
+        QCOMPARE(names(QStringLiteral("table")),
+                 (QStringList{QStringLiteral("Customers"), QStringLiteral("Employee"), QStringLiteral("Misc"),
+                              QStringLiteral("Payroll Records"), QStringLiteral("Products"),
+                              QStringLiteral("Service Records"), QStringLiteral("Suppliers"),
+                              QStringLiteral("sqlite_sequence")}));
+        QCOMPARE(names(QStringLiteral("index")),
+                 (QStringList{QStringLiteral("Customers.LastName"), QStringLiteral("Employee.Lastname"),
+                              QStringLiteral("Payroll Records.EmployeeID"), QStringLiteral("Service Records.CustomerID")}));
+    }
+
+    void newBookIsSeeded()
+    {
+        TestHome home;
+        RecordSet misc(salon::employeeDb(), QStringLiteral("Misc"));
+        QCOMPARE(misc.recordCount(), qint64(1));
+        QCOMPARE(misc.value(QStringLiteral("count")).toInt(), 1);
+        QCOMPARE(misc.value(QStringLiteral("ChangeCount")).toInt(), 0);
+        QVERIFY(misc.value(QStringLiteral("ChangeDate")).toDate().isValid());
+        QCOMPARE(misc.value(QStringLiteral("password")).toString(), QStringLiteral("salon"));
+
+        RecordSet products(salon::employeeDb(), QStringLiteral("Products"));
+        QVERIFY(products.recordCount() >= 15);
+        for (products.moveFirst(); !products.eof(); products.moveNext()) {
+            QVERIFY(products.value(QStringLiteral("UnitPrice")).toDouble() > 0);
+            QCOMPARE(products.value(QStringLiteral("Quantity")).toInt(), 0);
+            QCOMPARE(products.value(QStringLiteral("Discount")).toDouble(), 0.0);
+            QCOMPARE(products.value(QStringLiteral("SalePrice")).toDouble(), 0.0);
+        }
+        for (const QString &table : {QStringLiteral("Employee"), QStringLiteral("Customers"), QStringLiteral("Suppliers")})
+            QCOMPARE(RecordSet(salon::employeeDb(), table).recordCount(), qint64(0));
+
+        RecordSet idioms(salon::idiomsDb(), QStringLiteral("Idiom"));
+        QVERIFY(idioms.recordCount() >= 1040);
+        idioms.move(1038);
+        QVERIFY(!idioms.value(QStringLiteral("Phrase")).toString().isEmpty());
+    }
+
+    void laterStartsKeepTheBooks()
+    {
+        TestHome home;
+        {
+            RecordSet misc(salon::employeeDb(), QStringLiteral("Misc"));
+            misc.edit();
+            misc.setValue(QStringLiteral("Company"), QStringLiteral("Nails by Ann"));
+            misc.update();
+        }
+        salon::close();
+        QCOMPARE(salon::open(), std::nullopt);
+        RecordSet misc(salon::employeeDb(), QStringLiteral("Misc"));
+        QCOMPARE(misc.value(QStringLiteral("Company")).toString(), QStringLiteral("Nails by Ann"));
+    }
+
+    void refusesWhatIsNotASalonBook_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("text file") << QByteArray("these are my notes, not a database\n") << "is not a Velorine database";
+        QTest::newRow("other database") << QByteArray() << "the table Employee is missing";
+    }
+    void refusesWhatIsNotASalonBook()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        TestHome home(TestHome::Open::No);
+        const QString path = salon::employeeDbPath();
+        if (content.isEmpty()) {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            other.setDatabaseName(path);
+            QVERIFY(other.open());
+            QVERIFY(QSqlQuery(other).exec(QStringLiteral("CREATE TABLE Recipes (Name TEXT)")));
+            other.close();
+            other = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        } else {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        const QByteArray before = [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+        const auto problem = salon::open();
+        QVERIFY(problem.has_value());
+        QVERIFY2(problem->contains(path), qPrintable(*problem));
+        QVERIFY2(problem->contains(message), qPrintable(*problem));
+        QFile after(path);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), before);
+        QVERIFY(!salon::isOpen());
+    }
+
+    void refusesAReadOnlyOrUnreadableFile_data()
+    {
+        QTest::addColumn<int>("permissions");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("read-only") << int(QFileDevice::ReadOwner) << "is read-only";
+        QTest::newRow("unreadable") << int(QFileDevice::WriteOwner) << "cannot be read";
+    }
+    void refusesAReadOnlyOrUnreadableFile()
+    {
+        QFETCH(int, permissions);
+        QFETCH(QString, message);
+        if (geteuid() == 0)
+            QSKIP("file permissions do not bind the superuser");
+        TestHome home;
+        salon::close();
+        QVERIFY(QFile::setPermissions(salon::employeeDbPath(), QFileDevice::Permissions(permissions)));
+        const auto problem = salon::open();
+        QVERIFY(problem.has_value());
+        QVERIFY2(problem->contains(message), qPrintable(*problem));
+        QFile::setPermissions(salon::employeeDbPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    void laterOpensNeverCreateAFile()
+    {
+        TestHome home;
+        salon::close();
+        QVERIFY(QFile::remove(salon::employeeDbPath()));
+        QVERIFY_THROWS_EXCEPTION(StoreError, salon::ShortConnection());
+        QVERIFY_THROWS_EXCEPTION(StoreError, salon::openExisting(salon::employeeDbPath(), QStringLiteral("late")));
+        QVERIFY(!QFileInfo::exists(salon::employeeDbPath()));
+    }
+
+    void transactionKeepsAllOrNothing()
+    {
+        TestHome home;
+        {
+            salon::Transaction transaction(salon::employeeDb());
+            RecordSet journal(salon::employeeDb(), QStringLiteral("Service Records"));
+            journal.addNew();
+            journal.setValue(QStringLiteral("CustomerID"), 1);
+            journal.update();
+            // Leaves without commit: the row must not stay.
+        }
+        QCOMPARE(RecordSet(salon::employeeDb(), QStringLiteral("Service Records")).recordCount(), qint64(0));
+        {
+            salon::Transaction transaction(salon::employeeDb());
+            RecordSet journal(salon::employeeDb(), QStringLiteral("Service Records"));
+            journal.addNew();
+            journal.update();
+            transaction.commit();
+        }
+        QCOMPARE(RecordSet(salon::employeeDb(), QStringLiteral("Service Records")).recordCount(), qint64(1));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDatabase)
+#include "tst_database.moc"
