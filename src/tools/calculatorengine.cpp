@@ -99,7 +99,7 @@ void CalculatorEngine::pressDecimal()
 
 void CalculatorEngine::pressOperator(QChar op)
 {
-    // Left open by the spec: an operand that is only the minus sign. The press is ignored.
+    // An operand that is only the minus sign cannot be worked with: the press is ignored.
     if (m_readout == u"-")
         return;
 
@@ -164,7 +164,7 @@ void CalculatorEngine::pressOperator(QChar op)
 void CalculatorEngine::pressPercent()
 {
     double value = 0.0;
-    // Left open by the spec: nothing to divide (readout "-" or a text beyond a double).
+    // Nothing to work with (readout "-" or a text beyond a double).
     if (!calculatorTextToNumber(m_readout, value))
         return;
     m_readout = numberText(value / 100.0);

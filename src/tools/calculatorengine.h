@@ -2,12 +2,12 @@
 #include <QString>
 #include <functional>
 
-// The four-function desk calculator of Part 6.4 as a plain state machine: each key press goes
-// in, the readout text comes out, and the division-by-zero case (plus the two cases the spec
-// leaves open, see below) is reported through the warning callback. No widget is involved;
+// The four-function desk calculator as a plain state machine: each key press goes
+// in, the readout text comes out, and the division-by-zero case (plus the two cases
+// decided below) is reported through the warning callback. No widget is involved;
 // frmCalculator only forwards button captions and shows readoutText().
 //
-// Cases the spec leaves to the implementer, decided here:
+// Cases decided here:
 // - An operand that is only the minus sign (readout "-", as after the keys 5 + -): every
 //   operator key and the percent key are ignored while the readout is "-" alone, so the
 //   accumulator never takes "-" and the next digit simply completes the negative operand
@@ -24,7 +24,7 @@ public:
 
     CalculatorEngine();
 
-    // The engine that lives as long as the program (the spec's one instance).
+    // The engine that lives as long as the program (one for the whole run).
     static CalculatorEngine &instance();
 
     void setWarningHandler(Warning handler) { m_warning = std::move(handler); }

@@ -9,8 +9,7 @@ class QPrinter;
 class QTextDocument;
 class QWidget;
 
-// The editor's support module (the spec's Module2 and the module-level editor state of
-// Parts 6.1 and 6.2): the document, DocumentChanged, the caption, the file dialog's memory,
+// The editor's support module and its program-wide state: the document, DocumentChanged, the caption, the file dialog's memory,
 // the recent-file menu and the file and print commands. It owns the QTextDocument that the
 // window's RichTextBox1 shows, so every command here also runs without a window; window-only
 // effects (the line-count label, the Open menu entry, the main window's controls) go out
@@ -36,15 +35,15 @@ public:
 
     // Window load, steps 3 to 5, on an empty untitled document with a fresh menu and dialog.
     void load();
-    // Window close: the recent-file menu is read again (Part 6.2).
+    // Window close: the recent-file menu is read again.
     void unload();
 
-    // Part 6.1
+    // Document
     int countLines();
     // TextSave: nothing (and no answer) when the document is unchanged.
     std::optional<Dialogs::Answer> textSave();
 
-    // Part 6.2
+    // Files and printing
     // The Open dialog path; true when a file was opened. The menu then runs countLines().
     bool openWithDialog();
     void openTextFile(const QString &fileName);

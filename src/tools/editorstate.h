@@ -6,13 +6,12 @@
 
 class QTextDocument;
 
-// The text editor's support routines of Parts 6.1 to 6.3 that follow an algorithm of the spec
-// and need no window: the caption convention, the prompt texts, the program-wide search state
+// The text editor's support routines that follow a fixed algorithm and need no window: the caption convention, the prompt texts, the program-wide search state
 // and FindText, the recent-file list in QSettings with its menu captions, the lines the
 // printer reads and the print wrap. EditorModule (editormodule.h) and the windows drive them.
 namespace editor {
 
-// ---- Caption convention (Part 6.1) ----
+// ---- Caption convention ----
 inline const QString TitlePrefix = QStringLiteral("Velorine NotePad - "); // 19 characters
 inline const QString UntitledCaption = QStringLiteral("Velorine NotePad - Untitled");
 // The document's name: the caption's text after its first 19 characters.
@@ -29,7 +28,7 @@ QString lineCountCaption(int count);
 // "Cannot find " and the quoted text as typed.
 QString cannotFindText(const QString &findWhat);
 
-// ---- Search (Part 6.3) ----
+// ---- Search ----
 struct SearchState
 {
     QString findWhat;
@@ -51,7 +50,7 @@ struct FindOutcome
 // FreshSearch. The caller shows cannotFindText() on a miss and applies the selection.
 FindOutcome findText(SearchState &state, const QString &plainText, int selStart, int selLength);
 
-// ---- Recent-file list (Part 6.2) ----
+// ---- Recent-file list ----
 // The store: QSettings organisation "Velorine", application "VelorineNotePad", group
 // "Recent Files", keys "RecentFile1" (newest) to "RecentFile4" (oldest).
 QString readRecentFile(int n);
@@ -84,7 +83,7 @@ private:
     std::array<Entry, LastIndex + 1> m_entries;
 };
 
-// ---- Lines and printing (Part 6.2) ----
+// ---- Lines and printing ----
 // ReadLine: line j (0-based) of the document with its line break (CR LF) when another line
 // follows, cut at 200 characters. A line is a paragraph of the document.
 QString readLine(const QTextDocument &document, int j);

@@ -5,7 +5,7 @@ class QLabel;
 class QPushButton;
 class CalculatorEngine;
 
-// The calculator window (Part 6.4), caption "Calculator". It only forwards each button's
+// The calculator window, caption "Calculator". It only forwards each button's
 // caption to the program's CalculatorEngine and shows the readout; the engine's warnings are
 // shown as message boxes titled "Calculator" with an exclamation icon.
 // Controls: Readout (label), Number0..Number9, Operator0..Operator4 ("/", "+", "X", "-", "="),

@@ -7,7 +7,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-// The modal Find dialog of Part 6.3, caption "Find". It edits the program-wide search state
+// The modal Find dialog, caption "Find". It edits the program-wide search state
 // (editor::searchState()) and runs the editor's FindText through the callback on "&Find".
 // Controls: Label1, txtFind, Frame1, optDirection1 ("&Down", Index 1), optDirection0
 // ("&Up", Index 0), chkCase, cmdFind, cmdcancel.

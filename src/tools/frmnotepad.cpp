@@ -339,7 +339,7 @@ void frmNotePad::syncRecentMenu()
 
 void frmNotePad::hideMainWindowControls()
 {
-    // Part 6.2: opening a file hides the main window's tab strip and flag frame.
+    // Opening a file hides the main window's tab strip and flag frame.
     for (QWidget *top : QApplication::topLevelWidgets()) {
         if (top->objectName() != u"frmMain")
             continue;

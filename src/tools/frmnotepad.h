@@ -15,10 +15,10 @@ class QMenuBar;
 class QTextEdit;
 class frmFind;
 
-// The text editor window of Part 6.1 (files and printing, Part 6.2; search, Part 6.3).
+// The text editor window (with its files, printing and search).
 // The document and every file command live in its EditorModule; the window holds the menus,
 // the image-button toolbar with its hover hints, the font boxes and the edit commands.
-// Object names follow the spec: RichTextBox1, picToolbar, imgFileNewButton ..., txtFind,
+// Object names: RichTextBox1, picToolbar, imgFileNewButton ..., txtFind,
 // txtSave, txtPrint, cmbFonts, cmbFontSize, cmbFontColor, aGetLineCount; the menu actions
 // mnuFileNew ... mnuOptionsToolbar, mnuFontName (one per font, property "Index") and
 // mnuRecentFile0 .. mnuRecentFile5.

@@ -2,7 +2,7 @@
 #include <QLabel>
 #include <QPixmap>
 
-// A toolbar picture that acts as a button (the editor's image buttons, Part 6.1). With a
+// A toolbar picture that acts as a button (the editor's image buttons). With a
 // pressed picture it shows that picture while the left button is held over it (the area
 // 0 < x <= width, 0 <= y <= height) and the raised one otherwise. clicked() comes on release
 // over the picture, after the picture was redrawn; hovered() on every move without a button.

@@ -1,4 +1,4 @@
-// Every edge case of Part 6.4 as one row: the keys pressed (captions separated by blanks),
+// Every edge case of the calculator as one row: the keys pressed (captions separated by blanks),
 // the readout that must follow and the warnings raised on the way.
 #include "calculatorengine.h"
 
@@ -154,7 +154,7 @@ void tst_CalculatorEngine::keys()
 void tst_CalculatorEngine::startStateAfterReset()
 {
     // Reset leaves the accumulator as it was: after 5 + 3 = and a reset (window reopened),
-    // the next calculation starts fresh but nothing is lost that the spec keeps.
+    // the next calculation starts fresh but nothing is lost that the engine keeps.
     CalculatorEngine engine;
     for (const QString &key : {"5", "+", "3", "="})
         engine.pressKey(key);

@@ -1,4 +1,4 @@
-// The editor window (Part 6.1 with the commands of Parts 6.2 and 6.3) driven through its
+// The editor window, with its file and search commands, driven through its
 // menus, toolbar and keys, answered by the scripted dialogs.
 #include "editormodule.h"
 #include "editorstate.h"
