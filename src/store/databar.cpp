@@ -104,8 +104,9 @@ void DataBar::updateButtons()
     const qint64 position = m_records->isOpen() ? m_records->absolutePosition() : -1;
     const bool pastEnd = m_records->isOpen() && m_records->eof();
     // A set left past its end (after deleting its last row) can still go back.
-    m_first->setEnabled(count > 0 && position != 0);
+    // First and Last stay on while there are rows: they also leave a row being added.
+    m_first->setEnabled(count > 0);
     m_previous->setEnabled(count > 0 && (position > 0 || pastEnd));
     m_next->setEnabled(count > 0 && !pastEnd && position < count - 1);
-    m_last->setEnabled(count > 0 && position != count - 1);
+    m_last->setEnabled(count > 0);
 }
