@@ -99,17 +99,19 @@ frmMember::frmMember(QWidget *parent) : QWidget(parent, Qt::Window)
 void frmMember::buildLayout()
 {
     comPrefix = comboBox(this, "comPrefix", {QStringLiteral("Mr."), QStringLiteral("Mrs."), QStringLiteral("Ms."), QStringLiteral("Dr.")});
+    comPrefix->setMinimumWidth(90);
     txtMemberID = lineEdit(this, "txtMemberID");
     txtFirstname = lineEdit(this, "txtFirstname");
     txtMiddle = lineEdit(this, "txtMiddle");
     txtMiddle->setMaximumWidth(50);
     txtLastname = lineEdit(this, "txtLastname");
     comSuffix = comboBox(this, "comSuffix", {QStringLiteral("Jr."), QStringLiteral("Sr.")});
+    comSuffix->setMinimumWidth(80);
 
     auto name = new QGridLayout;
     name->setHorizontalSpacing(8);
     name->addWidget(label(this, QStringLiteral("&Prefix:"), comPrefix), 0, 0);
-    name->addWidget(comPrefix, 0, 1);
+    name->addWidget(comPrefix, 0, 1, Qt::AlignLeft);
     name->addWidget(label(this, QStringLiteral("&Member ID:"), txtMemberID), 0, 4);
     name->addWidget(txtMemberID, 0, 5);
     name->addWidget(label(this, QStringLiteral("&First Name:"), txtFirstname), 1, 0);

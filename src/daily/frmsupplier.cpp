@@ -72,7 +72,7 @@ frmSupplier::frmSupplier(QWidget *parent) : QWidget(parent, Qt::Window)
     connect(cmdUpdate, &QPushButton::clicked, this, &frmSupplier::cmdUpdate_Click);
     connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
 
-    resize(760, 540);
+    resize(780, 440);
     bound::centre(this);
     showCompany();
 }
@@ -93,6 +93,7 @@ void frmSupplier::buildLayout()
     lblVelorine1->setObjectName(QStringLiteral("lblVelorine1"));
     lblVelorine1->setFont(headingFont);
     lblVelorine1->setStyleSheet(QStringLiteral("color: #7a1f5c;"));
+    heading->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto headingGrid = new QGridLayout(heading);
     headingGrid->setContentsMargins(0, 0, 3, 3);
     headingGrid->addWidget(lblVelorine2, 0, 0);
@@ -172,7 +173,8 @@ void frmSupplier::buildLayout()
     noteLabel->setBuddy(txtNote);
     noteLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
     fields->addWidget(noteLabel, 3, 2);
-    fields->addWidget(txtNote, 3, 3, 5, 1);
+    fields->addWidget(txtNote, 3, 3, 6, 1);
+    fields->setRowStretch(8, 1);
 
     auto button = [this](const QString &text, const char *name) {
         auto b = new QPushButton(text, this);
