@@ -311,6 +311,12 @@ void RecordSet::discardEdit()
     m_newKey.clear();
 }
 
+void RecordSet::leavingRow()
+{
+    if (m_beforeLeavingRow)
+        m_beforeLeavingRow();
+}
+
 void RecordSet::finishMove()
 {
     m_currentDeleted = false;
@@ -320,6 +326,7 @@ void RecordSet::finishMove()
 void RecordSet::moveFirst()
 {
     ensureOpen();
+    leavingRow();
     discardEdit();
     m_pos = count() > 0 ? 0 : -1;
     finishMove();
@@ -328,6 +335,7 @@ void RecordSet::moveFirst()
 void RecordSet::moveLast()
 {
     ensureOpen();
+    leavingRow();
     discardEdit();
     m_pos = count() > 0 ? count() - 1 : -1;
     finishMove();
@@ -336,11 +344,11 @@ void RecordSet::moveLast()
 void RecordSet::moveNext()
 {
     ensureOpen();
-    if (!m_currentDeleted) {
-        if (eof())
-            throw StoreError(StoreError::NoCurrentRecord, QStringLiteral("No current record."));
+    if (!m_currentDeleted && eof())
+        throw StoreError(StoreError::NoCurrentRecord, QStringLiteral("No current record."));
+    leavingRow();
+    if (!m_currentDeleted)
         ++m_pos;
-    }
     discardEdit();
     m_pos = std::min(m_pos, count());
     finishMove();
@@ -351,6 +359,7 @@ void RecordSet::movePrevious()
     ensureOpen();
     if (bof() && !m_currentDeleted)
         throw StoreError(StoreError::NoCurrentRecord, QStringLiteral("No current record."));
+    leavingRow();
     discardEdit();
     m_pos = std::max<qint64>(m_pos - 1, -1);
     finishMove();
@@ -361,6 +370,7 @@ void RecordSet::move(qint64 rows)
     ensureOpen();
     if (!hasCurrent() && !m_currentDeleted)
         throw StoreError(StoreError::NoCurrentRecord, QStringLiteral("No current record."));
+    leavingRow();
     discardEdit();
     qint64 target = m_pos + rows;
     if (m_currentDeleted && rows > 0)
@@ -576,6 +586,7 @@ void RecordSet::addNew()
     ensureOpen();
     if (!isUpdatable())
         throw StoreError(StoreError::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
+    leavingRow();
     discardEdit();
     m_editMode = EditMode::AddNew;
     m_buffer = QVariantList();
@@ -736,8 +747,10 @@ void RecordSet::moveToBookmark(qint64 bookmark)
     const qint64 position = positionOf(bookmark);
     if (position < 0)
         throw StoreError(StoreError::InvalidBookmark, QStringLiteral("Not a valid bookmark."));
+    leavingRow();
     discardEdit();
-    m_pos = position;
+    // Writing the row being left may have re-read the keys.
+    m_pos = positionOf(bookmark);
     finishMove();
 }
 
@@ -803,8 +816,10 @@ void RecordSet::find(const QString &criterion, const QVariantList &values, bool 
     }
     m_noMatch = found < 0;
     if (!m_noMatch) {
+        const qint64 key = m_keys[std::size_t(found)];
+        leavingRow();
         discardEdit();
-        m_pos = found;
+        m_pos = positionOf(key);
         finishMove();
     }
 }
@@ -877,11 +892,12 @@ void RecordSet::seek(const QVariant &value)
     query.addBindValue(value);
     if (!query.exec())
         throw StoreError::fromSql(query.lastError());
-    const qint64 position = query.next() ? positionOf(query.value(0).toLongLong()) : -1;
-    m_noMatch = position < 0;
+    const qint64 key = query.next() ? query.value(0).toLongLong() : -1;
+    m_noMatch = key < 0 || positionOf(key) < 0;
     if (!m_noMatch) {
+        leavingRow();
         discardEdit();
-        m_pos = position;
+        m_pos = positionOf(key);
         finishMove();
     }
 }

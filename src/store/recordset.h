@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -58,6 +59,11 @@ public:
     QVariant value(int field) const;
     void setValue(const QString &name, const QVariant &value);
     bool isFieldUpdatable(int field) const;
+
+    // Called before the current row is left by a move, a landing find or seek, a bookmark move
+    // or add-new, while the row and its pending edit are still in place: the binding layer
+    // writes the screen's edits here. An exception from it abandons the move. One hook per set.
+    void setBeforeLeavingRow(std::function<void()> hook) { m_beforeLeavingRow = std::move(hook); }
 
     // The values of the row at a position, without moving (for grids).
     QVariantList rowAt(qint64 position) const;
@@ -113,6 +119,7 @@ private:
     void parseSource();
     void readFields();
     void readKeys();
+    void leavingRow();
     void finishMove();
     void discardEdit();
     void requireCurrent() const;
@@ -156,4 +163,5 @@ private:
     QString m_indexColumn;
     bool m_indexNoCase = false;
     std::unique_ptr<QSqlQuery> m_rowQuery;
+    std::function<void()> m_beforeLeavingRow;
 };

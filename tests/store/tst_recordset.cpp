@@ -352,6 +352,69 @@ private slots:
         QCOMPARE(rs.recordCount(), qint64(5));
         QCOMPARE(rs.absolutePosition(), 0);
     }
+
+    // The binding layer stores a screen's edits from this hook, so it must run before every
+    // way of leaving the row, with the edit still in place, and a throw must cancel the move.
+    void beforeLeavingRowRunsWhileTheRowIsStillCurrent_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<qint64>("landsOn");
+        QTest::newRow("next") << "next" << qint64(2);
+        QTest::newRow("previous") << "previous" << qint64(0);
+        QTest::newRow("first") << "first" << qint64(0);
+        QTest::newRow("last") << "last" << qint64(3);
+        QTest::newRow("move +2") << "move" << qint64(3);
+        QTest::newRow("bookmark") << "bookmark" << qint64(0);
+        QTest::newRow("find") << "find" << qint64(2);
+        QTest::newRow("seek") << "seek" << qint64(2);
+        QTest::newRow("add-new") << "addnew" << qint64(1);
+    }
+    void beforeLeavingRowRunsWhileTheRowIsStillCurrent()
+    {
+        QFETCH(QString, action);
+        QFETCH(qint64, landsOn);
+        RecordSet rs(salon::employeeDb(), QStringLiteral("Customers"));
+        const qint64 firstRow = rs.bookmark();
+        if (action == QLatin1String("seek"))
+            rs.setIndex(QStringLiteral("LastName"));   // adams, Baker, Lee, Lee
+        rs.moveNext();
+        rs.edit();
+        rs.setValue(QStringLiteral("Notes"), QStringLiteral("kept"));
+        const qint64 leaving = rs.bookmark();
+        int calls = 0;
+        rs.setBeforeLeavingRow([&] {
+            ++calls;
+            QCOMPARE(rs.bookmark(), leaving);
+            QCOMPARE(rs.value(QStringLiteral("Notes")).toString(), QStringLiteral("kept"));
+            rs.update();
+        });
+        if (action == QLatin1String("next")) rs.moveNext();
+        else if (action == QLatin1String("previous")) rs.movePrevious();
+        else if (action == QLatin1String("first")) rs.moveFirst();
+        else if (action == QLatin1String("last")) rs.moveLast();
+        else if (action == QLatin1String("move")) rs.move(2);
+        else if (action == QLatin1String("bookmark")) rs.moveToBookmark(firstRow);
+        else if (action == QLatin1String("find")) rs.findFirst(QStringLiteral("FirstName = ?"), {QStringLiteral("Cy")});
+        else if (action == QLatin1String("seek")) rs.seek(QStringLiteral("lee"));
+        else rs.addNew();
+        QCOMPARE(calls, 1);
+        QCOMPARE(rs.absolutePosition(), landsOn);
+        RecordSet again(salon::employeeDb(), QStringLiteral("Customers"));
+        again.findFirst(QStringLiteral("Notes = ?"), {QStringLiteral("kept")});
+        QVERIFY(!again.noMatch());
+    }
+
+    void aThrowFromBeforeLeavingRowCancelsTheMove()
+    {
+        RecordSet rs(salon::employeeDb(), QStringLiteral("Customers"));
+        rs.edit();
+        rs.setValue(QStringLiteral("Notes"), QStringLiteral("pending"));
+        rs.setBeforeLeavingRow([] { throw StoreError(StoreError::ConversionError, QStringLiteral("bad")); });
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.moveNext());
+        QCOMPARE(rs.absolutePosition(), 0);
+        QCOMPARE(rs.editMode(), RecordSet::EditMode::Edit);
+        QCOMPARE(rs.value(QStringLiteral("Notes")).toString(), QStringLiteral("pending"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRecordSet)

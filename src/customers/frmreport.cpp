@@ -1,0 +1,244 @@
+#include "frmreport.h"
+
+#include "binder.h"
+#include "boundform.h"
+#include "databar.h"
+#include "database.h"
+#include "dialogs.h"
+#include "gridmodel.h"
+#include "pointer.h"
+#include "recordset.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString journalSelect = QStringLiteral(
+    "select [ServiceID], [CustomerID], [EmployeeID],[ServiceDate],[NameOfService], [Quantity], [Cost], [Count] "
+    "from [Service Records] where [CustomerID]=");
+
+} // namespace
+
+QString frmReport::journalQuery(const QVariant &customerId)
+{
+    bool ok = false;
+    const qlonglong number = customerId.toLongLong(&ok);
+    // Only a whole number enters the query text; a customer without one has no journal rows.
+    if (customerId.isNull() || !ok)
+        return journalSelect + QStringLiteral("NULL");
+    return journalSelect + QString::number(number);
+}
+
+frmReport::frmReport(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("frmReport"));
+    setWindowTitle(QStringLiteral("Velorine - Customer Visiting Report"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    m_customers = new RecordSet(salon::employeeDb(), QStringLiteral("select * from [Customers]"), this);
+    m_journal = new RecordSet(salon::employeeDb(), QStringLiteral("Service Records"), this);
+    // Keep the journal in step with the customer first, before the bar repositions.
+    connect(m_customers, &RecordSet::currentChanged, this, &frmReport::showJournal);
+
+    m_bar = new DataBar(m_customers, this);
+    m_bar->setObjectName(QStringLiteral("datPrimaryRS"));
+    m_bar->setValidate(DataBar::Validate::Full);
+    m_bar->setDataErrorReport(true);
+    m_binder = new Binder(m_customers, this);
+    m_binder->setErrorReporter([this](const StoreError &error) { m_bar->reportError(error); });
+    m_grid = new GridModel(m_journal,
+                           {{QStringLiteral("Count"), QStringLiteral("Service No."), QStringLiteral("General Number")},
+                            {QStringLiteral("EmployeeID"), QStringLiteral("Employee ID"), QStringLiteral("General Number")},
+                            {QStringLiteral("ServiceDate"), QStringLiteral("Service Date"), QStringLiteral("Short Date")},
+                            {QStringLiteral("NameOfService"), QStringLiteral("Service Description"), QString()},
+                            {QStringLiteral("Quantity"), QStringLiteral("Quantity"), QStringLiteral("General Number")},
+                            {QStringLiteral("Cost"), QStringLiteral("Cost"), QStringLiteral("Currency")}},
+                           this);
+
+    buildLayout();
+    const char *fields[] = {"FirstName", "LastName", "Line1", "Line2", "City", "State", "Zip", "HomePhone", "Notes"};
+    for (int i = 0; i < txtFields.size(); ++i)
+        m_binder->bind(txtFields[i], QLatin1String(fields[i]));
+
+    resize(900, 620);
+    m_customers->requery();
+    bound::centre(this);
+}
+
+void frmReport::buildLayout()
+{
+    for (int i = 0; i < 9; ++i) {
+        auto box = new QLineEdit(this);
+        box->setObjectName(QStringLiteral("txtFields"));
+        box->setProperty("Index", i);
+        txtFields << box;
+    }
+    auto fields = new QGridLayout;
+    fields->setHorizontalSpacing(8);
+    auto label = [&](const QString &text, QLineEdit *buddy, int row, int column) {
+        auto l = new QLabel(text, this);
+        l->setBuddy(buddy);
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        fields->addWidget(l, row, column);
+    };
+    label(QStringLiteral("Name:"), txtFields[0], 0, 0);
+    auto name = new QHBoxLayout;
+    name->addWidget(txtFields[0]);
+    name->addWidget(txtFields[1]);
+    fields->addLayout(name, 0, 1);
+    label(QStringLiteral("Line1:"), txtFields[2], 1, 0);
+    fields->addWidget(txtFields[2], 1, 1);
+    label(QStringLiteral("Line2:"), txtFields[3], 2, 0);
+    fields->addWidget(txtFields[3], 2, 1);
+    label(QStringLiteral("City:"), txtFields[4], 3, 0);
+    fields->addWidget(txtFields[4], 3, 1);
+    label(QStringLiteral("State:"), txtFields[5], 0, 2);
+    fields->addWidget(txtFields[5], 0, 3);
+    label(QStringLiteral("Zip:"), txtFields[6], 1, 2);
+    fields->addWidget(txtFields[6], 1, 3);
+    label(QStringLiteral("Home Phone:"), txtFields[7], 2, 2);
+    fields->addWidget(txtFields[7], 2, 3);
+    label(QStringLiteral("Notes:"), txtFields[8], 3, 2);
+    fields->addWidget(txtFields[8], 3, 3);
+    fields->setColumnStretch(1, 3);
+    fields->setColumnStretch(3, 2);
+
+    grdDataGrid = new QTableView(this);
+    grdDataGrid->setObjectName(QStringLiteral("grdDataGrid"));
+    grdDataGrid->setModel(m_grid);
+    grdDataGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdDataGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdDataGrid->setAlternatingRowColors(true);
+    grdDataGrid->verticalHeader()->setDefaultSectionSize(grdDataGrid->fontMetrics().height() + 8);
+    grdDataGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    grdDataGrid->horizontalHeader()->setStretchLastSection(false);
+    const int widths[] = {90, 90, 110, 0, 80, 110};
+    for (int i = 0; i < 6; ++i)
+        if (widths[i] > 0)
+            grdDataGrid->setColumnWidth(i, widths[i]);
+    grdDataGrid->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
+
+    auto picButtons = new QWidget(this);
+    picButtons->setObjectName(QStringLiteral("picButtons"));
+    auto buttons = new QHBoxLayout(picButtons);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    auto button = [&](const QString &text, const char *name) {
+        auto b = new QPushButton(text, picButtons);
+        b->setObjectName(QLatin1String(name));
+        b->setMinimumWidth(90);
+        buttons->addWidget(b);
+        return b;
+    };
+    connect(button(QStringLiteral("&Add"), "cmdAdd"), &QPushButton::clicked, this, &frmReport::cmdAdd_Click);
+    connect(button(QStringLiteral("&Delete"), "cmdDelete"), &QPushButton::clicked, this, &frmReport::cmdDelete_Click);
+    connect(button(QStringLiteral("&Refresh"), "cmdRefresh"), &QPushButton::clicked, this, &frmReport::cmdRefresh_Click);
+    connect(button(QStringLiteral("&Update"), "cmdUpdate"), &QPushButton::clicked, this, &frmReport::cmdUpdate_Click);
+    buttons->addStretch(1);
+    connect(button(QStringLiteral("&Close"), "cmdClose"), &QPushButton::clicked, this, &frmReport::cmdClose_Click);
+
+    // The grid takes whatever height the customer block, the bar and the buttons leave.
+    auto layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->addLayout(fields);
+    layout->addWidget(grdDataGrid, 1);
+    layout->addWidget(m_bar);
+    layout->addWidget(picButtons);
+}
+
+void frmReport::showJournal()
+{
+    QVariant customerId;
+    try {
+        if (m_customers->hasCurrent())
+            customerId = m_customers->value(QStringLiteral("CustomerID"));
+    } catch (const StoreError &) {
+        // An unreadable customer has no journal to show.
+    }
+    try {
+        m_journal->setSource(journalQuery(customerId));
+    } catch (const StoreError &) {
+        // The journal table is unreadable: the grid keeps what it showed.
+    }
+}
+
+void frmReport::cmdAdd_Click()
+{
+    m_bar->run(DataBar::Action::AddNew, [this] {
+        m_binder->addNew();
+        showJournal();   // a new customer has no visits yet
+    });
+}
+
+void frmReport::cmdDelete_Click()
+{
+    const bool busy = m_bar->validate(DataBar::Action::Delete);
+    try {
+        switch (bound::deleteTarget(*m_customers)) {
+        case bound::DeleteTarget::Nothing:
+            break;
+        case bound::DeleteTarget::NewRow:
+            m_binder->cancel();
+            showJournal();
+            break;
+        case bound::DeleteTarget::StoredRow:
+            bound::deleteAndStep(*m_customers);
+            break;
+        }
+    } catch (const StoreError &) {
+        // A failed delete ends quietly.
+    }
+    if (busy)
+        pointer::normal();
+}
+
+void frmReport::cmdRefresh_Click()
+{
+    m_bar->run(DataBar::Action::MoveFirst, [this] { bound::refresh(*m_binder); });
+}
+
+bool frmReport::cmdUpdate_Click()
+{
+    const bool busy = m_bar->validate(DataBar::Action::Update);
+    try {
+        m_binder->update();
+    } catch (const StoreError &error) {
+        pointer::normal();
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        return false;
+    }
+    if (busy)
+        pointer::normal();
+    return true;
+}
+
+void frmReport::cmdClose_Click()
+{
+    pointer::normal();
+    // With no customer on screen there is nothing to update: just close.
+    if ((m_customers->hasCurrent() || m_customers->editMode() != RecordSet::EditMode::None) && !cmdUpdate_Click())
+        return;
+    close();
+}
+
+void frmReport::closeEvent(QCloseEvent *event)
+{
+    m_bar->validate(DataBar::Action::Close);
+    pointer::normal();
+    try {
+        m_binder->writePending();
+    } catch (const StoreError &error) {
+        // Closing would lose the edit: say why and stay open.
+        m_bar->reportError(error);
+        event->ignore();
+        return;
+    }
+    event->accept();
+}

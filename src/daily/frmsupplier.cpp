@@ -1,0 +1,277 @@
+#include "frmsupplier.h"
+
+#include "binder.h"
+#include "boundform.h"
+#include "databar.h"
+#include "database.h"
+#include "dialogs.h"
+#include "pointer.h"
+#include "recordset.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+QLineEdit *lineEdit(QWidget *parent, const char *name)
+{
+    auto box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+QFrame *line(QWidget *parent, const char *name)
+{
+    auto rule = new QFrame(parent);
+    rule->setObjectName(QLatin1String(name));
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    return rule;
+}
+
+} // namespace
+
+frmSupplier::frmSupplier(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("frmSupplier"));
+    setWindowTitle(QStringLiteral("Velorine - Suppliers Information"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    m_records = new RecordSet(salon::employeeDb(), QStringLiteral("Suppliers"), this);
+    m_bar = new DataBar(m_records, this);
+    m_bar->setObjectName(QStringLiteral("datPrimary"));
+    m_binder = new Binder(m_records, this);
+    m_binder->setErrorReporter([this](const StoreError &error) { m_bar->reportError(error); });
+
+    buildLayout();
+    m_binder->bind(txtSupplierID, QStringLiteral("SupplierID"));
+    m_binder->bind(txtCompany, QStringLiteral("SupplierName"));
+    m_binder->bind(txtContact, QStringLiteral("ContactName"));
+    m_binder->bind(cmbTitle, QStringLiteral("ContactTitle"));
+    m_binder->bind(txtAddress, QStringLiteral("Address"));
+    m_binder->bind(txtCity, QStringLiteral("City"));
+    m_binder->bind(txtState, QStringLiteral("State"));
+    m_binder->bind(txtZip, QStringLiteral("Zip"));
+    m_binder->bind(txtCountry, QStringLiteral("Country"));
+    m_binder->bind(txtPhone, QStringLiteral("Phone"));
+    m_binder->bind(txtFax, QStringLiteral("Fax"));
+    m_binder->bind(txtEMail, QStringLiteral("Email"));
+    m_binder->bind(txtNote, QStringLiteral("Notes"));
+
+    connect(cmdAdd, &QPushButton::clicked, this, &frmSupplier::cmdAdd_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmSupplier::cmdDelete_Click);
+    connect(cmdUpdate, &QPushButton::clicked, this, &frmSupplier::cmdUpdate_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
+
+    resize(780, 440);
+    bound::centre(this);
+    showCompany();
+}
+
+void frmSupplier::buildLayout()
+{
+    // Heading: the company name with a shadow copy behind it.
+    auto heading = new QWidget(this);
+    QFont headingFont = font();
+    headingFont.setPointSizeF(headingFont.pointSizeF() * 2.2);
+    headingFont.setBold(true);
+    headingFont.setItalic(true);
+    lblVelorine2 = new QLabel(QStringLiteral("Velorine"), heading);
+    lblVelorine2->setObjectName(QStringLiteral("lblVelorine2"));
+    lblVelorine2->setFont(headingFont);
+    lblVelorine2->setStyleSheet(QStringLiteral("color: #9a9a9a;"));
+    lblVelorine1 = new QLabel(QStringLiteral("Velorine"), heading);
+    lblVelorine1->setObjectName(QStringLiteral("lblVelorine1"));
+    lblVelorine1->setFont(headingFont);
+    lblVelorine1->setStyleSheet(QStringLiteral("color: #7a1f5c;"));
+    heading->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    auto headingGrid = new QGridLayout(heading);
+    headingGrid->setContentsMargins(0, 0, 3, 3);
+    headingGrid->addWidget(lblVelorine2, 0, 0);
+    headingGrid->addWidget(lblVelorine1, 0, 0);
+    lblVelorine2->setContentsMargins(3, 3, 0, 0);
+    lblVelorine1->setContentsMargins(0, 0, 3, 3);
+    lblVelorine1->raise();
+
+    auto picture1 = new QLabel(this);
+    picture1->setObjectName(QStringLiteral("Picture1"));
+    picture1->setPixmap(style()->standardIcon(QStyle::SP_DirHomeIcon).pixmap(40, 40));
+    auto subtitle = new QLabel(tr("Suppliers Information"), this);
+    QFont subtitleFont = font();
+    subtitleFont.setPointSizeF(subtitleFont.pointSizeF() * 1.2);
+    subtitle->setFont(subtitleFont);
+    auto top = new QHBoxLayout;
+    top->addWidget(picture1);
+    top->addWidget(heading);
+    top->addStretch(1);
+    top->addWidget(subtitle, 0, Qt::AlignBottom);
+
+    txtSupplierID = lineEdit(this, "txtSupplierID");
+    txtCompany = lineEdit(this, "txtCompany");
+    txtContact = lineEdit(this, "txtContact");
+    cmbTitle = new QComboBox(this);
+    cmbTitle->setObjectName(QStringLiteral("cmbTitle"));
+    cmbTitle->addItems({QStringLiteral("Mr."), QStringLiteral("Ms."), QStringLiteral("Mrs."), QStringLiteral("Dr.")});
+    txtAddress = lineEdit(this, "txtAddress");
+    txtCity = lineEdit(this, "txtCity");
+    txtState = lineEdit(this, "txtState");
+    txtZip = lineEdit(this, "txtZip");
+    txtCountry = lineEdit(this, "txtCountry");
+    txtPhone = lineEdit(this, "txtPhone");
+    txtFax = lineEdit(this, "txtFax");
+    txtEMail = lineEdit(this, "txtEMail");
+    txtNote = new QPlainTextEdit(this);
+    txtNote->setObjectName(QStringLiteral("txtNote"));
+    txtNote->setTabChangesFocus(true);
+
+    auto fields = new QGridLayout;
+    fields->setHorizontalSpacing(10);
+    fields->setColumnStretch(1, 3);
+    fields->setColumnStretch(3, 2);
+    fields->setColumnMinimumWidth(2, 70);
+    auto label = [&](const QString &text, QWidget *buddy, int row, int column) {
+        auto l = new QLabel(text, this);
+        l->setBuddy(buddy);
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        fields->addWidget(l, row, column);
+    };
+    label(QStringLiteral("Supplier ID:"), txtSupplierID, 0, 0);
+    fields->addWidget(txtSupplierID, 0, 1);
+    label(QStringLiteral("Company Name:"), txtCompany, 1, 0);
+    fields->addWidget(txtCompany, 1, 1);
+    label(QStringLiteral("Contact Person:"), txtContact, 2, 0);
+    auto contact = new QHBoxLayout;
+    contact->addWidget(cmbTitle);
+    contact->addWidget(txtContact, 1);
+    fields->addLayout(contact, 2, 1);
+    label(QStringLiteral("Address:"), txtAddress, 3, 0);
+    fields->addWidget(txtAddress, 3, 1);
+    label(QStringLiteral("City:"), txtCity, 4, 0);
+    fields->addWidget(txtCity, 4, 1);
+    label(QStringLiteral("State:"), txtState, 5, 0);
+    fields->addWidget(txtState, 5, 1);
+    label(QStringLiteral("Postal Code:"), txtZip, 6, 0);
+    fields->addWidget(txtZip, 6, 1);
+    label(QStringLiteral("Country:"), txtCountry, 7, 0);
+    fields->addWidget(txtCountry, 7, 1);
+    label(QStringLiteral("Phone:"), txtPhone, 0, 2);
+    fields->addWidget(txtPhone, 0, 3);
+    label(QStringLiteral("Fax:"), txtFax, 1, 2);
+    fields->addWidget(txtFax, 1, 3);
+    label(QStringLiteral("E-Mail:"), txtEMail, 2, 2);
+    fields->addWidget(txtEMail, 2, 3);
+    auto noteLabel = new QLabel(QStringLiteral("Note:"), this);
+    noteLabel->setBuddy(txtNote);
+    noteLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    fields->addWidget(noteLabel, 3, 2);
+    fields->addWidget(txtNote, 3, 3, 6, 1);
+    fields->setRowStretch(8, 1);
+
+    auto button = [this](const QString &text, const char *name) {
+        auto b = new QPushButton(text, this);
+        b->setObjectName(QLatin1String(name));
+        b->setMinimumWidth(90);
+        return b;
+    };
+    cmdAdd = button(QStringLiteral("Add"), "cmdAdd");
+    cmdDelete = button(QStringLiteral("Delete"), "cmdDelete");
+    cmdUpdate = button(QStringLiteral("Update"), "cmdUpdate");
+    cmdExit = button(QStringLiteral("Exit"), "cmdExit");
+    auto buttons = new QHBoxLayout;
+    buttons->addWidget(m_bar, 1);
+    buttons->addSpacing(20);
+    for (QPushButton *b : {cmdAdd, cmdDelete, cmdUpdate, cmdExit})
+        buttons->addWidget(b);
+
+    auto layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 12, 16, 12);
+    layout->addLayout(top);
+    layout->addWidget(line(this, "Line1"));
+    layout->addLayout(fields, 1);
+    layout->addWidget(line(this, "Line2"));
+    layout->addLayout(buttons);
+    setTabOrder(txtContact, txtAddress);
+}
+
+void frmSupplier::showCompany()
+{
+    // The owner's details live in the first Misc row.
+    try {
+        RecordSet misc(salon::employeeDb(), QStringLiteral("Misc"));
+        lblVelorine1->setText(misc.value(QStringLiteral("Company")).toString());
+    } catch (const StoreError &error) {
+        m_bar->reportError(error);
+    }
+    lblVelorine2->setText(lblVelorine1->text());
+}
+
+void frmSupplier::cmdAdd_Click()
+{
+    try {
+        m_binder->addNew();
+    } catch (const StoreError &error) {
+        m_bar->reportError(error);
+        return;
+    }
+    txtSupplierID->setFocus();
+}
+
+void frmSupplier::cmdDelete_Click()
+{
+    switch (bound::deleteTarget(*m_records)) {
+    case bound::DeleteTarget::Nothing:
+        return;
+    case bound::DeleteTarget::NewRow:
+        m_binder->cancel();   // the unsaved row on screen is dropped; nothing stored is touched
+        return;
+    case bound::DeleteTarget::StoredRow:
+        break;
+    }
+    try {
+        if (showMessage(this, QStringLiteral("Are you sure you want to delete THIS SUPPLIER FILE ?"),
+                        Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes) {
+            try {
+                m_records->remove();
+            } catch (const StoreError &) {
+                return;   // a failed delete ends the command quietly
+            }
+        } else {
+            bound::refresh(*m_binder);
+        }
+        bound::advanceAfterDelete(*m_records);
+    } catch (const StoreError &error) {
+        m_bar->reportError(error);
+    }
+}
+
+void frmSupplier::cmdUpdate_Click()
+{
+    try {
+        m_binder->update();
+    } catch (const StoreError &) {
+        showMessage(this, QStringLiteral("You need to use Add command to enter new record."));
+    }
+}
+
+void frmSupplier::closeEvent(QCloseEvent *event)
+{
+    pointer::normal();
+    try {
+        m_binder->writePending();
+    } catch (const StoreError &error) {
+        // Closing would lose the edit: say why and stay open.
+        m_bar->reportError(error);
+        event->ignore();
+        return;
+    }
+    event->accept();
+}

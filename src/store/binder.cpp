@@ -1,0 +1,214 @@
+#include "binder.h"
+
+#include "dates.h"
+#include "recordset.h"
+#include "values.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QDateTime>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+QString boxText(const QVariant &value)
+{
+    if (value.isNull())
+        return {};
+    switch (value.typeId()) {
+    case QMetaType::QDate:
+        return shortDateText(value.toDate());
+    case QMetaType::QDateTime: {
+        const QDateTime dt = value.toDateTime();
+        return shortDateText(dt.date()) + u' ' + QLocale().toString(dt.time(), QLocale::LongFormat);
+    }
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return numberText(value.toDouble());
+    default:
+        return value.toString();
+    }
+}
+
+Binder::Binder(RecordSet *records, QObject *parent) : QObject(parent), m_records(records)
+{
+    connect(records, &RecordSet::currentChanged, this, &Binder::load);
+    connect(records, &RecordSet::rowUpdated, this, [this](qint64 position) {
+        if (position == m_records->absolutePosition() && !isDirty())
+            load();
+    });
+    records->setBeforeLeavingRow([this] { writePending(); });
+}
+
+Binder::~Binder()
+{
+    m_records->setBeforeLeavingRow({});
+}
+
+Binder::Binding &Binder::add(QWidget *box, const QString &field)
+{
+    m_bindings.push_back({box, field, false});
+    Binding &binding = m_bindings.back();
+    QVariant value;
+    try {
+        if (m_records->hasCurrent() || m_records->editMode() != RecordSet::EditMode::None)
+            value = m_records->value(field);
+    } catch (const StoreError &error) {
+        if (m_report)
+            m_report(error);
+    }
+    show(binding, value, m_records->hasCurrent() || m_records->editMode() != RecordSet::EditMode::None);
+    return binding;
+}
+
+void Binder::bind(QLineEdit *box, const QString &field)
+{
+    add(box, field);
+    connect(box, &QLineEdit::textChanged, this, [this, box] { markDirty(box); });
+}
+
+void Binder::bind(QComboBox *box, const QString &field)
+{
+    add(box, field);
+    connect(box, &QComboBox::currentTextChanged, this, [this, box] { markDirty(box); });
+}
+
+void Binder::bind(QTextEdit *box, const QString &field)
+{
+    add(box, field);
+    connect(box, &QTextEdit::textChanged, this, [this, box] { markDirty(box); });
+}
+
+void Binder::bind(QPlainTextEdit *box, const QString &field)
+{
+    add(box, field);
+    connect(box, &QPlainTextEdit::textChanged, this, [this, box] { markDirty(box); });
+}
+
+void Binder::markDirty(QWidget *box)
+{
+    if (m_loading)
+        return;
+    for (Binding &binding : m_bindings)
+        if (binding.box == box)
+            binding.dirty = true;
+}
+
+bool Binder::isDirty() const
+{
+    return std::any_of(m_bindings.begin(), m_bindings.end(), [](const Binding &b) { return b.dirty && b.box; });
+}
+
+QString Binder::textOf(const QWidget *box)
+{
+    if (auto line = qobject_cast<const QLineEdit *>(box))
+        return line->text();
+    if (auto combo = qobject_cast<const QComboBox *>(box))
+        return combo->currentText();
+    if (auto rich = qobject_cast<const QTextEdit *>(box))
+        return rich->toPlainText();
+    if (auto plain = qobject_cast<const QPlainTextEdit *>(box))
+        return plain->toPlainText();
+    return {};
+}
+
+void Binder::show(Binding &binding, const QVariant &value, bool editable)
+{
+    QWidget *box = binding.box;
+    binding.dirty = false;
+    if (!box)
+        return;
+    const QString text = boxText(value);
+    if (auto line = qobject_cast<QLineEdit *>(box)) {
+        line->setText(text);
+        line->setCursorPosition(0);
+        line->setReadOnly(!editable);
+    } else if (auto combo = qobject_cast<QComboBox *>(box)) {
+        if (combo->isEditable()) {
+            combo->setEditText(text);
+        } else {
+            // A stored text that is not in the list shows as no choice; it is kept unless changed.
+            combo->setCurrentIndex(combo->findText(text, Qt::MatchFixedString));
+        }
+        combo->setEnabled(editable);
+    } else if (auto rich = qobject_cast<QTextEdit *>(box)) {
+        rich->setPlainText(text);
+        rich->setReadOnly(!editable);
+    } else if (auto plain = qobject_cast<QPlainTextEdit *>(box)) {
+        plain->setPlainText(text);
+        plain->setReadOnly(!editable);
+    }
+}
+
+void Binder::load()
+{
+    m_loading = true;
+    const bool adding = m_records->editMode() == RecordSet::EditMode::AddNew;
+    const bool editable = adding || m_records->hasCurrent();
+    bool reported = false;
+    for (Binding &binding : m_bindings) {
+        QVariant value;
+        if (editable) {
+            try {
+                value = m_records->value(binding.field);
+            } catch (const StoreError &error) {
+                // One report per row is enough, however many boxes meet the same fault.
+                if (m_report && !reported)
+                    m_report(error);
+                reported = true;
+            }
+        }
+        show(binding, value, editable);
+    }
+    m_loading = false;
+}
+
+void Binder::writePending()
+{
+    if (!isDirty())
+        return;
+    const bool startedEdit = m_records->editMode() == RecordSet::EditMode::None;
+    if (startedEdit)
+        m_records->edit();
+    try {
+        for (const Binding &binding : m_bindings)
+            if (binding.dirty && binding.box)
+                m_records->setValue(binding.field, textOf(binding.box));
+        m_records->update();
+    } catch (const StoreError &) {
+        if (startedEdit)
+            m_records->cancelUpdate();
+        throw;
+    }
+    for (Binding &binding : m_bindings)
+        binding.dirty = false;
+}
+
+void Binder::addNew()
+{
+    m_records->addNew();   // stores pending edits first, through the leaving-row hook
+    load();
+}
+
+void Binder::update()
+{
+    const bool adding = m_records->editMode() == RecordSet::EditMode::AddNew;
+    if (!adding && !m_records->hasCurrent())
+        throw StoreError(StoreError::NoCurrentRecord, QStringLiteral("No current record."));
+    if (isDirty()) {
+        writePending();
+    } else {
+        // Nothing typed: the row is still written as it stands, and becomes the last modified.
+        if (!adding)
+            m_records->edit();
+        m_records->update();
+    }
+    m_records->moveToBookmark(m_records->lastModified());
+}
+
+void Binder::cancel()
+{
+    m_records->cancelUpdate();
+    load();
+}

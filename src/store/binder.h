@@ -1,0 +1,73 @@
+#pragma once
+#include "storeerror.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <vector>
+
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QTextEdit;
+class QWidget;
+class RecordSet;
+
+// Binds boxes of a screen to fields of a record set. Each box shows its field of the current
+// row; an edit stays in the box until the row is left (any move, by the data bar or by the
+// program), until update(), or until the screen closes (writePending()), and is then written
+// into that row. A row started with addNew() becomes a stored row at that moment, or is
+// discarded when the set moves before anything in it was changed.
+class Binder : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Binder(RecordSet *records, QObject *parent = nullptr);
+    ~Binder() override;
+
+    void bind(QLineEdit *box, const QString &field);
+    void bind(QComboBox *box, const QString &field);
+    void bind(QTextEdit *box, const QString &field);
+    void bind(QPlainTextEdit *box, const QString &field);
+
+    RecordSet *records() const { return m_records; }
+    // Where errors met while showing a row go (a missing field, a deleted row).
+    void setErrorReporter(std::function<void(const StoreError &)> report) { m_report = std::move(report); }
+
+    // True when a box holds an edit not yet written.
+    bool isDirty() const;
+    // Writes the edited boxes into the current (or added) row. Throws StoreError; the edits
+    // stay in the boxes when writing fails.
+    void writePending();
+    // Add: stores pending edits, starts a new row and shows it empty.
+    void addNew();
+    // Update: writes the boxes into the row (there must be one), then makes the last
+    // modified row current, so that a new row stays shown once stored.
+    void update();
+    // Drops the edits and a row being added; shows the current row again.
+    void cancel();
+    // Shows the current row (or empty, locked boxes when there is none).
+    void load();
+
+private:
+    struct Binding
+    {
+        QPointer<QWidget> box;
+        QString field;
+        bool dirty = false;
+    };
+    Binding &add(QWidget *box, const QString &field);
+    void markDirty(QWidget *box);
+    void show(Binding &binding, const QVariant &value, bool editable);
+    static QString textOf(const QWidget *box);
+
+    RecordSet *m_records;
+    std::vector<Binding> m_bindings;
+    std::function<void(const StoreError &)> m_report;
+    bool m_loading = false;
+};
+
+// The text a box shows for a stored value: dates in the short date form, numbers in the
+// general form, nothing for an empty field.
+QString boxText(const QVariant &value);

@@ -1,0 +1,54 @@
+#include "boundform.h"
+
+#include "binder.h"
+#include "recordset.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace bound {
+
+void centre(QWidget *window)
+{
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize size = window->frameGeometry().size();
+    window->move(area.left() + (area.width() - size.width()) / 2, area.top() + (area.height() - size.height()) / 2);
+}
+
+void refresh(Binder &binder)
+{
+    binder.writePending();
+    binder.records()->requery();
+}
+
+void advanceAfterDelete(RecordSet &records)
+{
+    try {
+        records.moveNext();
+    } catch (const StoreError &error) {
+        // Past the end already, or an empty set: there is no next row to go to.
+        if (error.number() != StoreError::NoCurrentRecord)
+            throw;
+    }
+}
+
+void deleteAndStep(RecordSet &records)
+{
+    records.remove();
+    records.moveNext();
+    if (records.eof())
+        records.moveLast();
+}
+
+DeleteTarget deleteTarget(const RecordSet &records)
+{
+    if (records.editMode() == RecordSet::EditMode::AddNew)
+        return DeleteTarget::NewRow;
+    return records.hasCurrent() ? DeleteTarget::StoredRow : DeleteTarget::Nothing;
+}
+
+} // namespace bound

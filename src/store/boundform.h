@@ -1,0 +1,29 @@
+#pragma once
+
+class Binder;
+class RecordSet;
+class QWidget;
+
+// The operations the record screens share, over a record set and the binder of its boxes.
+// Store errors are thrown (StoreError); each screen decides how it reports them.
+namespace bound {
+
+// Places a top-level window in the middle of its screen.
+void centre(QWidget *window);
+
+// Refresh: stores pending edits, then re-reads the set; its first row becomes current.
+void refresh(Binder &binder);
+
+// After a delete, whatever the answer to the question was: to the next row. After the last
+// row the set is left past its end; a set with nothing to move to stays as it is.
+void advanceAfterDelete(RecordSet &records);
+
+// The delete without a question: removes the current row, then goes to the next one, or to
+// the new last row when the deleted row was the last.
+void deleteAndStep(RecordSet &records);
+
+// What a delete acts on. A row being added is only dropped (no stored row goes with it).
+enum class DeleteTarget { Nothing, NewRow, StoredRow };
+DeleteTarget deleteTarget(const RecordSet &records);
+
+} // namespace bound

@@ -1,0 +1,45 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QList>
+#include <QString>
+
+class RecordSet;
+
+// Shows a record set in a QTableView: one row per row of the set, read when the view asks for
+// it, with captioned columns in the display formats "Currency", "General Number", "Standard",
+// "Short Date" and "General Date" (empty: the value as it is), in the user's locale.
+// Read-only; it follows the set's requeries, appends, updates and deletes.
+class GridModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    struct Column
+    {
+        QString field;
+        QString caption;
+        QString format;
+    };
+
+    // No columns given: every field of the set, captioned with its name.
+    explicit GridModel(RecordSet *records, QList<Column> columns = {}, QObject *parent = nullptr);
+
+    RecordSet *records() const { return m_records; }
+    const QList<Column> &columns() const { return m_columns; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    void resetRows();
+    int fieldOf(int column) const;
+
+    RecordSet *m_records;
+    QList<Column> m_columns;
+    QList<int> m_fields;   // field index of each column, -1 when the set has no such field
+    int m_rows = 0;
+};
+
+// A value in a display format.
+QString formatValue(const QVariant &value, const QString &format);

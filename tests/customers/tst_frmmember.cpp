@@ -1,0 +1,269 @@
+#include "databar.h"
+#include "database.h"
+#include "frmmember.h"
+#include "recordset.h"
+#include "scripteddialogs.h"
+#include "testhome.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QtTest>
+
+// The customer book over six customers, two of them of the same name.
+class TestFrmMember : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestHome> home;
+    std::unique_ptr<ScriptedDialogs> dialogs;
+    QPointer<frmMember> form;
+
+    static void addCustomer(const QVariant &id, const QVariant &first, const QVariant &last)
+    {
+        RecordSet customers(salon::employeeDb(), QStringLiteral("Customers"));
+        customers.addNew();
+        customers.setValue(QStringLiteral("CustomerID"), id);
+        customers.setValue(QStringLiteral("FirstName"), first);
+        customers.setValue(QStringLiteral("LastName"), last);
+        customers.update();
+    }
+    static qint64 customerCount() { return RecordSet(salon::employeeDb(), QStringLiteral("Customers")).recordCount(); }
+
+    template<typename T = QLineEdit>
+    T *child(const char *name) const
+    {
+        T *found = form->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("no child %s", name);
+        return found;
+    }
+    void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
+    void type(const char *name, const QString &text)
+    {
+        QLineEdit *box = child(name);
+        box->selectAll();
+        QTest::keyClicks(box, text);
+    }
+    QString caption() const { return form->findChild<DataBar *>(QStringLiteral("datCustomer"))->caption(); }
+    void closeForm()
+    {
+        form->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+private slots:
+    void init()
+    {
+        useTestLocale();
+        home = std::make_unique<TestHome>();
+        QVERIFY2(home->openError().isEmpty(), qPrintable(home->openError()));
+        dialogs = std::make_unique<ScriptedDialogs>();
+        addCustomer(1, QStringLiteral("Ann"), QStringLiteral("Lee"));
+        addCustomer(2, QStringLiteral("Bob"), QStringLiteral("Adams"));
+        addCustomer(3, QStringLiteral("Ann"), QStringLiteral("Lee"));
+        addCustomer(4, QStringLiteral("Pat"), QStringLiteral("O'Brien"));
+        addCustomer(5, QVariant(), QStringLiteral("Moss"));
+        addCustomer(6, QStringLiteral("Zed"), QVariant());
+        form = new frmMember;
+    }
+    void cleanup()
+    {
+        delete form;
+        QCOMPARE(dialogs->pending(), 0);
+        dialogs.reset();
+        home.reset();
+    }
+
+    void opensOnTheFirstCustomer()
+    {
+        QCOMPARE(form->windowTitle(), QStringLiteral("Velorine - Customer Information"));
+        QCOMPARE(child("txtMemberID")->text(), QStringLiteral("1"));
+        QCOMPARE(child("txtLastname")->text(), QStringLiteral("Lee"));
+        QCOMPARE(caption(), QStringLiteral("Record: 1"));
+    }
+
+    void search_data()
+    {
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<QString>("memberId");   // empty: the screen stays where it was
+        QTest::addColumn<QString>("message");
+        QTest::newRow("search") << QByteArray("cmdSearch") << "Ann" << "Lee" << "1" << "";
+        QTest::newRow("letter case ignored") << QByteArray("cmdSearch") << "bOB" << "adAMS" << "2" << "";
+        QTest::newRow("top: first of two") << QByteArray("cmdTop") << "Ann" << "Lee" << "1" << "";
+        QTest::newRow("bottom: last of two") << QByteArray("cmdBottom") << "Ann" << "Lee" << "3" << "";
+        QTest::newRow("quote in a name") << QByteArray("cmdSearch") << "Pat" << "o'brien" << "4" << "";
+        QTest::newRow("quotes never reach the query")
+            << QByteArray("cmdSearch") << "x' or '1'='1" << "y" << ""
+            << "No records found with:  Name = 'x' or '1'='1 y'.";
+        QTest::newRow("stored with a last name only") << QByteArray("cmdSearch") << " " << "Moss" << "5" << "";
+        QTest::newRow("stored with a first name only") << QByteArray("cmdSearch") << "Zed" << " " << "6" << "";
+        QTest::newRow("no match") << QByteArray("cmdSearch") << "Ann" << "Leigh" << ""
+                                  << "No records found with:  Name = 'Ann Leigh'.";
+        QTest::newRow("first name only typed") << QByteArray("cmdSearch") << "Ann" << "" << ""
+                                               << "Please enter both Last and First name.";
+        QTest::newRow("last name only typed") << QByteArray("cmdBottom") << "" << "Lee" << ""
+                                              << "Please enter both Last and First name.";
+    }
+    void search()
+    {
+        QFETCH(QByteArray, button);
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        QFETCH(QString, memberId);
+        QFETCH(QString, message);
+        form->datCustomer()->move(1);   // start on Bob
+        type("txtSearchFirst", first);
+        type("txtSearchLast", last);
+        if (!message.isEmpty())
+            dialogs->answerMessage();
+        click(button.constData());
+        QCOMPARE(dialogs->messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
+        if (!message.isEmpty())
+            QCOMPARE(dialogs->last().title, QStringLiteral("Velorine"));
+        QCOMPARE(child("txtMemberID")->text(), memberId.isEmpty() ? QStringLiteral("2") : memberId);
+        QCOMPARE(customerCount(), qint64(6));
+    }
+
+    // Once a customer is deleted, numbers no longer equal row positions: the search must
+    // still show the customer it found, not the one standing at that position.
+    void searchShowsTheFoundCustomerWhenNumbersAreNotPositions()
+    {
+        dialogs->answerMessage(Dialogs::Answer::Yes);
+        click("cmdDelete");   // Ann Lee no. 1 goes; the other Ann Lee (no. 3) is now row 2
+        type("txtSearchFirst", QStringLiteral("Pat"));
+        type("txtSearchLast", QStringLiteral("O'Brien"));
+        click("cmdSearch");
+        QCOMPARE(child("txtMemberID")->text(), QStringLiteral("4"));
+        QCOMPARE(child("txtFirstname")->text(), QStringLiteral("Pat"));
+        QCOMPARE(caption(), QStringLiteral("Record: 3"));
+    }
+
+    void nextAndPreviousStepThroughTheMatches()
+    {
+        type("txtSearchFirst", QStringLiteral("ann"));
+        type("txtSearchLast", QStringLiteral("lee"));
+        click("cmdNext");   // from no. 1 on screen
+        QCOMPARE(child("txtMemberID")->text(), QStringLiteral("3"));
+        dialogs->answerMessage();
+        click("cmdNext");
+        QCOMPARE(dialogs->messageTexts(), QStringList{QStringLiteral("No records found with:  Name = 'ann lee'.")});
+        QCOMPARE(child("txtMemberID")->text(), QStringLiteral("3"));
+        click("cmdPrevious");
+        QCOMPARE(child("txtMemberID")->text(), QStringLiteral("1"));
+    }
+
+    void searchFindsACustomerAddedAfterTheScreenOpened()
+    {
+        addCustomer(7, QStringLiteral("New"), QStringLiteral("Comer"));
+        type("txtSearchFirst", QStringLiteral("New"));
+        type("txtSearchLast", QStringLiteral("Comer"));
+        click("cmdSearch");
+        QCOMPARE(child("txtMemberID")->text(), QStringLiteral("7"));
+    }
+
+    void deleteAnswers_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<int>("startRow");
+        QTest::addColumn<qint64>("count");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("memberId");
+        QTest::newRow("yes: the next customer") << true << 0 << qint64(5) << "Record: 1" << "2";
+        QTest::newRow("yes on the last: past the end") << true << 5 << qint64(5) << "Record: 0" << "";
+        QTest::newRow("no: re-read, then the second customer") << false << 3 << qint64(6) << "Record: 2" << "2";
+    }
+    void deleteAnswers()
+    {
+        QFETCH(bool, yes);
+        QFETCH(int, startRow);
+        QFETCH(qint64, count);
+        QFETCH(QString, caption);
+        QFETCH(QString, memberId);
+        form->datCustomer()->move(startRow);
+        dialogs->answerMessage(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+        click("cmdDelete");
+        QCOMPARE(dialogs->last().text, QStringLiteral("Are you sure you want to delete THIS CUSTOMER FILE ?"));
+        QCOMPARE(dialogs->last().buttons, Dialogs::Buttons::YesNo);
+        QCOMPARE(customerCount(), count);
+        QCOMPARE(this->caption(), caption);
+        QCOMPARE(child("txtMemberID")->text(), memberId);
+    }
+
+    void saveWithoutACustomerSaysSoAndCloses()
+    {
+        form->datCustomer()->moveLast();
+        form->datCustomer()->moveNext();
+        dialogs->answerMessage();
+        click("cmdSave");
+        QCOMPARE(dialogs->last().text, QStringLiteral("Please use Add command to enter new data"));
+        QCOMPARE(dialogs->last().icon, Dialogs::Icon::Information);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(form.isNull());
+    }
+
+    void saveOfABadNumberKeepsTheScreenAndTheTyping()
+    {
+        type("txtMemberID", QStringLiteral("12a"));
+        dialogs->answerMessage();
+        click("cmdSave");
+        QVERIFY(dialogs->last().text.contains(QStringLiteral("CustomerID")));
+        QVERIFY(!form.isNull());
+        QCOMPARE(child("txtMemberID")->text(), QStringLiteral("12a"));
+    }
+
+    void addThenSaveKeepsTheNewCustomerShown()
+    {
+        click("cmdAdd");
+        QCOMPARE(child("txtFirstname")->text(), QString());
+        type("txtMemberID", QStringLiteral("7"));
+        type("txtFirstname", QStringLiteral("Eve"));
+        child<QComboBox>("comPrefix")->setCurrentText(QStringLiteral("Ms."));
+        click("cmdSave");
+        QCOMPARE(customerCount(), qint64(7));
+        QCOMPARE(caption(), QStringLiteral("Record: 7"));
+        QCOMPARE(child("txtFirstname")->text(), QStringLiteral("Eve"));
+        QCOMPARE(form->datCustomer()->value(QStringLiteral("Prefix")).toString(), QStringLiteral("Ms."));
+    }
+
+    void closingStoresAnEdit_data()
+    {
+        QTest::addColumn<QByteArray>("button");
+        QTest::newRow("Close") << QByteArray("cmdClose");
+        QTest::newRow("Exit") << QByteArray("cmdExit");
+        QTest::newRow("close box") << QByteArray();
+    }
+    void closingStoresAnEdit()
+    {
+        QFETCH(QByteArray, button);
+        form->datCustomer()->moveNext();
+        type("txtLine1", QStringLiteral("12 Elm St"));
+        if (button.isEmpty())
+            form->close();
+        else
+            click(button.constData());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(form.isNull());
+        RecordSet customers(salon::employeeDb(), QStringLiteral("Customers"));
+        customers.moveNext();
+        QCOMPARE(customers.value(QStringLiteral("Line1")).toString(), QStringLiteral("12 Elm St"));
+    }
+
+    void notesAreNotStored()
+    {
+        auto notes = child<QPlainTextEdit>("txtNotes");
+        notes->setPlainText(QStringLiteral("call back Tuesday"));
+        form->datCustomer()->moveNext();
+        QCOMPARE(notes->toPlainText(), QStringLiteral("call back Tuesday"));
+        RecordSet customers(salon::employeeDb(), QStringLiteral("Customers"));
+        QVERIFY(customers.value(QStringLiteral("Notes")).isNull());
+    }
+};
+
+QTEST_MAIN(TestFrmMember)
+#include "tst_frmmember.moc"

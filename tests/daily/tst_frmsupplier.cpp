@@ -1,0 +1,154 @@
+#include "databar.h"
+#include "database.h"
+#include "frmsupplier.h"
+#include "recordset.h"
+#include "scripteddialogs.h"
+#include "testhome.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QtTest>
+
+// The supplier book over three suppliers, under the company "Nail Studio".
+class TestFrmSupplier : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestHome> home;
+    std::unique_ptr<ScriptedDialogs> dialogs;
+    QPointer<frmSupplier> form;
+
+    static void addSupplier(const QString &id, const QString &name)
+    {
+        RecordSet suppliers(salon::employeeDb(), QStringLiteral("Suppliers"));
+        suppliers.addNew();
+        suppliers.setValue(QStringLiteral("SupplierID"), id);
+        suppliers.setValue(QStringLiteral("SupplierName"), name);
+        suppliers.update();
+    }
+    static qint64 supplierCount() { return RecordSet(salon::employeeDb(), QStringLiteral("Suppliers")).recordCount(); }
+    template<typename T = QLineEdit>
+    T *child(const char *name) const { return form->findChild<T *>(QLatin1String(name)); }
+    void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
+    QString caption() const { return child<DataBar>("datPrimary")->caption(); }
+
+private slots:
+    void init()
+    {
+        useTestLocale();
+        home = std::make_unique<TestHome>();
+        QVERIFY2(home->openError().isEmpty(), qPrintable(home->openError()));
+        dialogs = std::make_unique<ScriptedDialogs>();
+        QSqlQuery(salon::employeeDb()).exec(QStringLiteral("UPDATE Misc SET Company = 'Nail Studio'"));
+        addSupplier(QStringLiteral("S1"), QStringLiteral("Polish Co"));
+        addSupplier(QStringLiteral("S2"), QStringLiteral("Lacquer Ltd"));
+        addSupplier(QStringLiteral("S3"), QStringLiteral("Files Inc"));
+        form = new frmSupplier;
+    }
+    void cleanup()
+    {
+        delete form;
+        QCOMPARE(dialogs->pending(), 0);
+        dialogs.reset();
+        home.reset();
+    }
+
+    void headingShowsTheCompanyTwice()
+    {
+        QCOMPARE(form->windowTitle(), QStringLiteral("Velorine - Suppliers Information"));
+        QCOMPARE(child<QLabel>("lblVelorine1")->text(), QStringLiteral("Nail Studio"));
+        QCOMPARE(child<QLabel>("lblVelorine2")->text(), QStringLiteral("Nail Studio"));
+        QCOMPARE(child("txtCompany")->text(), QStringLiteral("Polish Co"));
+        QCOMPARE(caption(), QStringLiteral("Record: 1"));
+    }
+
+    void titleFromTheListIsStored()
+    {
+        auto title = child<QComboBox>("cmbTitle");
+        QCOMPARE(title->count(), 4);
+        QCOMPARE(title->itemText(2), QStringLiteral("Mrs."));
+        title->setCurrentIndex(2);
+        click("cmdUpdate");
+        RecordSet suppliers(salon::employeeDb(), QStringLiteral("Suppliers"));
+        QCOMPARE(suppliers.value(QStringLiteral("ContactTitle")).toString(), QStringLiteral("Mrs."));
+    }
+
+    void deleteAnswers_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<int>("startRow");
+        QTest::addColumn<qint64>("count");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("no: the second supplier, nothing deleted") << false << 2 << qint64(3) << "Lacquer Ltd" << "Record: 2";
+        QTest::newRow("yes: the next supplier") << true << 0 << qint64(2) << "Lacquer Ltd" << "Record: 1";
+        QTest::newRow("yes on the last: no record") << true << 2 << qint64(2) << "" << "Record: 0";
+    }
+    void deleteAnswers()
+    {
+        QFETCH(bool, yes);
+        QFETCH(int, startRow);
+        QFETCH(qint64, count);
+        QFETCH(QString, shown);
+        QFETCH(QString, caption);
+        form->datPrimary()->move(startRow);
+        dialogs->answerMessage(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+        click("cmdDelete");
+        QCOMPARE(dialogs->last().text, QStringLiteral("Are you sure you want to delete THIS SUPPLIER FILE ?"));
+        QCOMPARE(dialogs->last().title, QStringLiteral("Velorine"));
+        QCOMPARE(supplierCount(), count);
+        QCOMPARE(child("txtCompany")->text(), shown);
+        QCOMPARE(this->caption(), caption);
+    }
+
+    void deletingTheOnlySupplierLeavesNoRecord()
+    {
+        for (int i = 0; i < 2; ++i) {
+            dialogs->answerMessage(Dialogs::Answer::Yes);
+            click("cmdDelete");
+        }
+        dialogs->answerMessage(Dialogs::Answer::Yes);
+        click("cmdDelete");
+        QCOMPARE(supplierCount(), qint64(0));
+        QVERIFY(!form->datPrimary()->hasCurrent());
+        QCOMPARE(caption(), QStringLiteral("Record: 0"));
+        click("cmdDelete");   // an empty book: no question, nothing happens
+        QCOMPARE(dialogs->shown().size(), 3);
+    }
+
+    void updateWithoutARecordAsksForAdd()
+    {
+        form->datPrimary()->moveLast();
+        form->datPrimary()->moveNext();
+        dialogs->answerMessage();
+        click("cmdUpdate");
+        QCOMPARE(dialogs->messageTexts(), QStringList{QStringLiteral("You need to use Add command to enter new record.")});
+        QVERIFY(!form.isNull());
+    }
+
+    void addUpdateThenExit()
+    {
+        click("cmdAdd");
+        QCOMPARE(child("txtSupplierID")->text(), QString());
+        QTest::keyClicks(child("txtSupplierID"), QStringLiteral("S4"));
+        QTest::keyClicks(child("txtCompany"), QStringLiteral("Brush & Co"));
+        click("cmdUpdate");
+        QCOMPARE(caption(), QStringLiteral("Record: 4"));
+        QTest::keyClicks(child("txtCity"), QStringLiteral("Springfield"));
+        click("cmdExit");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(form.isNull());
+        RecordSet suppliers(salon::employeeDb(), QStringLiteral("Suppliers"));
+        suppliers.moveLast();
+        QCOMPARE(suppliers.value(QStringLiteral("SupplierName")).toString(), QStringLiteral("Brush & Co"));
+        QCOMPARE(suppliers.value(QStringLiteral("City")).toString(), QStringLiteral("Springfield"));
+    }
+};
+
+QTEST_MAIN(TestFrmSupplier)
+#include "tst_frmsupplier.moc"

@@ -1,0 +1,411 @@
+#include "binder.h"
+#include "boundform.h"
+#include "databar.h"
+#include "database.h"
+#include "gridmodel.h"
+#include "pointer.h"
+#include "recordset.h"
+#include "scripteddialogs.h"
+#include "testhome.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QToolButton>
+#include <QtTest>
+
+// The binding layer over a small customer book: a data bar, three bound boxes and a grid.
+class TestBinder : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestHome> home;
+    std::unique_ptr<ScriptedDialogs> dialogs;
+    std::unique_ptr<QWidget> form;
+    RecordSet *rs = nullptr;
+    DataBar *bar = nullptr;
+    Binder *binder = nullptr;
+    QLineEdit *first = nullptr;
+    QComboBox *prefix = nullptr;
+    QPlainTextEdit *notes = nullptr;
+
+    static void addCustomer(int id, const QString &firstName, const QString &lastName)
+    {
+        RecordSet customers(salon::employeeDb(), QStringLiteral("Customers"));
+        customers.addNew();
+        customers.setValue(QStringLiteral("CustomerID"), id);
+        customers.setValue(QStringLiteral("FirstName"), firstName);
+        customers.setValue(QStringLiteral("LastName"), lastName);
+        customers.update();
+    }
+    static QString storedFirstName(int id)
+    {
+        RecordSet customers(salon::employeeDb(), QStringLiteral("Customers"));
+        customers.findFirst(QStringLiteral("CustomerID = ?"), {id});
+        return customers.noMatch() ? QStringLiteral("<none>") : customers.value(QStringLiteral("FirstName")).toString();
+    }
+    static qint64 customerCount()
+    {
+        return RecordSet(salon::employeeDb(), QStringLiteral("Customers")).recordCount();
+    }
+
+    // A bound screen over `source` with the first name, prefix and notes boxes.
+    void build(const QString &source = QStringLiteral("Customers"), const QString &firstField = QStringLiteral("FirstName"),
+               const QString &prefixField = QStringLiteral("Prefix"))
+    {
+        form = std::make_unique<QWidget>();
+        rs = new RecordSet(salon::employeeDb(), source, form.get());
+        bar = new DataBar(rs, form.get());
+        binder = new Binder(rs, form.get());
+        binder->setErrorReporter([this](const StoreError &e) { bar->reportError(e); });
+        first = new QLineEdit(form.get());
+        prefix = new QComboBox(form.get());
+        prefix->setEditable(true);
+        prefix->addItems({QStringLiteral("Mr."), QStringLiteral("Mrs."), QStringLiteral("Ms."), QStringLiteral("Dr.")});
+        notes = new QPlainTextEdit(form.get());
+        binder->bind(first, firstField);
+        binder->bind(prefix, prefixField);
+        binder->bind(notes, QStringLiteral("Notes"));
+    }
+    void click(const char *button) { QTest::mouseClick(bar->findChild<QToolButton *>(QLatin1String(button)), Qt::LeftButton); }
+    void type(QLineEdit *box, const QString &text)
+    {
+        box->selectAll();
+        QTest::keyClicks(box, text);
+    }
+
+private slots:
+    void init()
+    {
+        useTestLocale();
+        home = std::make_unique<TestHome>();
+        QVERIFY2(home->openError().isEmpty(), qPrintable(home->openError()));
+        dialogs = std::make_unique<ScriptedDialogs>();
+        addCustomer(1, QStringLiteral("Ann"), QStringLiteral("Lee"));
+        addCustomer(2, QStringLiteral("Bob"), QStringLiteral("Adams"));
+        addCustomer(3, QStringLiteral("Cy"), QStringLiteral("Lee"));
+    }
+    void cleanup()
+    {
+        form.reset();
+        QCOMPARE(dialogs->pending(), 0);
+        dialogs.reset();
+        home.reset();
+        pointer::normal();
+    }
+
+    void boxesShowTheCurrentRow()
+    {
+        build();
+        QCOMPARE(first->text(), QStringLiteral("Ann"));
+        click("moveNext");
+        QCOMPARE(first->text(), QStringLiteral("Bob"));
+        rs->moveLast();
+        QCOMPARE(first->text(), QStringLiteral("Cy"));
+    }
+
+    void recordCaption_data()
+    {
+        QTest::addColumn<QString>("moves");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("first row") << "" << "Record: 1";
+        QTest::newRow("next") << "N" << "Record: 2";
+        QTest::newRow("last") << "L" << "Record: 3";
+        QTest::newRow("back to first") << "LF" << "Record: 1";
+        QTest::newRow("past the end") << "LX" << "Record: 0";
+    }
+    void recordCaption()
+    {
+        QFETCH(QString, moves);
+        QFETCH(QString, caption);
+        build();
+        for (QChar m : moves) {
+            if (m == u'N') click("moveNext");
+            else if (m == u'L') click("moveLast");
+            else if (m == u'F') click("moveFirst");
+            else rs->moveNext();   // the program passing the end
+        }
+        QCOMPARE(bar->caption(), caption);
+    }
+
+    void emptySetShowsRecordZeroAndLockedBoxes()
+    {
+        build(QStringLiteral("Suppliers"), QStringLiteral("SupplierName"), QStringLiteral("ContactTitle"));
+        QCOMPARE(bar->caption(), QStringLiteral("Record: 0"));
+        QVERIFY(first->isReadOnly());
+        for (const char *name : {"moveFirst", "movePrevious", "moveNext", "moveLast"})
+            QVERIFY2(!bar->findChild<QToolButton *>(QLatin1String(name))->isEnabled(), name);
+        binder->addNew();
+        QVERIFY(!first->isReadOnly());
+    }
+
+    // The edit is written into the row it was made in, however the row is left.
+    void editThenMoveStoresTheEdit_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("data bar next") << "bar";
+        QTest::newRow("program move") << "program";
+        QTest::newRow("program find") << "find";
+    }
+    void editThenMoveStoresTheEdit()
+    {
+        QFETCH(QString, how);
+        build();
+        type(first, QStringLiteral("Anne"));
+        prefix->setEditText(QStringLiteral("Dr."));
+        notes->setPlainText(QStringLiteral("prefers mornings"));
+        if (how == QLatin1String("bar"))
+            click("moveNext");
+        else if (how == QLatin1String("program"))
+            rs->move(2);
+        else
+            rs->findFirst(QStringLiteral("CustomerID = ?"), {3});
+        QCOMPARE(storedFirstName(1), QStringLiteral("Anne"));
+        QCOMPARE(storedFirstName(2), QStringLiteral("Bob"));
+        rs->moveFirst();
+        QCOMPARE(rs->value(QStringLiteral("Prefix")).toString(), QStringLiteral("Dr."));
+        QCOMPARE(notes->toPlainText(), QStringLiteral("prefers mornings"));
+        QVERIFY(!binder->isDirty());
+    }
+
+    void editThenCloseStoresTheEdit()
+    {
+        build();
+        rs->moveNext();
+        type(first, QStringLiteral("Robert"));
+        binder->writePending();   // what a screen does when it closes
+        form.reset();
+        QCOMPARE(storedFirstName(2), QStringLiteral("Robert"));
+    }
+
+    void untouchedAddNewIsDiscardedOnAMove()
+    {
+        build();
+        binder->addNew();
+        QCOMPARE(first->text(), QString());
+        click("moveLast");
+        QCOMPARE(customerCount(), qint64(3));
+        QCOMPARE(first->text(), QStringLiteral("Cy"));
+    }
+
+    void touchedAddNewIsStoredOnAMove()
+    {
+        build();
+        binder->addNew();
+        type(first, QStringLiteral("Dee"));
+        click("moveFirst");
+        QCOMPARE(customerCount(), qint64(4));
+        QCOMPARE(rs->recordCount(), qint64(4));
+        rs->moveLast();
+        QCOMPARE(first->text(), QStringLiteral("Dee"));
+    }
+
+    void updateKeepsANewRowCurrent()
+    {
+        build();
+        binder->addNew();
+        type(first, QStringLiteral("Dee"));
+        binder->update();
+        QCOMPARE(rs->absolutePosition(), qint64(3));
+        QCOMPARE(bar->caption(), QStringLiteral("Record: 4"));
+        QCOMPARE(first->text(), QStringLiteral("Dee"));
+        QCOMPARE(rs->editMode(), RecordSet::EditMode::None);
+    }
+
+    void updateWithoutACurrentRowFails()
+    {
+        build();
+        rs->moveLast();
+        rs->moveNext();
+        QVERIFY_THROWS_EXCEPTION(StoreError, binder->update());
+    }
+
+    // A value the field cannot take stops the move: the user's text stays, the row stays.
+    void aBadValueKeepsTheRowAndTheEdit()
+    {
+        build(QStringLiteral("Customers"), QStringLiteral("CustomerID"));
+        bar->setDataErrorReport(true);
+        type(first, QStringLiteral("seven"));
+        dialogs->answerMessage();
+        click("moveNext");
+        QCOMPARE(dialogs->messageTexts(),
+                 QStringList{dataErrorText(StoreError(0, QStringLiteral(
+                     "Data type conversion error: 'seven' does not fit the field CustomerID.")))});
+        QCOMPARE(rs->absolutePosition(), qint64(0));
+        QCOMPARE(first->text(), QStringLiteral("seven"));
+        QVERIFY(binder->isDirty());
+        QVERIFY(!pointer::isBusy());
+    }
+
+    void dataErrorReport_data()
+    {
+        QTest::addColumn<bool>("report");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("data error report")
+            << true << "Data error event hit err:Item not found in this collection: 'Nope'.";
+        QTest::newRow("store's own text") << false << "Item not found in this collection: 'Nope'.";
+    }
+    void dataErrorReport()
+    {
+        QFETCH(bool, report);
+        QFETCH(QString, message);
+        build();
+        bar->setDataErrorReport(report);
+        auto missing = new QLineEdit(form.get());
+        dialogs->answerMessage();
+        binder->bind(missing, QStringLiteral("Nope"));   // shown at once, like a screen loading
+        dialogs->answerMessage();
+        click("moveNext");
+        QCOMPARE(dialogs->messageTexts(), (QStringList{message, message}));
+        QCOMPARE(dialogs->last().title, QStringLiteral("Velorine"));
+        QCOMPARE(first->text(), QStringLiteral("Bob"));   // the screen stays on its row
+    }
+
+    void fullValidateShowsBusyUntilTheSetHasMoved_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("busy");
+        QTest::newRow("full") << int(DataBar::Validate::Full) << true;
+        QTest::newRow("none") << int(DataBar::Validate::None) << false;
+    }
+    void fullValidateShowsBusyUntilTheSetHasMoved()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, busy);
+        build();
+        bar->setValidate(DataBar::Validate(mode));
+        type(first, QStringLiteral("Anne"));
+        // The edit is written while the bar works, before the set has moved.
+        bool busyWhileWriting = false;
+        connect(rs, &RecordSet::rowUpdated, this, [&] { busyWhileWriting = pointer::isBusy(); });
+        click("moveNext");
+        QCOMPARE(busyWhileWriting, busy);
+        QVERIFY(!pointer::isBusy());
+        QCOMPARE(bar->caption(), QStringLiteral("Record: 2"));
+    }
+
+    void deleteVariants_data()
+    {
+        QTest::addColumn<bool>("simple");
+        QTest::addColumn<int>("startRow");
+        QTest::addColumn<qint64>("position");
+        QTest::addColumn<bool>("eof");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("advance, middle row") << false << 1 << qint64(1) << false << "Cy";
+        QTest::newRow("advance, last row: past the end") << false << 2 << qint64(-1) << true << "";
+        QTest::newRow("simple, middle row") << true << 1 << qint64(1) << false << "Cy";
+        QTest::newRow("simple, last row: the new last row") << true << 2 << qint64(1) << false << "Bob";
+    }
+    void deleteVariants()
+    {
+        QFETCH(bool, simple);
+        QFETCH(int, startRow);
+        QFETCH(qint64, position);
+        QFETCH(bool, eof);
+        QFETCH(QString, shown);
+        build();
+        rs->move(startRow);
+        QCOMPARE(bound::deleteTarget(*rs), bound::DeleteTarget::StoredRow);
+        if (simple) {
+            bound::deleteAndStep(*rs);
+        } else {
+            rs->remove();
+            bound::advanceAfterDelete(*rs);
+        }
+        QCOMPARE(customerCount(), qint64(2));
+        QCOMPARE(rs->absolutePosition(), position);
+        QCOMPARE(rs->eof(), eof);
+        QCOMPARE(bar->caption(), QStringLiteral("Record: %1").arg(position + 1));
+        QCOMPARE(first->text(), shown);
+    }
+
+    void deleteOnAnEmptySetDoesNothing()
+    {
+        build(QStringLiteral("Suppliers"), QStringLiteral("SupplierName"), QStringLiteral("ContactTitle"));
+        QCOMPARE(bound::deleteTarget(*rs), bound::DeleteTarget::Nothing);
+        bound::advanceAfterDelete(*rs);   // no next row: no move, no error
+        QCOMPARE(rs->absolutePosition(), qint64(-1));
+        rs->requery();
+        bound::advanceAfterDelete(*rs);
+        QCOMPARE(bar->caption(), QStringLiteral("Record: 0"));
+    }
+
+    void deleteWhileAddingOnlyDropsTheNewRow()
+    {
+        build();
+        binder->addNew();
+        QCOMPARE(bound::deleteTarget(*rs), bound::DeleteTarget::NewRow);
+        binder->cancel();
+        QCOMPARE(first->text(), QStringLiteral("Ann"));
+        QCOMPARE(customerCount(), qint64(3));
+    }
+
+    void refreshStoresEditsThenShowsTheFirstRow()
+    {
+        build();
+        rs->moveLast();
+        type(first, QStringLiteral("Cyd"));
+        bound::refresh(*binder);
+        QCOMPARE(rs->absolutePosition(), qint64(0));
+        QCOMPARE(storedFirstName(3), QStringLiteral("Cyd"));
+    }
+
+    void formats_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("currency") << QVariant(1234.5) << "Currency" << "$1,234.50";
+        QTest::newRow("currency rounds to cents") << QVariant(2.1261) << "Currency" << "$2.13";
+        QTest::newRow("general number") << QVariant(12.5) << "General Number" << "12.5";
+        QTest::newRow("general number, whole") << QVariant(qlonglong(3)) << "General Number" << "3";
+        QTest::newRow("standard") << QVariant(1234.5) << "Standard" << "1,234.50";
+        QTest::newRow("standard rate") << QVariant(0.1) << "Standard" << "0.10";
+        QTest::newRow("short date") << QVariant(QDate(2026, 3, 5)) << "Short Date" << "3/5/2026";
+        QTest::newRow("general date, day only") << QVariant(QDate(2026, 3, 5)) << "General Date" << "3/5/2026";
+        QTest::newRow("text") << QVariant(QStringLiteral("Manicure")) << "" << "Manicure";
+        QTest::newRow("empty") << QVariant() << "Currency" << "";
+    }
+    void formats()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(QString, format);
+        QFETCH(QString, text);
+        QCOMPARE(formatValue(value, format), text);
+    }
+
+    void formatsFollowTheLocale()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QCOMPARE(formatValue(1234.5, QStringLiteral("Standard")), QStringLiteral("1.234,50"));
+        QCOMPARE(formatValue(QDate(2026, 3, 5), QStringLiteral("Short Date")), QStringLiteral("05.03.2026"));
+        QVERIFY(formatValue(2.5, QStringLiteral("Currency")).contains(QStringLiteral("2,50")));
+    }
+
+    void gridFollowsTheSet()
+    {
+        build();
+        GridModel grid(rs, {{QStringLiteral("CustomerID"), QStringLiteral("No."), QStringLiteral("General Number")},
+                            {QStringLiteral("FirstName"), QStringLiteral("First"), QString()}});
+        QCOMPARE(grid.rowCount(), 3);
+        QCOMPARE(grid.headerData(1, Qt::Horizontal).toString(), QStringLiteral("First"));
+        QCOMPARE(grid.index(1, 1).data().toString(), QStringLiteral("Bob"));
+        binder->addNew();
+        type(first, QStringLiteral("Dee"));
+        binder->update();
+        QCOMPARE(grid.rowCount(), 4);
+        QCOMPARE(grid.index(3, 1).data().toString(), QStringLiteral("Dee"));
+        rs->moveFirst();
+        rs->remove();
+        QCOMPARE(grid.rowCount(), 3);
+        QCOMPARE(grid.index(0, 1).data().toString(), QStringLiteral("Bob"));
+        rs->setSource(QStringLiteral("select * from [Customers] where [CustomerID]=3"));
+        QCOMPARE(grid.rowCount(), 1);
+        QCOMPARE(grid.index(0, 0).data().toString(), QStringLiteral("3"));
+    }
+};
+
+QTEST_MAIN(TestBinder)
+#include "tst_binder.moc"
