@@ -41,9 +41,10 @@ bool MonthCalendar::highlight(int cell)
 {
     if (cell < 1 || cell > lastCell)
         return false;
+    // A hidden cell may still carry the text of an earlier month: it is not a day.
     bool ok = false;
     const int day = m_cells[size_t(cell)].text.toInt(&ok);
-    if (!ok)
+    if (!ok || !m_cells[size_t(cell)].visible)
         return false;
     m_marked = cell;
     m_day = day;
