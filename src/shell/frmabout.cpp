@@ -40,6 +40,7 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
         "activity in your salon and you can edit your own pricing list in this section, and many more ..."));
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
     lblDescription->setWordWrap(true);
+    lblDescription->setFixedWidth(400);
 
     auto *line = new QFrame;
     line->setFrameShape(QFrame::HLine);
@@ -81,6 +82,7 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 
     auto *bottom = new QHBoxLayout;
     auto *notice = new QVBoxLayout;
+    notice->setSpacing(8);
     notice->addWidget(lblDisclaimer);
     notice->addWidget(label3);
     bottom->addLayout(notice, 1);
@@ -94,8 +96,8 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     layout->addLayout(text, 0, 1);
     layout->addWidget(line, 1, 0, 1, 2);
     layout->addLayout(bottom, 2, 0, 1, 2);
-    setFixedWidth(520);
-    setFixedHeight(heightForWidth(520) > 0 ? heightForWidth(520) : sizeHint().height());
+    layout->setVerticalSpacing(12);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 const QStringList &frmAbout::sysInfoPrograms()

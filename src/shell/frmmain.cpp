@@ -37,6 +37,7 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -144,6 +145,13 @@ QWidget *frmMain::buildCalendar()
     QFont dateFont = m_dateDisplay->font();
     dateFont.setBold(true);
     m_dateDisplay->setFont(dateFont);
+    // Wide enough for the longest date of any month and weekday, so paging never resizes the frame.
+    const QFontMetrics metrics(dateFont);
+    int widest = 0;
+    for (int month = 1; month <= 12; ++month)
+        for (int day = 22; day <= 28; ++day)
+            widest = std::max(widest, metrics.horizontalAdvance(longDateText(QDate(2000, month, day))));
+    m_dateDisplay->setMinimumWidth(widest + 12);
 
     auto *paging = new QHBoxLayout;
     paging->setSpacing(4);
@@ -304,7 +312,7 @@ bool frmMain::load()
         return false;
     }
 
-    resize(sizeHint().expandedTo(QSize(900, 440)));
+    resize(sizeHint().expandedTo(QSize(900, 0)));
     centreOnScreen(this);
     showCalendar(QDate::currentDate());
 
