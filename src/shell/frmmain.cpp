@@ -99,6 +99,7 @@ frmMain::frmMain()
         m_tabStrip->addTab(QString::fromLatin1(caption));
     connect(m_tabStrip, &QTabBar::tabBarClicked, this, &frmMain::tabClicked);
     connect(m_tabStrip, &QTabBar::currentChanged, this, &frmMain::tabChanged);
+    m_tabStrip->installEventFilter(this);
 
     auto *body = new QHBoxLayout;
     body->setSpacing(18);
@@ -415,6 +416,14 @@ void frmMain::tabChanged(int index)
     }
     if (index >= 0)
         queueTab(index + 1);
+}
+
+// The wheel would walk the tabs and open every screen on the way; the tab strip ignores it.
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_tabStrip && event->type() == QEvent::Wheel)
+        return true;
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmMain::queueTab(int tab)

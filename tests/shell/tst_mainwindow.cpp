@@ -339,6 +339,26 @@ private slots:
         QVERIFY(window->screens().find<frmRegister>());
     }
 
+    // Keyboard changes of tab run the action too, once; the wheel does not walk the tabs.
+    void keyboardRunsATabOnceAndWheelNever()
+    {
+        auto window = loadedWindow();
+        auto *tabs = window->findChild<QTabBar *>(QStringLiteral("TabStrip1"));
+        tabs->setCurrentIndex(frmMain::ReadMe - 2);   // Help: pops up the menu
+        tabs->setFocus();
+        QTest::keyClick(tabs, Qt::Key_Right);
+        QCOMPARE(tabs->currentIndex(), frmMain::ReadMe - 1);
+        QTRY_COMPARE(visibleTopLevels(QStringLiteral("frmReadme")), 1);
+        window->findChild<QMenu *>(QStringLiteral("mnuHelp"))->hide();
+
+        QWheelEvent wheel(QPointF(5, 5), tabs->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(tabs, &wheel);
+        QTest::qWait(20);
+        QCOMPARE(tabs->currentIndex(), frmMain::ReadMe - 1);
+        QCOMPARE(window->screens().openCount(), 1);
+    }
+
     // The tabs whose screens are not part of the program yet do nothing and say nothing.
     void inertTabsSayNothing()
     {
