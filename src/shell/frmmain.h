@@ -1,0 +1,88 @@
+#pragma once
+#include "instancelock.h"
+#include "monthcalendar.h"
+#include "screenregistry.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QLabel;
+class QMenu;
+class QTabBar;
+class QTimer;
+class RecordSet;
+
+// The home screen: the tab strip that opens every other screen (one instance each), the month
+// calendar, the salon's name under "Used By", a saying in the caption every two seconds, and
+// the Help pop-up menu. Closing it (Exit, the close box, or Cancel on the Employees tab's
+// password dialog) first closes the open screens, newest first, so their edits are stored.
+class frmMain : public QWidget
+{
+    Q_OBJECT
+public:
+    // The tabs, numbered as the desk knows them.
+    enum Tab {
+        Employees = 1, Customers, DailyActivity, Calculator, ServiceReport,
+        RegisterInformation, TextEditor, Help, ReadMe, Suppliers
+    };
+
+    frmMain();
+    ~frmMain() override;
+
+    // The window's start-up work: the single-instance check first (a second copy is told
+    // "<program>already running!" and false comes back), then centring, the calendar on today
+    // and the sayings. The window is not shown.
+    bool load();
+    void setCompany(const QString &company);
+
+    // Runs a tab's action (1 to 10).
+    void chooseTab(int tab);
+
+    // Opens a screen as a single instance; the one line that wires a tab to its screen.
+    template <class T>
+    T *showSingle() { return m_screens.showSingle<T>(); }
+    ScreenRegistry &screens() { return m_screens; }
+
+    const MonthCalendar &calendar() const { return m_calendar; }
+    // Puts the calendar on a date's month with that day marked.
+    void showCalendar(QDate date);
+    // One tick of the caption timer.
+    void showSaying();
+
+    static QString programName();
+
+signals:
+    // The program is to end (the window has closed and its screens with it).
+    void programEnded();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QWidget *buildCalendar();
+    QWidget *buildSidePanel();
+    void buildHelpMenu();
+    void refreshCalendar();
+    void dayClicked(int cell);
+    void page(int months);
+    void tabClicked(int index);
+    void tabChanged(int index);
+    void queueTab(int tab);
+    void popUpHelp();
+    void chooseEmployees();
+
+    InstanceLock m_lock;
+    ScreenRegistry m_screens;
+    MonthCalendar m_calendar;
+    std::unique_ptr<RecordSet> m_data2;
+    QTabBar *m_tabStrip = nullptr;
+    QMenu *m_helpMenu = nullptr;
+    QLabel *m_dateDisplay = nullptr;
+    QLabel *m_company = nullptr;
+    std::array<QLabel *, MonthCalendar::lastCell + 1> m_cells{};
+    QTimer *m_timer = nullptr;
+    int m_clickedTab = -1;
+    bool m_ending = false;
+};

@@ -1,0 +1,444 @@
+#include "captionsaying.h"
+#include "database.h"
+#include "dates.h"
+#include "frmmain.h"
+#include "frmreadme.h"
+#include "frmregister.h"
+#include "modalwatch.h"
+#include "pointer.h"
+#include "recordset.h"
+#include "scripteddialogs.h"
+#include "testhome.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSet>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTabBar>
+#include <QtTest>
+
+// A stand-in for a record screen: on closing it stores its pending edit (as the binding layer
+// does) and notes the order in which screens closed.
+QStringList closedScreens;
+
+class ScreenA : public QWidget
+{
+public:
+    ScreenA() { setWindowTitle(QStringLiteral("Screen A")); }
+    QString pendingZip;
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (!pendingZip.isEmpty()) {
+            QSqlQuery query(salon::employeeDb());
+            query.prepare(QStringLiteral("UPDATE Misc SET Zip = ?"));
+            query.addBindValue(pendingZip);
+            query.exec();
+        }
+        closedScreens << windowTitle();
+        QWidget::closeEvent(event);
+    }
+};
+
+class ScreenB : public ScreenA
+{
+public:
+    ScreenB() { setWindowTitle(QStringLiteral("Screen B")); }
+};
+
+class StubbornScreen : public QWidget
+{
+public:
+    StubbornScreen() { setWindowTitle(QStringLiteral("Stubborn")); }
+
+protected:
+    void closeEvent(QCloseEvent *event) override { event->ignore(); }
+};
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestHome> home;
+
+    std::unique_ptr<frmMain> loadedWindow()
+    {
+        auto window = std::make_unique<frmMain>();
+        if (!window->load())
+            return nullptr;
+        window->show();
+        return window;
+    }
+    static QString phraseOfRecord(qint64 position)
+    {
+        RecordSet idioms(salon::idiomsDb(), QStringLiteral("Idiom"));
+        idioms.move(position);
+        return idioms.value(QStringLiteral("Phrase")).toString();
+    }
+    static QString zip()
+    {
+        QSqlQuery query(QStringLiteral("SELECT Zip FROM Misc"), salon::employeeDb());
+        return query.next() ? query.value(0).toString() : QString();
+    }
+    static int visibleTopLevels(const QString &objectName)
+    {
+        int count = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == objectName && w->isVisible())
+                ++count;
+        return count;
+    }
+
+private slots:
+    void initTestCase() { useTestLocale(); }
+    void init()
+    {
+        closedScreens.clear();
+        home = std::make_unique<TestHome>();
+        QVERIFY2(home->openError().isEmpty(), qPrintable(home->openError()));
+    }
+    void cleanup()
+    {
+        pointer::normal();
+        home.reset();
+    }
+
+    void tabsInOrder()
+    {
+        frmMain window;
+        auto *tabs = window.findChild<QTabBar *>(QStringLiteral("TabStrip1"));
+        QStringList captions;
+        for (int i = 0; i < tabs->count(); ++i)
+            captions << tabs->tabText(i);
+        QCOMPARE(captions, QStringList({"Employees", "Customers", "Daily Activity", "Calculator", "Service Report",
+                                        "Register Information", "Text Editor", "Help", "ReadMe.1st", "Suppliers"}));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Velorine"));
+    }
+
+    void calendarStartsOnToday()
+    {
+        auto window = loadedWindow();
+        QVERIFY(window);
+        const QDate today = QDate::currentDate();
+        QCOMPARE(window->calendar().selectedDate(), today);
+        const int marked = window->calendar().markedCell();
+        auto *cell = window->findChild<QLabel *>(QStringLiteral("DayLabel%1").arg(marked));
+        QCOMPARE(cell->text(), QString::number(today.day()));
+        QVERIFY(cell->isVisible());
+        QVERIFY(cell->font().italic());
+        QCOMPARE(cell->frameShape(), QFrame::Box);
+        QCOMPARE(window->findChild<QLabel *>(QStringLiteral("DateDisplay"))->text(), longDateText(today));
+        QVERIFY(!window->findChild<QLabel *>(QStringLiteral("DayLabel0"))->isVisible());
+    }
+
+    void sundayCellsAreRed()
+    {
+        frmMain window;
+        for (int cell : {1, 8, 15, 22, 29, 36}) {
+            auto *label = window.findChild<QLabel *>(QStringLiteral("DayLabel%1").arg(cell));
+            QCOMPARE(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        }
+        auto *monday = window.findChild<QLabel *>(QStringLiteral("DayLabel2"));
+        QVERIFY(monday->palette().color(QPalette::WindowText) != QColor(255, 0, 0));
+    }
+
+    void pagingButtonsClampTheDay_data()
+    {
+        QTest::addColumn<QDate>("start");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QDate>("shown");
+        QTest::newRow("31 Jan, M >") << QDate(2009, 1, 31) << "cmdNextMonth" << QDate(2009, 2, 28);
+        QTest::newRow("31 Jan 2004, M >") << QDate(2004, 1, 31) << "cmdNextMonth" << QDate(2004, 2, 29);
+        QTest::newRow("29 Feb 2004, Y >") << QDate(2004, 2, 29) << "cmdNextYear" << QDate(2005, 2, 28);
+        QTest::newRow("31 Mar, < M") << QDate(2003, 3, 31) << "cmdPreviousMonth" << QDate(2003, 2, 28);
+        QTest::newRow("15 Jun 2003, < Y") << QDate(2003, 6, 15) << "cmdPreviousYear" << QDate(2002, 6, 15);
+    }
+    void pagingButtonsClampTheDay()
+    {
+        QFETCH(QDate, start);
+        QFETCH(QString, button);
+        QFETCH(QDate, shown);
+        auto window = loadedWindow();
+        window->showCalendar(start);
+        pointer::busy();
+        window->findChild<QPushButton *>(button)->click();
+        QCOMPARE(window->calendar().selectedDate(), shown);
+        const int marked = window->calendar().markedCell();
+        QCOMPARE(window->findChild<QLabel *>(QStringLiteral("DayLabel%1").arg(marked))->text(),
+                 QString::number(shown.day()));
+        QCOMPARE(window->findChild<QLabel *>(QStringLiteral("DateDisplay"))->text(), longDateText(shown));
+        QVERIFY(!pointer::isBusy());   // filling the calendar puts the pointer back
+    }
+
+    void clickingCells()
+    {
+        auto window = loadedWindow();
+        window->showCalendar(QDate(2002, 3, 4));
+        auto *day31 = window->findChild<QLabel *>(QStringLiteral("DayLabel36"));
+        QCOMPARE(day31->text(), QStringLiteral("31"));
+        QTest::mouseClick(day31, Qt::LeftButton);
+        QCOMPARE(window->calendar().selectedDate(), QDate(2002, 3, 31));
+        QCOMPARE(window->findChild<QLabel *>(QStringLiteral("DateDisplay"))->text(), QStringLiteral("Sunday, March 31, 2002"));
+        QVERIFY(day31->font().italic());
+        QVERIFY(!window->findChild<QLabel *>(QStringLiteral("DayLabel9"))->font().italic());
+        // An emptied cell draws nothing and cannot be chosen.
+        auto *empty = window->findChild<QLabel *>(QStringLiteral("DayLabel37"));
+        QTest::mouseClick(empty, Qt::LeftButton);
+        QCOMPARE(window->calendar().selectedDate(), QDate(2002, 3, 31));
+    }
+
+    // March 2003 shows days 30 and 31 in cells 36 and 37; June 2003 starts on a Sunday and
+    // needs cells 1 and 2, in the same places. The emptied 36 and 37 must not cover them.
+    void leftoverCellsNeverCoverADay()
+    {
+        auto window = loadedWindow();
+        window->showCalendar(QDate(2003, 3, 1));
+        auto *cell36 = window->findChild<QLabel *>(QStringLiteral("DayLabel36"));
+        auto *cell37 = window->findChild<QLabel *>(QStringLiteral("DayLabel37"));
+        auto *cell1 = window->findChild<QLabel *>(QStringLiteral("DayLabel1"));
+        auto *cell2 = window->findChild<QLabel *>(QStringLiteral("DayLabel2"));
+        QCOMPARE(cell36->text(), QStringLiteral("30"));
+        QCOMPARE(cell37->text(), QStringLiteral("31"));
+        QVERIFY(cell36->isVisible() && cell37->isVisible());
+        QVERIFY(!cell1->isVisible() && !cell2->isVisible());
+        QCOMPARE(cell36->pos(), cell1->pos());
+        QCOMPARE(cell37->pos().y(), cell2->pos().y());
+        QVERIFY(cell37->pos().x() > cell2->pos().x());
+
+        window->showCalendar(QDate(2003, 6, 1));
+        QVERIFY(cell1->isVisible() && cell2->isVisible());
+        QCOMPARE(cell1->text(), QStringLiteral("1"));
+        QVERIFY(!cell36->isVisible() && !cell37->isVisible());
+        QCOMPARE(cell1->parentWidget()->childAt(cell1->geometry().center()), cell1);
+    }
+
+    void sayingStepRange_data()
+    {
+        QTest::addColumn<double>("r");
+        QTest::addColumn<qint64>("records");
+        QTest::addColumn<qint64>("step");
+        QTest::newRow("lowest draw") << 0.0 << qint64(1123) << qint64(1);
+        QTest::newRow("middle draw") << 0.5 << qint64(1123) << qint64(520);
+        QTest::newRow("highest draw") << 0.9999999 << qint64(1123) << qint64(1038);
+        QTest::newRow("exactly 1039 records") << 0.9999999 << qint64(1039) << qint64(1038);
+        QTest::newRow("short table, high draw") << 0.99 << qint64(3) << qint64(2);
+        QTest::newRow("short table, low draw") << 0.0 << qint64(3) << qint64(1);
+        QTest::newRow("one record: none to show") << 0.5 << qint64(1) << qint64(0);
+        QTest::newRow("empty table") << 0.5 << qint64(0) << qint64(0);
+    }
+    void sayingStepRange()
+    {
+        QFETCH(double, r);
+        QFETCH(qint64, records);
+        QFETCH(qint64, step);
+        QCOMPARE(sayingStep(r, records), step);
+    }
+
+    void captionNeverShowsTheFirstSaying()
+    {
+        auto window = loadedWindow();
+        auto *timer = window->findChild<QTimer *>(QStringLiteral("Timer1"));
+        QVERIFY(timer->isActive());
+        QCOMPARE(timer->interval(), 2000);
+        const QString first = QStringLiteral("Velorine - ") + phraseOfRecord(0);
+        QSet<QString> allowed;
+        RecordSet idioms(salon::idiomsDb(), QStringLiteral("Idiom"));
+        for (qint64 i = 1; i <= 1038 && i < idioms.recordCount(); ++i)
+            allowed.insert(QStringLiteral("Velorine - ") + phraseOfRecord(i));
+        QSet<QString> seen;
+        for (int tick = 0; tick < 300; ++tick) {
+            window->showSaying();
+            QVERIFY(window->windowTitle() != first);
+            QVERIFY2(allowed.contains(window->windowTitle()), qPrintable(window->windowTitle()));
+            seen.insert(window->windowTitle());
+        }
+        QVERIFY(seen.size() > 100);   // it changes
+    }
+
+    void shortSayingsTableStaysInRange()
+    {
+        QSqlQuery query(salon::idiomsDb());
+        QVERIFY(query.exec(QStringLiteral("DELETE FROM Idiom WHERE rowid > 3")));
+        auto window = loadedWindow();
+        QSet<QString> seen;
+        for (int tick = 0; tick < 100; ++tick) {
+            window->showSaying();
+            seen.insert(window->windowTitle());
+        }
+        QCOMPARE(seen, QSet<QString>({QStringLiteral("Velorine - ") + phraseOfRecord(1),
+                                      QStringLiteral("Velorine - ") + phraseOfRecord(2)}));
+    }
+
+    void helpMessagesTitledWithCaption_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Contents") << "mnuHelpContents" << "There is no Help associated with this project.";
+        QTest::newRow("Search") << "mnuHelpSearch" << "Please Email me at: support@velorine.example";
+    }
+    void helpMessagesTitledWithCaption()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, text);
+        ScriptedDialogs dialogs;
+        dialogs.answerMessage();
+        auto window = loadedWindow();
+        window->showSaying();
+        QVERIFY(window->windowTitle().startsWith(QLatin1String("Velorine - ")));
+        window->findChild<QAction *>(item)->trigger();
+        QCOMPARE(dialogs.messageTexts(), QStringList(text));
+        QCOMPARE(dialogs.last().title, window->windowTitle());
+        QCOMPARE(dialogs.last().icon, Dialogs::Icon::Information);
+        QCOMPARE(dialogs.last().buttons, Dialogs::Buttons::Ok);
+    }
+
+    void helpTabPopsUpTheMenu()
+    {
+        auto window = loadedWindow();
+        auto *menu = window->findChild<QMenu *>(QStringLiteral("mnuHelp"));
+        QStringList items;
+        for (QAction *action : menu->actions())
+            items << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(items, QStringList({"&Contents", "&Search For Help On...", "-", "&About Velorine...", "-",
+                                     "Register Information"}));
+        window->chooseTab(frmMain::Help);
+        QTRY_VERIFY(menu->isVisible());
+        menu->hide();
+    }
+
+    // A click on a tab opens its screen; a second click only brings the same one forward.
+    void tabsOpenSingleInstances()
+    {
+        auto window = loadedWindow();
+        auto *tabs = window->findChild<QTabBar *>(QStringLiteral("TabStrip1"));
+        const QPoint registerTab = tabs->tabRect(frmMain::RegisterInformation - 1).center();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, registerTab);
+        QTRY_COMPARE(visibleTopLevels(QStringLiteral("frmRegister")), 1);
+        frmRegister *first = window->screens().find<frmRegister>();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, registerTab);   // the tab already selected
+        QTest::qWait(20);
+        QCOMPARE(window->screens().find<frmRegister>(), first);
+        QCOMPARE(visibleTopLevels(QStringLiteral("frmRegister")), 1);
+
+        window->findChild<QAction *>(QStringLiteral("mnuHelpRegister"))->trigger();
+        QCOMPARE(window->screens().find<frmRegister>(), first);
+
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(frmMain::ReadMe - 1).center());
+        QTRY_COMPARE(visibleTopLevels(QStringLiteral("frmReadme")), 1);
+        QCOMPARE(window->screens().openCount(), 2);
+
+        // Closed by the user, a screen is loaded afresh next time.
+        first->close();
+        QTRY_VERIFY(!window->screens().find<frmRegister>());
+        window->chooseTab(frmMain::RegisterInformation);
+        QVERIFY(window->screens().find<frmRegister>());
+    }
+
+    // Keyboard changes of tab run the action too, once; the wheel does not walk the tabs.
+    void keyboardRunsATabOnceAndWheelNever()
+    {
+        auto window = loadedWindow();
+        auto *tabs = window->findChild<QTabBar *>(QStringLiteral("TabStrip1"));
+        tabs->setCurrentIndex(frmMain::ReadMe - 2);   // Help: pops up the menu
+        tabs->setFocus();
+        QTest::keyClick(tabs, Qt::Key_Right);
+        QCOMPARE(tabs->currentIndex(), frmMain::ReadMe - 1);
+        QTRY_COMPARE(visibleTopLevels(QStringLiteral("frmReadme")), 1);
+        window->findChild<QMenu *>(QStringLiteral("mnuHelp"))->hide();
+
+        QWheelEvent wheel(QPointF(5, 5), tabs->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(tabs, &wheel);
+        QTest::qWait(20);
+        QCOMPARE(tabs->currentIndex(), frmMain::ReadMe - 1);
+        QCOMPARE(window->screens().openCount(), 1);
+    }
+
+    // The tabs whose screens are not part of the program yet do nothing and say nothing.
+    void inertTabsSayNothing()
+    {
+        ScriptedDialogs dialogs;
+        auto window = loadedWindow();
+        for (int tab : {frmMain::Customers, frmMain::DailyActivity, frmMain::Calculator, frmMain::ServiceReport,
+                        frmMain::TextEditor, frmMain::Suppliers})
+            window->chooseTab(tab);
+        QCOMPARE(dialogs.shown().size(), 0);
+        QCOMPARE(window->screens().openCount(), 0);
+        QVERIFY(!pointer::isBusy());
+    }
+
+    void employeesTabCancelEndsTheProgram()
+    {
+        ScriptedDialogs dialogs;
+        auto window = loadedWindow();
+        auto *a = window->showSingle<ScreenA>();
+        a->pendingZip = QStringLiteral("97477");
+        QSignalSpy ended(window.get(), &frmMain::programEnded);
+        auto seen = std::make_shared<bool>(false);
+        ModalWatch watch([](QWidget *modal) {
+            QCOMPARE(modal->objectName(), QStringLiteral("frmLogin"));
+            modal->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click();
+        }, seen);
+        window->chooseTab(frmMain::Employees);
+        QVERIFY(*seen);
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(closedScreens, QStringList({"Screen A"}));
+        QCOMPARE(zip(), QStringLiteral("97477"));   // the open screen's edit was stored
+    }
+
+    void employeesTabRightPasswordGoesOn()
+    {
+        ScriptedDialogs dialogs;
+        auto window = loadedWindow();
+        QSignalSpy ended(window.get(), &frmMain::programEnded);
+        ModalWatch watch([](QWidget *modal) {
+            QTest::keyClicks(modal->findChild<QLineEdit *>(QStringLiteral("txtPassword")), QStringLiteral("salon"));
+            modal->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+        });
+        window->chooseTab(frmMain::Employees);
+        QCOMPARE(ended.count(), 0);
+        QVERIFY(window->isVisible());
+        QVERIFY(!window->findChild<QWidget *>(QStringLiteral("frmLogin")));   // the fresh dialog is gone
+        QVERIFY(!pointer::isBusy());
+    }
+
+    void exitClosesScreensNewestFirst()
+    {
+        auto window = loadedWindow();
+        auto *a = window->showSingle<ScreenA>();
+        auto *b = window->showSingle<ScreenB>();
+        QCOMPARE(window->showSingle<ScreenA>(), a);   // bringing forward keeps the opening order
+        b->pendingZip = QStringLiteral("12345");
+        QSignalSpy ended(window.get(), &frmMain::programEnded);
+        window->findChild<QPushButton *>(QStringLiteral("cmdExit"))->click();
+        QCOMPARE(closedScreens, QStringList({"Screen B", "Screen A"}));
+        QCOMPARE(zip(), QStringLiteral("12345"));
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(window->screens().openCount(), 0);
+    }
+
+    void closeBoxReportsAScreenThatWillNotClose()
+    {
+        ScriptedDialogs dialogs;
+        dialogs.answerMessage();
+        auto window = loadedWindow();
+        window->showSingle<ScreenA>();
+        window->showSingle<StubbornScreen>();
+        QSignalSpy ended(window.get(), &frmMain::programEnded);
+        QVERIFY(window->close());
+        QCOMPARE(dialogs.messageTexts(),
+                 QStringList(QStringLiteral("The window \"Stubborn\" could not be closed; its changes may not be stored.")));
+        QCOMPARE(dialogs.last().title, QStringLiteral("Velorine"));
+        QVERIFY(closedScreens.isEmpty());   // the rest are skipped
+        QCOMPARE(ended.count(), 1);         // the program ends either way
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

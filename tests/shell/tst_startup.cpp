@@ -1,0 +1,300 @@
+#include "database.h"
+#include "frmlogin.h"
+#include "frmmain.h"
+#include "instancelock.h"
+#include "modalwatch.h"
+#include "scripteddialogs.h"
+#include "shoppassword.h"
+#include "startup.h"
+#include "testhome.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QtTest>
+
+namespace {
+QWidget *visibleTopLevel(const QString &objectName)
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == objectName && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+// Scripted dialogs that also note whether the splash was on screen when a message came.
+class SplashWatchingDialogs : public ScriptedDialogs
+{
+public:
+    bool splashShownAtMessage = false;
+    Answer message(QWidget *parent, const QString &text, const QString &title, Buttons buttons, Icon icon) override
+    {
+        splashShownAtMessage = visibleTopLevel(QStringLiteral("frmSplash")) != nullptr;
+        return ScriptedDialogs::message(parent, text, title, buttons, icon);
+    }
+};
+} // namespace
+
+// Start-up from an opened salon book to the main window: the splash, the first-run owner
+// details, the single-instance refusal (also of a real second process) and the password gate.
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestHome> home;
+
+    static QVariant misc(const QString &field)
+    {
+        QSqlQuery query(QStringLiteral("SELECT %1 FROM Misc").arg(field), salon::employeeDb());
+        return query.next() ? query.value(0) : QVariant();
+    }
+    static void setMisc(const QString &field, const QVariant &value)
+    {
+        QSqlQuery query(salon::employeeDb());
+        query.prepare(QStringLiteral("UPDATE Misc SET %1 = ?").arg(field));
+        query.addBindValue(value);
+        QVERIFY(query.exec());
+    }
+    static void type(QWidget *dialog, const char *box, const QString &text)
+    {
+        auto *edit = dialog->findChild<QLineEdit *>(QString::fromLatin1(box));
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
+
+private slots:
+    void init()
+    {
+        home = std::make_unique<TestHome>();
+        QVERIFY2(home->openError().isEmpty(), qPrintable(home->openError()));
+    }
+    void cleanup() { home.reset(); }
+
+    void firstRunAsksOwnerDetailsOnce()
+    {
+        setMisc(QStringLiteral("Name"), QStringLiteral("Old Owner"));
+        QCOMPARE(misc(QStringLiteral("count")).toInt(), 1);
+
+        struct AtDialog
+        {
+            bool seen = false;
+            QString splashName, splashCompany;
+            int countInBook = -1;
+            bool mainWindowExists = true;
+        } at;
+        ModalWatch watch([&](QWidget *modal) {
+            at.seen = modal->objectName() == QLatin1String("frmPersonalize");
+            QWidget *splash = visibleTopLevel(QStringLiteral("frmSplash"));
+            if (splash) {
+                at.splashName = splash->findChild<QLabel *>(QStringLiteral("lblName"))->text();
+                at.splashCompany = splash->findChild<QLabel *>(QStringLiteral("lblCo"))->text();
+            }
+            at.countInBook = misc(QStringLiteral("count")).toInt();
+            at.mainWindowExists = visibleTopLevel(QStringLiteral("frmMain")) != nullptr;
+            type(modal, "txtName", QStringLiteral("Ann Lee"));
+            type(modal, "txtCompany", QStringLiteral("Polished Nails"));
+            type(modal, "txtAddress", QStringLiteral("1 Main St"));
+            type(modal, "txtCity", QStringLiteral("Springfield"));
+            type(modal, "txtState", QStringLiteral("OR"));
+            type(modal, "txtZip", QStringLiteral("97477"));
+            type(modal, "txtPhone", QStringLiteral("555-0100"));
+            modal->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+        });
+        int status = -1;
+        std::unique_ptr<frmMain> window = startUp(status);
+        QVERIFY(window);
+        QCOMPARE(status, 0);
+        QVERIFY(at.seen);
+        QCOMPARE(at.splashName, QStringLiteral("Old Owner"));   // the splash came first, with the stored name
+        QCOMPARE(at.splashCompany, QString());
+        QCOMPARE(at.countInBook, 0);                           // cleared before the dialog
+        QVERIFY(!at.mainWindowExists);
+
+        QVERIFY(window->isVisible());
+        QVERIFY(!visibleTopLevel(QStringLiteral("frmSplash")));
+        QCOMPARE(window->findChild<QLabel *>(QStringLiteral("Label12"))->text(), QStringLiteral("Polished Nails"));
+        const QStringList fields{"Name", "Company", "Address", "City", "State", "Zip", "Phone"};
+        QStringList stored;
+        for (const QString &field : fields)
+            stored << misc(field).toString();
+        QCOMPARE(stored, QStringList({"Ann Lee", "Polished Nails", "1 Main St", "Springfield", "OR", "97477", "555-0100"}));
+        window.reset();
+
+        // The next start goes straight to the main window.
+        auto again = std::make_shared<bool>(false);
+        ModalWatch watchAgain([](QWidget *modal) { modal->close(); }, again);
+        window = startUp(status);
+        QVERIFY(window);
+        QTest::qWait(50);
+        QVERIFY(!*again);
+        QCOMPARE(window->findChild<QLabel *>(QStringLiteral("Label12"))->text(), QStringLiteral("Polished Nails"));
+    }
+
+    void closeBoxOnOwnerDetailsStillCountsAsDone_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("storedCompany");
+        QTest::newRow("nothing typed") << QString() << QStringLiteral("Old Salon");
+        QTest::newRow("a change is kept") << QStringLiteral("New Salon") << QStringLiteral("New Salon");
+    }
+    void closeBoxOnOwnerDetailsStillCountsAsDone()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, storedCompany);
+        setMisc(QStringLiteral("Company"), QStringLiteral("Old Salon"));
+        ModalWatch watch([typed](QWidget *modal) {
+            if (!typed.isEmpty())
+                type(modal, "txtCompany", typed);
+            modal->close();
+        });
+        int status = -1;
+        std::unique_ptr<frmMain> window = startUp(status);
+        QVERIFY(window);
+        QCOMPARE(misc(QStringLiteral("count")).toInt(), 0);
+        QCOMPARE(misc(QStringLiteral("Company")).toString(), storedCompany);
+        QCOMPARE(window->findChild<QLabel *>(QStringLiteral("Label12"))->text(), storedCompany);
+    }
+
+    void otherCountValuesSkipTheDialog_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::newRow("0") << 0;
+        QTest::newRow("2") << 2;
+        QTest::newRow("-1") << -1;
+    }
+    void otherCountValuesSkipTheDialog()
+    {
+        QFETCH(int, count);
+        setMisc(QStringLiteral("count"), count);
+        auto seen = std::make_shared<bool>(false);
+        ModalWatch watch([](QWidget *modal) { modal->close(); }, seen);
+        int status = -1;
+        std::unique_ptr<frmMain> window = startUp(status);
+        QVERIFY(window);
+        QTest::qWait(50);
+        QVERIFY(!*seen);
+        QCOMPARE(misc(QStringLiteral("count")).toInt(), count);
+    }
+
+    void secondCopyIsRefusedAfterItsSplash()
+    {
+        setMisc(QStringLiteral("count"), 0);
+        QLockFile firstCopy(InstanceLock::lockPath());
+        QVERIFY(firstCopy.tryLock(0));
+        SplashWatchingDialogs dialogs;
+        dialogs.answerMessage();
+        int status = 0;
+        std::unique_ptr<frmMain> window = startUp(status);
+        QVERIFY(!window);
+        QCOMPARE(status, 1);
+        QCOMPARE(dialogs.messageTexts(), QStringList(frmMain::programName() + QStringLiteral("already running!")));
+        QCOMPARE(frmMain::programName(), QStringLiteral("tst_startup"));
+        QCOMPARE(dialogs.last().title, QStringLiteral("Warning"));
+        QCOMPARE(dialogs.last().buttons, Dialogs::Buttons::Ok);
+        QVERIFY(dialogs.splashShownAtMessage);
+        QVERIFY(!visibleTopLevel(QStringLiteral("frmSplash")));
+        QVERIFY(!visibleTopLevel(QStringLiteral("frmMain")));
+        QVERIFY(firstCopy.isLocked());
+    }
+
+    // The real program, started a second time on a data folder whose lock is held.
+    void secondProcessIsRefused()
+    {
+        setMisc(QStringLiteral("count"), 0);
+        setMisc(QStringLiteral("Company"), QStringLiteral("First Copy Salon"));
+        QLockFile firstCopy(InstanceLock::lockPath());
+        QVERIFY(firstCopy.tryLock(0));
+        QFile lockFile(InstanceLock::lockPath());
+        QVERIFY(lockFile.open(QIODevice::ReadOnly));
+        const QByteArray lockBefore = lockFile.readAll();
+        lockFile.close();
+
+        QProcess second;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VELORINE_HOME"), home->path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("VELORINE_DIALOGS"), QStringLiteral("stderr"));
+        second.setProcessEnvironment(env);
+        second.start(QStringLiteral(VELORINE_EXECUTABLE), {});
+        QVERIFY(second.waitForFinished(30000));
+        const QString errors = QString::fromLocal8Bit(second.readAllStandardError());
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 1);
+        QVERIFY2(errors.contains(QLatin1String("Warning: velorinealready running!\n")), qPrintable(errors));
+        QCOMPARE(errors.count(QLatin1String("Warning:")), 1);
+
+        // The first copy's lock and books are as they were.
+        QVERIFY(firstCopy.isLocked());
+        QVERIFY(lockFile.open(QIODevice::ReadOnly));
+        QCOMPARE(lockFile.readAll(), lockBefore);
+        QCOMPARE(misc(QStringLiteral("count")).toInt(), 0);
+        QCOMPARE(misc(QStringLiteral("Company")).toString(), QStringLiteral("First Copy Salon"));
+    }
+
+    void unusableDataFolderIsReported()
+    {
+        QTemporaryDir dir;
+        const QString notAFolder = dir.path() + QStringLiteral("/file");
+        QFile file(notAFolder);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("keep me");
+        file.close();
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VELORINE_HOME"), notAFolder);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("VELORINE_DIALOGS"), QStringLiteral("stderr"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(VELORINE_EXECUTABLE), {});
+        QVERIFY(program.waitForFinished(30000));
+        const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
+        QVERIFY(program.exitCode() != 0);
+        QVERIFY2(errors.contains(QStringLiteral("Velorine: The data folder %1 is not a folder.").arg(notAFolder)),
+                 qPrintable(errors));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("keep me"));
+    }
+
+    // A lock left by a run that died is taken over.
+    void staleLockIsTakenOver()
+    {
+        QProcess gone;
+        gone.start(QStringLiteral("/bin/true"), {});
+        QVERIFY(gone.waitForFinished());
+        const qint64 deadPid = gone.processId() ? gone.processId() : 999999;
+        QFile lockFile(InstanceLock::lockPath());
+        QVERIFY(lockFile.open(QIODevice::WriteOnly));
+        lockFile.write(QByteArray::number(deadPid) + "\nvelorine\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        lockFile.close();
+        InstanceLock lock;
+        QCOMPARE(lock.acquire(), InstanceLock::Result::Acquired);
+    }
+
+    void passwordGateShowsTheSharedLogin()
+    {
+        setMisc(QStringLiteral("count"), 0);
+        int status = -1;
+        std::unique_ptr<frmMain> window = startUp(status);
+        QVERIFY(window);
+        ScriptedDialogs dialogs;
+        QWidget *asked = nullptr;
+        ModalWatch watch([&](QWidget *modal) {
+            asked = modal;
+            QTest::keyClicks(modal->findChild<QLineEdit *>(QStringLiteral("txtPassword")), QStringLiteral("salon"));
+            modal->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+        });
+        QVERIFY(shoppassword::askShopPassword(window.get()));
+        QCOMPARE(asked, frmLogin::shared());
+        ModalWatch watchCancel([&](QWidget *modal) { modal->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click(); });
+        QVERIFY(!shoppassword::askShopPassword(window.get()));
+        window.reset();
+        QVERIFY(!shoppassword::askShopPassword(nullptr));   // gone with the shell
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
