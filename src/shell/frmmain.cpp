@@ -16,9 +16,11 @@
 #include "shoppassword.h"
 #include "storeerror.h"
 
-// Screens of the other folders are included here as they arrive, e.g.:
-// #include "frmemployee.h" / "frmmember.h" / "frmdaily.h" / "frmcalculator.h" /
-// "frmreport.h" / "frmnotepad.h" / "frmsupplier.h"
+#include "frmcalculator.h"
+#include "frmmember.h"
+#include "frmnotepad.h"
+#include "frmreport.h"
+#include "frmsupplier.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -440,22 +442,22 @@ void frmMain::chooseTab(int tab)
         chooseEmployees();
         break;
     case Customers:
-        // showSingle<frmMember>();
+        openScreen<frmMember>();
         break;
     case DailyActivity:
         // pointer::busy(); showSingle<frmDaily>()->ClearTicket();
         break;
     case Calculator:
-        // showSingle<frmCalculator>();
+        showSingle<frmCalculator>();
         break;
     case ServiceReport:
-        // showSingle<frmReport>();
+        openScreen<frmReport>();
         break;
     case RegisterInformation:
         showSingle<frmRegister>();
         break;
     case TextEditor:
-        // showSingle<frmNotePad>();
+        showSingle<frmNotePad>();
         break;
     case Help:
         popUpHelp();
@@ -464,11 +466,18 @@ void frmMain::chooseTab(int tab)
         showSingle<frmReadme>();
         break;
     case Suppliers:
-        // showSingle<frmSupplier>();
+        openScreen<frmSupplier>();
         break;
     default:
         break;
     }
+}
+
+void frmMain::reportOpenFailure(const StoreError &error)
+{
+    pointer::normal();
+    showMessage(this, QStringLiteral("Data error event hit err:") + error.text(), Dialogs::Buttons::Ok,
+                Dialogs::Icon::Critical);
 }
 
 void frmMain::chooseEmployees()

@@ -2,6 +2,7 @@
 #include "instancelock.h"
 #include "monthcalendar.h"
 #include "screenregistry.h"
+#include "storeerror.h"
 
 #include <QWidget>
 #include <array>
@@ -42,7 +43,21 @@ public:
     // Opens a screen as a single instance; the one line that wires a tab to its screen.
     template <class T>
     T *showSingle() { return m_screens.showSingle<T>(); }
+    // The same for a record screen, whose books may fail to open: the store's text is shown
+    // and the main window goes on.
+    template <class T>
+    T *openScreen()
+    {
+        try {
+            return showSingle<T>();
+        } catch (const StoreError &error) {
+            reportOpenFailure(error);
+            return nullptr;
+        }
+    }
     ScreenRegistry &screens() { return m_screens; }
+
+    void reportOpenFailure(const StoreError &error);
 
     const MonthCalendar &calendar() const { return m_calendar; }
     // Puts the calendar on a date's month with that day marked.

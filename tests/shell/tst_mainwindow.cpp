@@ -359,14 +359,51 @@ private slots:
         QCOMPARE(window->screens().openCount(), 1);
     }
 
-    // The tabs whose screens are not part of the program yet do nothing and say nothing.
-    void inertTabsSayNothing()
+    // Each tab opens its screen once; choosing it again brings the same window forward.
+    void tabsOpenTheirScreens_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("screen");
+        QTest::newRow("Customers") << int(frmMain::Customers) << "frmMember";
+        QTest::newRow("Calculator") << int(frmMain::Calculator) << "frmCalculator";
+        QTest::newRow("Service Report") << int(frmMain::ServiceReport) << "frmReport";
+        QTest::newRow("Text Editor") << int(frmMain::TextEditor) << "frmNotePad";
+        QTest::newRow("Suppliers") << int(frmMain::Suppliers) << "frmSupplier";
+    }
+    void tabsOpenTheirScreens()
+    {
+        QFETCH(int, tab);
+        QFETCH(QString, screen);
+        ScriptedDialogs dialogs;
+        auto window = loadedWindow();
+        window->chooseTab(tab);
+        window->chooseTab(tab);
+        QTRY_COMPARE(visibleTopLevels(screen), 1);
+        QCOMPARE(window->screens().openCount(), 1);
+        QCOMPARE(dialogs.shown().size(), 0);
+        window->screens().closeAll();
+    }
+
+    // A record book whose table cannot be opened reports the store's text; the window goes on.
+    void aBookThatCannotOpenIsReported()
     {
         ScriptedDialogs dialogs;
         auto window = loadedWindow();
-        for (int tab : {frmMain::Customers, frmMain::DailyActivity, frmMain::Calculator, frmMain::ServiceReport,
-                        frmMain::TextEditor, frmMain::Suppliers})
-            window->chooseTab(tab);
+        QVERIFY(QSqlQuery(salon::employeeDb()).exec(QStringLiteral("DROP TABLE Suppliers")));
+        dialogs.answerMessage();
+        window->chooseTab(frmMain::Suppliers);
+        QCOMPARE(dialogs.messageTexts().size(), 1);
+        QVERIFY(dialogs.messageTexts()[0].startsWith(QStringLiteral("Data error event hit err:")));
+        QCOMPARE(window->screens().openCount(), 0);
+        QVERIFY(!pointer::isBusy());
+    }
+
+    // The daily ticket is not part of the program yet: its tab does nothing and says nothing.
+    void dailyTabIsInert()
+    {
+        ScriptedDialogs dialogs;
+        auto window = loadedWindow();
+        window->chooseTab(frmMain::DailyActivity);
         QCOMPARE(dialogs.shown().size(), 0);
         QCOMPARE(window->screens().openCount(), 0);
         QVERIFY(!pointer::isBusy());
