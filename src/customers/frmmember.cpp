@@ -319,9 +319,8 @@ void frmMember::searchName(namesearch::Direction direction)
     }
     try {
         pointer::busy();
-        const std::vector<namesearch::Entry> names = namesearch::readNames();
         const qint64 shown = m_records->hasCurrent() ? m_records->bookmark() : -1;
-        const auto found = namesearch::find(names, first, last, direction, shown);
+        const auto found = namesearch::search(first, last, direction, shown);
         pointer::normal();
         if (!found) {
             showMessage(this, QStringLiteral("No records found with:  ") + namesearch::criterionText(first, last)

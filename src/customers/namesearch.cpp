@@ -67,4 +67,60 @@ std::optional<Entry> find(const std::vector<Entry> &names, const QString &firstN
     return std::nullopt;
 }
 
+namespace {
+
+// The stored name as the store compares it: both parts joined by one blank, outer white
+// space dropped. The same text defines the "Customers.Name" index of new books.
+const QString storedName = QStringLiteral(
+    "trim(ifnull(FirstName, '') || ' ' || ifnull(LastName, ''), ' ' || char(9) || char(10) || char(13))");
+
+bool isAscii(const QString &text)
+{
+    for (QChar c : text)
+        if (c.unicode() > 127)
+            return false;
+    return true;
+}
+
+std::optional<Entry> searchInStore(const QString &wanted, Direction direction, qint64 fromKey)
+{
+    QString sql = QStringLiteral("SELECT rowid, ifnull(FirstName, '') || ' ' || ifnull(LastName, ''), CustomerID "
+                                 "FROM Customers WHERE %1 = ? COLLATE NOCASE").arg(storedName);
+    switch (direction) {
+    case Direction::First: sql += QStringLiteral(" ORDER BY rowid LIMIT 1"); break;
+    case Direction::Last: sql += QStringLiteral(" ORDER BY rowid DESC LIMIT 1"); break;
+    case Direction::Next: sql += QStringLiteral(" AND rowid > ? ORDER BY rowid LIMIT 1"); break;
+    case Direction::Previous: sql += QStringLiteral(" AND (? < 0 OR rowid < ?) ORDER BY rowid DESC LIMIT 1"); break;
+    }
+    if (direction == Direction::Next && fromKey < 0)
+        return std::nullopt;
+    salon::ShortConnection connection;
+    QSqlQuery query(connection.db());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        throw StoreError::fromSql(query.lastError());
+    query.addBindValue(wanted);
+    if (direction == Direction::Next)
+        query.addBindValue(fromKey);
+    if (direction == Direction::Previous) {
+        query.addBindValue(fromKey);
+        query.addBindValue(fromKey);
+    }
+    if (!query.exec())
+        throw StoreError::fromSql(query.lastError());
+    if (!query.next())
+        return std::nullopt;
+    return Entry{query.value(0).toLongLong(), query.value(1).toString(), query.value(2)};
+}
+
+} // namespace
+
+std::optional<Entry> search(const QString &firstName, const QString &lastName, Direction direction, qint64 fromKey)
+{
+    const QString wanted = (firstName + u' ' + lastName).trimmed();
+    if (isAscii(wanted))
+        return searchInStore(wanted, direction, fromKey);
+    return find(readNames(), firstName, lastName, direction, fromKey);
+}
+
 } // namespace namesearch

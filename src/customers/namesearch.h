@@ -32,4 +32,10 @@ bool matches(const Entry &entry, const QString &firstName, const QString &lastNa
 std::optional<Entry> find(const std::vector<Entry> &names, const QString &firstName, const QString &lastName,
                           Direction direction, qint64 fromKey = -1);
 
+// The search the customer screen runs: the matching entry in table order, read on a
+// short-lived connection. Names in plain ASCII are matched by the store itself (on an index
+// where the book has one); others are compared here, letter case folded for every alphabet.
+std::optional<Entry> search(const QString &firstName, const QString &lastName, Direction direction,
+                            qint64 fromKey = -1);
+
 } // namespace namesearch

@@ -19,6 +19,7 @@ namespace {
 const QString isoDate = QStringLiteral("yyyy-MM-dd");
 const QString isoDateTime = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 constexpr int rowCacheLimit = 4096;
+constexpr std::size_t prefetchLimit = 64;
 
 QString quoted(const QString &name)
 {
@@ -225,6 +226,7 @@ void RecordSet::readKeys()
     m_keys.clear();
     m_positionByKey.clear();
     m_rowCache.clear();
+    m_currentKey = -1;
     if (m_table.isEmpty()) {
         if (m_snapshotRows.empty()) {
             // Re-read a snapshot by running its query again.
@@ -255,6 +257,32 @@ void RecordSet::readKeys()
     while (query.next())
         m_keys.push_back(query.value(0).toLongLong());
     m_keysAscending = m_orderBy == QLatin1String("rowid");
+    if (!m_keys.empty() && m_keys.size() <= prefetchLimit)
+        prefetchRows(sql);
+}
+
+void RecordSet::prefetchRows(const QString &keySql)
+{
+    // A small set (one customer's visits, one employee's payroll) is read whole in one query
+    // rather than row by row.
+    QString sql = keySql;
+    sql.replace(0, int(QStringLiteral("SELECT rowid").size()), QStringLiteral("SELECT rowid, ") + m_columns);
+    QSqlQuery query = prepare(sql);
+    if (!query.exec())
+        return;   // the rows are read one by one when needed
+    while (query.next()) {
+        QVariantList row;
+        row.reserve(int(m_fieldInfo.size()));
+        for (int i = 0; i < int(m_fieldInfo.size()); ++i)
+            row << fromStore(query.value(i + 1), m_fieldInfo[std::size_t(i)].type);
+        m_rowCache.insert(query.value(0).toLongLong(), row);
+    }
+    // Just read: good as the first row's current values too.
+    const auto first = m_rowCache.constFind(m_keys.front());
+    if (first != m_rowCache.constEnd()) {
+        m_currentKey = m_keys.front();
+        m_currentValues = *first;
+    }
 }
 
 void RecordSet::requery()
@@ -275,10 +303,15 @@ void RecordSet::setSource(const QString &source)
     ensureOpen();
     discardEdit();
     const QString previous = m_source;
+    const QString previousTable = m_table;
+    const QString previousColumns = m_columns;
     m_source = source;
     try {
         parseSource();
-        readFields();
+        // A new condition over the same table and columns (a grid following its master) keeps
+        // the fields it has.
+        if (m_table.isEmpty() || m_table != previousTable || m_columns != previousColumns)
+            readFields();
     } catch (const StoreError &) {
         m_source = previous;
         parseSource();
@@ -320,6 +353,7 @@ void RecordSet::leavingRow()
 void RecordSet::finishMove()
 {
     m_currentDeleted = false;
+    m_currentKey = -1;
     emit currentChanged();
 }
 
@@ -411,7 +445,7 @@ QVariant RecordSet::value(int field) const
     if (m_editMode != EditMode::None)
         return m_buffer.value(field);
     requireCurrent();
-    return readRow(m_keys[std::size_t(m_pos)]).value(field);
+    return currentRow().value(field);
 }
 
 QVariantList RecordSet::rowAt(qint64 position) const
@@ -420,6 +454,19 @@ QVariantList RecordSet::rowAt(qint64 position) const
     if (position < 0 || position >= count())
         throw StoreError(StoreError::NoCurrentRecord, QStringLiteral("No current record."));
     return readRow(m_keys[std::size_t(position)]);
+}
+
+QVariantList RecordSet::currentRow() const
+{
+    // The current row is read afresh after every move, so that what another screen stored in
+    // the meantime shows; the grid's rows come from the cache.
+    const qint64 key = m_keys[std::size_t(m_pos)];
+    if (m_currentKey != key) {
+        m_rowCache.remove(key);
+        m_currentValues = readRow(key);
+        m_currentKey = key;
+    }
+    return m_currentValues;
 }
 
 QVariantList RecordSet::readRow(qint64 key) const
@@ -610,7 +657,7 @@ void RecordSet::edit()
     requireCurrent();
     if (!isUpdatable())
         throw StoreError(StoreError::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
-    m_buffer = readRow(m_keys[std::size_t(m_pos)]);
+    m_buffer = currentRow();
     m_changed.assign(m_fieldInfo.size(), false);
     m_editMode = EditMode::Edit;
 }
@@ -652,6 +699,7 @@ void RecordSet::update()
                 throw StoreError(StoreError::RecordDeleted, QStringLiteral("Record is deleted."));
         }
         m_rowCache.remove(key);
+        m_currentKey = -1;
         m_lastModified = key;
         discardEdit();
         emit rowUpdated(m_pos);

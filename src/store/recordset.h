@@ -119,11 +119,13 @@ private:
     void parseSource();
     void readFields();
     void readKeys();
+    void prefetchRows(const QString &keySql);
     void leavingRow();
     void finishMove();
     void discardEdit();
     void requireCurrent() const;
     qint64 positionOf(qint64 key) const;
+    QVariantList currentRow() const;
     QVariantList readRow(qint64 key) const;
     QVariant fromStore(const QVariant &stored, const QString &type) const;
     QVariant toStore(const QVariant &value, const Field &field) const;
@@ -151,6 +153,8 @@ private:
     qint64 m_pos = -1;
     bool m_currentDeleted = false;
     mutable QHash<qint64, QVariantList> m_rowCache;
+    mutable qint64 m_currentKey = -1;        // the row whose values m_currentValues holds
+    mutable QVariantList m_currentValues;
 
     EditMode m_editMode = EditMode::None;
     QVariantList m_buffer;

@@ -50,7 +50,7 @@ private slots:
                               QStringLiteral("Service Records"), QStringLiteral("Suppliers"),
                               QStringLiteral("sqlite_sequence")}));
         QCOMPARE(names(QStringLiteral("index")),
-                 (QStringList{QStringLiteral("Customers.LastName"), QStringLiteral("Employee.Lastname"),
+                 (QStringList{QStringLiteral("Customers.LastName"), QStringLiteral("Customers.Name"), QStringLiteral("Employee.Lastname"),
                               QStringLiteral("Payroll Records.EmployeeID"), QStringLiteral("Service Records.CustomerID")}));
     }
 

@@ -342,6 +342,20 @@ private slots:
         }
     }
 
+    // Two screens on one table: a move shows what the other stored meanwhile.
+    void moveShowsWhatAnotherSetStored()
+    {
+        RecordSet desk(salon::employeeDb(), QStringLiteral("Customers"));
+        RecordSet book(salon::employeeDb(), QStringLiteral("select * from [Customers]"));
+        QCOMPARE(desk.value(QStringLiteral("Notes")), QVariant());
+        book.edit();
+        book.setValue(QStringLiteral("Notes"), QStringLiteral("allergic to acetone"));
+        book.update();
+        desk.moveNext();
+        desk.movePrevious();
+        QCOMPARE(desk.value(QStringLiteral("Notes")).toString(), QStringLiteral("allergic to acetone"));
+    }
+
     void requeryShowsRowsWrittenElsewhere()
     {
         RecordSet rs(salon::employeeDb(), QStringLiteral("Customers"));
