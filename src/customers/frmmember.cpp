@@ -352,14 +352,5 @@ void frmMember::moveToCustomerRow(qint64 key)
 
 void frmMember::closeEvent(QCloseEvent *event)
 {
-    pointer::normal();
-    try {
-        m_binder->writePending();
-    } catch (const StoreError &error) {
-        // Closing would lose the edit: say why and stay open.
-        m_bar->reportError(error);
-        event->ignore();
-        return;
-    }
-    event->accept();
+    bound::closeStoringEdits(event, *m_binder, *m_bar);
 }

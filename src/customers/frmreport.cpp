@@ -231,14 +231,5 @@ void frmReport::cmdClose_Click()
 void frmReport::closeEvent(QCloseEvent *event)
 {
     m_bar->validate(DataBar::Action::Close);
-    pointer::normal();
-    try {
-        m_binder->writePending();
-    } catch (const StoreError &error) {
-        // Closing would lose the edit: say why and stay open.
-        m_bar->reportError(error);
-        event->ignore();
-        return;
-    }
-    event->accept();
+    bound::closeStoringEdits(event, *m_binder, *m_bar);
 }

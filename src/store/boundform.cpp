@@ -1,8 +1,12 @@
 #include "boundform.h"
 
 #include "binder.h"
+#include "databar.h"
+#include "pointer.h"
 #include "recordset.h"
+#include "storeerror.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -49,6 +53,19 @@ DeleteTarget deleteTarget(const RecordSet &records)
     if (records.editMode() == RecordSet::EditMode::AddNew)
         return DeleteTarget::NewRow;
     return records.hasCurrent() ? DeleteTarget::StoredRow : DeleteTarget::Nothing;
+}
+
+void closeStoringEdits(QCloseEvent *event, Binder &binder, DataBar &bar)
+{
+    pointer::normal();
+    try {
+        binder.writePending();
+    } catch (const StoreError &error) {
+        bar.reportError(error);
+        event->ignore();
+        return;
+    }
+    event->accept();
 }
 
 } // namespace bound

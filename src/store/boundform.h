@@ -1,6 +1,8 @@
 #pragma once
 
 class Binder;
+class DataBar;
+class QCloseEvent;
 class RecordSet;
 class QWidget;
 
@@ -25,5 +27,9 @@ void deleteAndStep(RecordSet &records);
 // What a delete acts on. A row being added is only dropped (no stored row goes with it).
 enum class DeleteTarget { Nothing, NewRow, StoredRow };
 DeleteTarget deleteTarget(const RecordSet &records);
+
+// Closing a screen by any means: the normal pointer, then its pending edits are stored. When
+// they cannot be, the data bar reports why and the screen stays open, so nothing is lost.
+void closeStoringEdits(QCloseEvent *event, Binder &binder, DataBar &bar);
 
 } // namespace bound
