@@ -24,12 +24,8 @@ private:
 
     static void addCustomer(const QVariant &id, const QVariant &first, const QVariant &last)
     {
-        RecordSet customers(salon::employeeDb(), QStringLiteral("Customers"));
-        customers.addNew();
-        customers.setValue(QStringLiteral("CustomerID"), id);
-        customers.setValue(QStringLiteral("FirstName"), first);
-        customers.setValue(QStringLiteral("LastName"), last);
-        customers.update();
+        addRow(QStringLiteral("Customers"), {{QStringLiteral("CustomerID"), id}, {QStringLiteral("FirstName"), first},
+                                             {QStringLiteral("LastName"), last}});
     }
     static qint64 customerCount() { return RecordSet(salon::employeeDb(), QStringLiteral("Customers")).recordCount(); }
 

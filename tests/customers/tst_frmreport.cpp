@@ -25,12 +25,8 @@ private:
 
     static void addCustomer(const QVariant &id, const QString &first, const QString &last)
     {
-        RecordSet customers(salon::employeeDb(), QStringLiteral("Customers"));
-        customers.addNew();
-        customers.setValue(QStringLiteral("CustomerID"), id);
-        customers.setValue(QStringLiteral("FirstName"), first);
-        customers.setValue(QStringLiteral("LastName"), last);
-        customers.update();
+        addRow(QStringLiteral("Customers"), {{QStringLiteral("CustomerID"), id}, {QStringLiteral("FirstName"), first},
+                                             {QStringLiteral("LastName"), last}});
     }
     static void addVisit(RecordSet &journal, int customer, const QString &service, double cost)
     {

@@ -16,12 +16,8 @@ private:
 
     void addCustomer(int id, const QString &first, const QString &last)
     {
-        RecordSet customers(salon::employeeDb(), QStringLiteral("Customers"));
-        customers.addNew();
-        customers.setValue(QStringLiteral("CustomerID"), id);
-        customers.setValue(QStringLiteral("FirstName"), first);
-        customers.setValue(QStringLiteral("LastName"), last);
-        customers.update();
+        addRow(QStringLiteral("Customers"), {{QStringLiteral("CustomerID"), id}, {QStringLiteral("FirstName"), first},
+                                             {QStringLiteral("LastName"), last}});
     }
 
 private slots:

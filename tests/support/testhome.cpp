@@ -1,6 +1,7 @@
 #include "testhome.h"
 
 #include "database.h"
+#include "recordset.h"
 
 #include <QLocale>
 
@@ -26,4 +27,13 @@ TestHome::~TestHome()
 void useTestLocale()
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+void addRow(const QString &table, std::initializer_list<std::pair<QString, QVariant>> fields)
+{
+    RecordSet rows(salon::employeeDb(), table);
+    rows.addNew();
+    for (const auto &[name, value] : fields)
+        rows.setValue(name, value);
+    rows.update();
 }

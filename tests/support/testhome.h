@@ -1,6 +1,9 @@
 #pragma once
 #include <QString>
 #include <QTemporaryDir>
+#include <QVariant>
+#include <initializer_list>
+#include <utility>
 
 // A throw-away data folder for one test: VELORINE_HOME points at it while it lives, and,
 // unless asked otherwise, the salon's files are created and opened in it.
@@ -25,3 +28,7 @@ private:
 
 // Tests read dates and numbers in one fixed locale (US English) unless they set another.
 void useTestLocale();
+
+// Stores one row in a table of the open salon book, e.g.
+// addRow("Customers", {{"CustomerID", 1}, {"FirstName", "Ann"}, {"LastName", "Lee"}}).
+void addRow(const QString &table, std::initializer_list<std::pair<QString, QVariant>> fields);
