@@ -16,7 +16,7 @@ double val(QStringView text)
     std::size_t exponentStart = 0;
 
     for (QChar c : text) {
-        if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r')
+        if (c == u' ' || c == u'\t' || c == u'\n')
             continue;
         const char ch = c.toLatin1();
         if (ch >= '0' && ch <= '9') {

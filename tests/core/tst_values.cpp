@@ -23,6 +23,7 @@ private slots:
         QTest::newRow("stops at a letter") << "7abc" << 7.0;
         QTest::newRow("blanks inside") << " 1 2 . 5" << 12.5;
         QTest::newRow("tab and line feed") << "\t3\n4" << 34.0;
+        QTest::newRow("carriage return stops") << "3\r4" << 3.0;
         QTest::newRow("second point stops") << "1.2.3" << 1.2;
         QTest::newRow("leading point") << ".5" << 0.5;
         QTest::newRow("minus") << "-3.25" << -3.25;
