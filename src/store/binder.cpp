@@ -169,16 +169,21 @@ void Binder::writePending()
     if (!isDirty())
         return;
     const bool startedEdit = m_records->editMode() == RecordSet::EditMode::None;
-    if (startedEdit)
-        m_records->edit();
     try {
+        if (startedEdit)
+            m_records->edit();
         for (const Binding &binding : m_bindings)
             if (binding.dirty && binding.box)
                 m_records->setValue(binding.field, textOf(binding.box));
         m_records->update();
-    } catch (const StoreError &) {
+    } catch (const StoreError &error) {
         if (startedEdit)
             m_records->cancelUpdate();
+        // A row deleted under the screen can never take the edit: it is reported once and
+        // stays readable in the boxes, but no longer holds the screen on that row.
+        if (error.number() == StoreError::RecordDeleted)
+            for (Binding &binding : m_bindings)
+                binding.dirty = false;
         throw;
     }
     for (Binding &binding : m_bindings)

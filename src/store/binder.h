@@ -38,7 +38,8 @@ public:
     // True when a box holds an edit not yet written.
     bool isDirty() const;
     // Writes the edited boxes into the current (or added) row. Throws StoreError; the edits
-    // stay in the boxes when writing fails.
+    // stay in the boxes when writing fails (still pending, unless the row was deleted
+    // meanwhile: then there is nothing left to write them to).
     void writePending();
     // Add: stores pending edits, starts a new row and shows it empty.
     void addNew();

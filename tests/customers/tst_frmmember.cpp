@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QtTest>
 
 // The customer book over six customers, two of them of the same name.
@@ -201,6 +202,18 @@ private slots:
         QCOMPARE(dialogs->last().icon, Dialogs::Icon::Information);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(form.isNull());
+    }
+
+    void saveOfACustomerDeletedElsewhereSaysSoAndCloses()
+    {
+        QVERIFY(QSqlQuery(salon::employeeDb()).exec(QStringLiteral("DELETE FROM Customers WHERE CustomerID = 1")));
+        type("txtLine1", QStringLiteral("12 Elm St"));
+        dialogs->answerMessage();
+        click("cmdSave");
+        QCOMPARE(dialogs->messageTexts(), QStringList{QStringLiteral("Please use Add command to enter new data")});
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(form.isNull());
+        QCOMPARE(customerCount(), qint64(5));
     }
 
     void saveOfABadNumberKeepsTheScreenAndTheTyping()

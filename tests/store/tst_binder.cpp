@@ -8,6 +8,7 @@
 #include "scripteddialogs.h"
 #include "testhome.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
 #include <QLineEdit>
@@ -237,6 +238,35 @@ private slots:
         QCOMPARE(first->text(), QStringLiteral("seven"));
         QVERIFY(binder->isDirty());
         QVERIFY(!pointer::isBusy());
+    }
+
+    // Another screen deleted the row on show: the edit is reported once, then the screen can
+    // move on and close instead of being held on a row that no longer exists.
+    void anEditOfARowDeletedElsewhereDoesNotHoldTheScreen()
+    {
+        build();
+        RecordSet other(salon::employeeDb(), QStringLiteral("Customers"));
+        other.remove();   // Ann, shown by the screen
+        type(first, QStringLiteral("Anne"));
+        dialogs->answerMessage();
+        click("moveNext");
+        QCOMPARE(dialogs->messageTexts(), QStringList{QStringLiteral("Record is deleted.")});
+        QCOMPARE(first->text(), QStringLiteral("Anne"));   // still readable
+        click("moveNext");
+        QCOMPARE(first->text(), QStringLiteral("Bob"));
+        QCOMPARE(customerCount(), qint64(2));
+
+        other.moveFirst();   // Bob
+        other.remove();
+        type(first, QStringLiteral("Bobby"));
+        dialogs->answerMessage();
+        QCloseEvent refused;
+        bound::closeStoringEdits(&refused, *binder, *bar);
+        QVERIFY(!refused.isAccepted());
+        QCloseEvent accepted;
+        bound::closeStoringEdits(&accepted, *binder, *bar);
+        QVERIFY(accepted.isAccepted());
+        QCOMPARE(dialogs->messageTexts().size(), 2);
     }
 
     void dataErrorReport_data()
