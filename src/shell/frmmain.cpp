@@ -302,16 +302,16 @@ QString frmMain::programName()
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 }
 
-bool frmMain::load()
+bool frmMain::load(QWidget *messageParent)
 {
     switch (m_lock.acquire()) {
     case InstanceLock::Result::Acquired:
         break;
     case InstanceLock::Result::HeldByAnother:
-        showMessage(nullptr, programName() + QStringLiteral("already running!"), QStringLiteral("Warning"));
+        showMessage(messageParent, programName() + QStringLiteral("already running!"), QStringLiteral("Warning"));
         return false;
     case InstanceLock::Result::Failed:
-        showMessage(nullptr, m_lock.failureText(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        showMessage(messageParent, m_lock.failureText(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
         return false;
     }
 
