@@ -323,8 +323,9 @@ bool frmMain::load(QWidget *messageParent)
         m_data2 = std::make_unique<RecordSet>(salon::idiomsDb(), QStringLiteral("Idiom"));
         m_timer->start();
     } catch (const StoreError &error) {
-        showMessage(this, QStringLiteral("The sayings cannot be read: %1").arg(error.text()),
-                    Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        showMessage(messageParent ? messageParent : this,
+                    QStringLiteral("The sayings cannot be read: %1").arg(error.text()), Dialogs::Buttons::Ok,
+                    Dialogs::Icon::Warning);
     }
     return true;
 }
