@@ -35,6 +35,8 @@ frmLogin::frmLogin(QWidget *parent) : QDialog(parent)
     m_password = new QLineEdit;
     m_password->setObjectName(QStringLiteral("txtPassword"));
     m_password->setEchoMode(QLineEdit::Password);
+    // Every typed character shows as "*", whatever mask the desktop theme prefers.
+    m_password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     m_password->setMinimumWidth(220);
 
     auto *userLabel = new QLabel(QStringLiteral("&User Name:"));

@@ -302,16 +302,16 @@ QString frmMain::programName()
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 }
 
-bool frmMain::load()
+bool frmMain::load(QWidget *messageParent)
 {
     switch (m_lock.acquire()) {
     case InstanceLock::Result::Acquired:
         break;
     case InstanceLock::Result::HeldByAnother:
-        showMessage(nullptr, programName() + QStringLiteral("already running!"), QStringLiteral("Warning"));
+        showMessage(messageParent, programName() + QStringLiteral("already running!"), QStringLiteral("Warning"));
         return false;
     case InstanceLock::Result::Failed:
-        showMessage(nullptr, m_lock.failureText(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        showMessage(messageParent, m_lock.failureText(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
         return false;
     }
 
@@ -323,8 +323,9 @@ bool frmMain::load()
         m_data2 = std::make_unique<RecordSet>(salon::idiomsDb(), QStringLiteral("Idiom"));
         m_timer->start();
     } catch (const StoreError &error) {
-        showMessage(this, QStringLiteral("The sayings cannot be read: %1").arg(error.text()),
-                    Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        showMessage(messageParent ? messageParent : this,
+                    QStringLiteral("The sayings cannot be read: %1").arg(error.text()), Dialogs::Buttons::Ok,
+                    Dialogs::Icon::Warning);
     }
     return true;
 }

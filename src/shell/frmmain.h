@@ -33,8 +33,9 @@ public:
 
     // The window's start-up work: the single-instance check first (a second copy is told
     // "<program>already running!" and false comes back), then centring, the calendar on today
-    // and the sayings. The window is not shown.
-    bool load();
+    // and the sayings. The window is not shown. Its messages are shown over `messageParent` (the
+    // splash at start-up), so they stay above it.
+    bool load(QWidget *messageParent = nullptr);
     void setCompany(const QString &company);
 
     // Runs a tab's action (1 to 10).

@@ -41,14 +41,16 @@ std::unique_ptr<frmMain> startUp(int &exitStatus)
         splash->show();
         QCoreApplication::processEvents();
 
+        // What start-up asks or says while the splash is up is owned by the splash, so the
+        // window manager keeps it above the splash rather than hidden behind it.
         if (takeFirstRunFlag()) {
-            frmPersonalize personalize;
+            frmPersonalize personalize(splash.get());
             personalize.exec();
         }
         splash->repaint();
 
         auto main = std::make_unique<frmMain>();
-        if (!main->load()) {
+        if (!main->load(splash.get())) {
             exitStatus = 1;
             return nullptr;
         }

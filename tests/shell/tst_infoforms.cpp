@@ -49,8 +49,11 @@ private slots:
         QCOMPARE(about.windowTitle(), QString());
         QCOMPARE(about.findChild<QLabel *>(QStringLiteral("lblTitle"))->text(), QStringLiteral("Velorine"));
         QCOMPARE(about.findChild<QLabel *>(QStringLiteral("lblVersion"))->text(), QStringLiteral("Version 1.6.0"));
-        QVERIFY(about.findChild<QLabel *>(QStringLiteral("lblDescription"))->text().startsWith(
-            QLatin1String("This software is focusing on Nail and Hair Salon.")));
+        QCOMPARE(about.findChild<QLabel *>(QStringLiteral("lblDescription"))->text(),
+                 QStringLiteral("This software is focusing on Nail and Hair Salon. It has a section for salon manager "
+                                "to keep track of employee's data and payroll history, a section to see how often "
+                                "client coming back , a section for daily activity in your salon and you can edit "
+                                "your own pricing list in this section, and many more ..."));
         QCOMPARE(about.findChild<QLabel *>(QStringLiteral("Label3"))->text(), QStringLiteral("https://www.velorine.example"));
         QCOMPARE(about.findChild<QPushButton *>(QStringLiteral("cmdSysInfo"))->text(), QStringLiteral("&System Info..."));
     }

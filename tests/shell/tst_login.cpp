@@ -134,6 +134,8 @@ private slots:
         QCOMPARE(user->text(), frmLogin::loggedOnUser());
         QVERIFY(!user->text().isEmpty());
         QCOMPARE(password->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(password, QStringLiteral("ab 1"));
+        QCOMPARE(password->displayText(), QStringLiteral("****"));   // a star per character
         QVERIFY(login.findChild<QPushButton *>(QStringLiteral("cmdOK"))->isDefault());
         QVERIFY(!login.ok());
     }

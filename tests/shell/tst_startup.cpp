@@ -31,9 +31,11 @@ class SplashWatchingDialogs : public ScriptedDialogs
 {
 public:
     bool splashShownAtMessage = false;
+    QString messageOwner;
     Answer message(QWidget *parent, const QString &text, const QString &title, Buttons buttons, Icon icon) override
     {
         splashShownAtMessage = visibleTopLevel(QStringLiteral("frmSplash")) != nullptr;
+        messageOwner = parent ? parent->objectName() : QString();
         return ScriptedDialogs::message(parent, text, title, buttons, icon);
     }
 };
@@ -85,9 +87,11 @@ private slots:
             QString splashName, splashCompany;
             int countInBook = -1;
             bool mainWindowExists = true;
+            QString owner;
         } at;
         ModalWatch watch([&](QWidget *modal) {
             at.seen = modal->objectName() == QLatin1String("frmPersonalize");
+            at.owner = modal->parentWidget() ? modal->parentWidget()->objectName() : QString();
             QWidget *splash = visibleTopLevel(QStringLiteral("frmSplash"));
             if (splash) {
                 at.splashName = splash->findChild<QLabel *>(QStringLiteral("lblName"))->text();
@@ -109,6 +113,7 @@ private slots:
         QVERIFY(window);
         QCOMPARE(status, 0);
         QVERIFY(at.seen);
+        QCOMPARE(at.owner, QStringLiteral("frmSplash"));   // opens over the splash, not behind it
         QCOMPARE(at.splashName, QStringLiteral("Old Owner"));   // the splash came first, with the stored name
         QCOMPARE(at.splashCompany, QString());
         QCOMPARE(at.countInBook, 0);                           // cleared before the dialog
@@ -196,6 +201,7 @@ private slots:
         QCOMPARE(dialogs.last().title, QStringLiteral("Warning"));
         QCOMPARE(dialogs.last().buttons, Dialogs::Buttons::Ok);
         QVERIFY(dialogs.splashShownAtMessage);
+        QCOMPARE(dialogs.messageOwner, QStringLiteral("frmSplash"));   // kept above the splash
         QVERIFY(!visibleTopLevel(QStringLiteral("frmSplash")));
         QVERIFY(!visibleTopLevel(QStringLiteral("frmMain")));
         QVERIFY(firstCopy.isLocked());
