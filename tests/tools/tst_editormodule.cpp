@@ -1,4 +1,4 @@
-// The editor's file, prompt and print commands (Parts 6.1 and 6.2) on the EditorModule alone,
+// The editor's file, prompt and print commands on the EditorModule alone,
 // without a window, answered by the scripted dialogs.
 #include "editormodule.h"
 #include "scripteddialogs.h"
