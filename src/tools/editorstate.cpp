@@ -186,7 +186,7 @@ QString readLine(const QTextDocument &document, int j)
     QString text = block.text();
     if (block.next().isValid())
         text += CrLf;
-    return text.left(200);
+    return text;
 }
 
 QStringList printedLines(const QString &text)

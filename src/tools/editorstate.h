@@ -85,7 +85,8 @@ private:
 
 // ---- Lines and printing ----
 // ReadLine: line j (0-based) of the document with its line break (CR LF) when another line
-// follows, cut at 200 characters. A line is a paragraph of the document.
+// follows. A line is a paragraph of the document and comes back whole: a paragraph is often
+// longer than 200 characters, and cutting it there would leave its end off the printout.
 QString readLine(const QTextDocument &document, int j);
 int lineCount(const QTextDocument &document);
 

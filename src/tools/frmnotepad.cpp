@@ -9,9 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -255,9 +253,9 @@ void frmNotePad::buildToolbar()
 
 void frmNotePad::formLoad()
 {
-    // 2. The current directory becomes the program's own folder.
-    QDir::setCurrent(QCoreApplication::applicationDirPath());
-    // 3 to 5: DocumentChanged, the recent-file menu, SearchDirection (and an empty untitled
+    // The process's current directory is left alone: every file name the editor handles comes
+    // from a file dialog as a full path, and the program's own folder is no place for letters.
+    // DocumentChanged, the recent-file menu, SearchDirection (and an empty untitled
     // document with a fresh dialog memory).
     m_module->load();
     m_openAction->setEnabled(true);

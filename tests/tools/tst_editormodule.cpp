@@ -1,4 +1,4 @@
-// The editor's file, prompt and print commands (Parts 6.1 and 6.2) on the EditorModule alone,
+// The editor's file, prompt and print commands on the EditorModule alone,
 // without a window, answered by the scripted dialogs.
 #include "editormodule.h"
 #include "scripteddialogs.h"
@@ -500,7 +500,7 @@ void tst_EditorModule::printToPdf()
     QStringList words;
     for (int i = 0; i < 25; ++i)
         words << QStringLiteral("word%1").arg(i, 2, 10, QChar(u'0'));
-    // 174 characters: wider than the page, within ReadLine's 200.
+    // 174 characters: wider than the page.
     const QString longLine = words.join(u' ');
     m.document()->setPlainText(QStringLiteral("Salon notes\n") + longLine + QStringLiteral("\nLast line"));
     const QString pdf = path(QStringLiteral("print.pdf"));

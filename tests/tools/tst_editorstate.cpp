@@ -64,6 +64,7 @@ private slots:
     void isRecentFileComparesCaptionsExactly();
 
     void readLineAndCount();
+    void longParagraphPrintsWhole();
     void wrapJoinsWithoutBreakBeyond80();
     void wrapJoinsWithBreakWithin80();
     void wrapWithoutBlankEndsThePrint();
@@ -270,7 +271,29 @@ void tst_EditorState::readLineAndCount()
     QCOMPARE(lineCount(doc), 3);
     QCOMPARE(readLine(doc, 0), QStringLiteral("first\r\n"));
     QCOMPARE(readLine(doc, 1), QStringLiteral("second\r\n"));
-    QCOMPARE(readLine(doc, 2), QString(200, u'x'));
+    QCOMPARE(readLine(doc, 2), QString(250, u'x'));
+}
+
+void tst_EditorState::longParagraphPrintsWhole()
+{
+    // A paragraph of some 400 characters and a short one after it: every word reaches the page.
+    QStringList words;
+    for (int i = 0; i < 60; ++i)
+        words << QStringLiteral("word%1").arg(i, 2, 10, QChar(u'0'));
+    const QString paragraph = words.join(u' ');
+    QVERIFY(paragraph.size() > 400);
+    QTextDocument doc;
+    doc.setPlainText(paragraph + QStringLiteral("\nend"));
+    QStringList lines;
+    for (int j = 0; j < lineCount(doc); ++j)
+        lines << readLine(doc, j);
+    CharSink sink(60);
+    QVERIFY(printWrapped(lines, sink));
+    const QString printed = sink.lines.join(QString());
+    QVERIFY2(printed.startsWith(paragraph), qPrintable(printed));
+    QVERIFY(printed.endsWith(QStringLiteral("end")));
+    for (const QString &l : sink.lines)
+        QVERIFY2(l.size() <= 60, qPrintable(l));
 }
 
 void tst_EditorState::wrapJoinsWithoutBreakBeyond80()

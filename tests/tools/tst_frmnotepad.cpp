@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QLabel>
@@ -59,6 +60,7 @@ private slots:
     void init();
 
     void loadState();
+    void openingLeavesTheCurrentDirectory();
     void typingSetsChangedAndShowsLineCount();
     void exitOnChangedUntitledYes();
     void exitOnChangedUntitledNoAndCancelClose();
@@ -133,6 +135,22 @@ void tst_frmNotePad::loadState()
     QCOMPARE(w.findChild<QWidget *>("imgCopyButton")->toolTip(), QStringLiteral("Copy"));
     QCOMPARE(w.findChild<QWidget *>("imgPasteButton")->toolTip(), QStringLiteral("Paste"));
     QCOMPARE(searchState().searchDirection, 1);
+}
+
+void tst_frmNotePad::openingLeavesTheCurrentDirectory()
+{
+    // The rest of the program and the file dialogs see the directory the program started in.
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+    {
+        frmNotePad w;
+        w.show();
+        QCOMPARE(QDir::currentPath(), QDir(m_dir.path()).canonicalPath());
+        w.close();
+        w.show();
+        QCOMPARE(QDir::currentPath(), QDir(m_dir.path()).canonicalPath());
+    }
+    QDir::setCurrent(before);
 }
 
 void tst_frmNotePad::typingSetsChangedAndShowsLineCount()
