@@ -41,6 +41,17 @@ QString longDateText(QDate date)
     return QLocale().toString(date, QLocale::LongFormat);
 }
 
+QString generalDateText(const QDateTime &moment)
+{
+    if (moment.time() == QTime(0, 0))
+        return shortDateText(moment.date());
+    // The locale's short time, with seconds (its long form would add the time zone).
+    QString timeFormat = QLocale().timeFormat(QLocale::ShortFormat);
+    if (!timeFormat.contains(QLatin1String("ss")))
+        timeFormat.replace(QLatin1String("mm"), QLatin1String("mm:ss"));
+    return shortDateText(moment.date()) + u' ' + QLocale().toString(moment.time(), timeFormat);
+}
+
 QDate addMonthsClamped(QDate date, int months)
 {
     // QDate::addMonths keeps the day where it can and otherwise takes the month's last day.

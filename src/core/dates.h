@@ -1,5 +1,6 @@
 #pragma once
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 
 // Month/day/year without leading zeros: 3/5/2026.
@@ -10,6 +11,9 @@ QDate fromMdyText(const QString &text);
 QString shortDateFormat();
 QString shortDateText(QDate date);
 QString longDateText(QDate date);
+// The general date-and-time text: the short date, then the time with seconds when the
+// moment is not midnight ("3/5/2026 2:07:09 PM" in US English).
+QString generalDateText(const QDateTime &moment);
 // Calendar steps that keep the day where the target month has it, else its last day.
 QDate addMonthsClamped(QDate date, int months);
 QDate addYearsClamped(QDate date, int years);

@@ -42,9 +42,9 @@ QString formatValue(const QVariant &value, const QString &format)
             dt = value.toDateTime();
         if (!dt.isValid())
             return value.toString();
-        if (format == QLatin1String("Short Date") || dt.time() == QTime(0, 0))
+        if (format == QLatin1String("Short Date"))
             return shortDateText(dt.date());
-        return shortDateText(dt.date()) + u' ' + QLocale().toString(dt.time(), QLocale::LongFormat);
+        return generalDateText(dt);
     }
     return boxText(value);
 }

@@ -1,5 +1,6 @@
 #include "frmnotepad.h"
 
+#include "dates.h"
 #include "editormodule.h"
 #include "editorstate.h"
 #include "frmfind.h"
@@ -417,7 +418,7 @@ void frmNotePad::selectAll()
 
 void frmNotePad::insertTimeDate()
 {
-    m_text->textCursor().insertText(QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat));
+    m_text->textCursor().insertText(generalDateText(QDateTime::currentDateTime()));
 }
 
 // ---- Formats and font boxes ----

@@ -188,6 +188,8 @@ private slots:
         QVERIFY(!fromMdyText(QStringLiteral("junk")).isValid());
         QCOMPARE(shortDateText(QDate(2026, 3, 5)), QStringLiteral("3/5/2026"));
         QCOMPARE(longDateText(QDate(2002, 3, 4)), QStringLiteral("Monday, March 4, 2002"));
+        QCOMPARE(generalDateText(QDateTime(QDate(2026, 3, 5), QTime(14, 7, 9))), QStringLiteral("3/5/2026 2:07:09 PM"));
+        QCOMPARE(generalDateText(QDateTime(QDate(2026, 3, 5), QTime(0, 0))), QStringLiteral("3/5/2026"));
     }
 
     void calendarSteps_data()

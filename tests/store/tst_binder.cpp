@@ -395,6 +395,8 @@ private slots:
         QTest::newRow("standard rate") << QVariant(0.1) << "Standard" << "0.10";
         QTest::newRow("short date") << QVariant(QDate(2026, 3, 5)) << "Short Date" << "3/5/2026";
         QTest::newRow("general date, day only") << QVariant(QDate(2026, 3, 5)) << "General Date" << "3/5/2026";
+        QTest::newRow("general date with time") << QVariant(QDateTime(QDate(2026, 3, 5), QTime(9, 30, 15)))
+                                                << "General Date" << "3/5/2026 9:30:15 AM";
         QTest::newRow("text") << QVariant(QStringLiteral("Manicure")) << "" << "Manicure";
         QTest::newRow("empty") << QVariant() << "Currency" << "";
     }
