@@ -101,10 +101,15 @@ QString QtDialogs::openFileName(QWidget *parent, const QString &caption, const Q
 }
 
 QString QtDialogs::saveFileName(QWidget *parent, const QString &caption, const QString &dir,
-                                const QString &filter)
+                                const QString &filter, const QString &defaultSuffix)
 {
     PointerPause pause;
-    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+    QFileDialog dialog(parent, caption, dir, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 bool QtDialogs::choosePrinter(QWidget *parent, QPrinter &printer)

@@ -22,11 +22,12 @@ public:
     // A message box; returns the button pressed.
     virtual Answer message(QWidget *parent, const QString &text, const QString &title,
                            Buttons buttons, Icon icon) = 0;
-    // File names for Open and Save As; empty when the user cancels.
+    // File names for Open and Save As; empty when the user cancels. A saved name typed
+    // without an extension gets `defaultSuffix` (when not empty).
     virtual QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
                                  const QString &filter) = 0;
     virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
-                                 const QString &filter) = 0;
+                                 const QString &filter, const QString &defaultSuffix) = 0;
     // Lets the user pick and set up a printer (or a PDF file); false when cancelled.
     virtual bool choosePrinter(QWidget *parent, QPrinter &printer) = 0;
     // A colour; an invalid colour when cancelled.
@@ -58,7 +59,7 @@ public:
     QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
                          const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
-                         const QString &filter) override;
+                         const QString &filter, const QString &defaultSuffix) override;
     bool choosePrinter(QWidget *parent, QPrinter &printer) override;
     QColor chooseColor(QWidget *parent, const QColor &initial) override;
 };

@@ -32,7 +32,8 @@ QString StderrDialogs::openFileName(QWidget *, const QString &caption, const QSt
     return QString();
 }
 
-QString StderrDialogs::saveFileName(QWidget *, const QString &caption, const QString &, const QString &)
+QString StderrDialogs::saveFileName(QWidget *, const QString &caption, const QString &, const QString &,
+                                    const QString &)
 {
     report(caption, QStringLiteral("(save file)"));
     return QString();

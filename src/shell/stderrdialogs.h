@@ -15,7 +15,7 @@ public:
     QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
                          const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
-                         const QString &filter) override;
+                         const QString &filter, const QString &defaultSuffix) override;
     bool choosePrinter(QWidget *parent, QPrinter &printer) override;
     QColor chooseColor(QWidget *parent, const QColor &initial) override;
 };

@@ -217,7 +217,8 @@ QString EditorModule::askSaveFileName(const QString &proposed)
     if (!proposed.isEmpty())
         m_dialogFileName = proposed;
     const QString name = Dialogs::instance().saveFileName(m_dialogParent, QStringLiteral("Save As"),
-                                                          m_dialogFileName, m_filter);
+                                                          m_dialogFileName, m_filter,
+                                                          QStringLiteral("txt"));
     if (!name.isEmpty())
         m_dialogFileName = name;
     return name;
@@ -270,7 +271,8 @@ void EditorModule::saveAs()
 void EditorModule::saveRichText()
 {
     const QString name = Dialogs::instance().saveFileName(m_dialogParent, QStringLiteral("Save"),
-                                                          m_dialogFileName, m_filter);
+                                                          m_dialogFileName, m_filter,
+                                                          QStringLiteral("txt"));
     if (name.isEmpty())
         return;
     m_dialogFileName = name;

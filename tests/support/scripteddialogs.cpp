@@ -1,5 +1,6 @@
 #include "scripteddialogs.h"
 
+#include <QFileInfo>
 #include <QPrinter>
 #include <QTest>
 
@@ -92,11 +93,17 @@ QString ScriptedDialogs::openFileName(QWidget *, const QString &caption, const Q
     return step ? step->text : QString();
 }
 
-QString ScriptedDialogs::saveFileName(QWidget *, const QString &caption, const QString &, const QString &)
+QString ScriptedDialogs::saveFileName(QWidget *, const QString &caption, const QString &, const QString &,
+                                      const QString &defaultSuffix)
 {
     m_shown.append({Kind::SaveFile, caption, caption});
     const Step *step = take(Kind::SaveFile, caption);
-    return step ? step->text : QString();
+    if (!step || step->text.isEmpty())
+        return QString();
+    // As the real dialog does: a name typed without an extension gets the default one.
+    if (!defaultSuffix.isEmpty() && QFileInfo(step->text).suffix().isEmpty())
+        return step->text + u'.' + defaultSuffix;
+    return step->text;
 }
 
 bool ScriptedDialogs::choosePrinter(QWidget *, QPrinter &printer)

@@ -406,6 +406,12 @@ void tst_EditorModule::saveAsPutsNameOnTopAndKeepsItsSpelling()
     m.saveAs();
     QCOMPARE(m.caption(), TitlePrefix + second);
     QCOMPARE(storedList(), (QStringList{second, first, QString(), QString()}));
+
+    // A name typed without an extension is saved as a text file.
+    dialogs.answerSaveFile(path(QStringLiteral("letter")));
+    m.saveAs();
+    QCOMPARE(m.caption(), TitlePrefix + path(QStringLiteral("letter.txt")));
+    QCOMPARE(fileContent(path(QStringLiteral("letter.txt"))), QByteArray("note\r\n"));
 }
 
 void tst_EditorModule::saveAsCancelledLeavesTheStore()
