@@ -91,6 +91,7 @@ void frmReport::buildLayout()
     };
     label(QStringLiteral("Name:"), txtFields[0], 0, 0);
     auto name = new QHBoxLayout;
+    name->setSpacing(6);
     name->addWidget(txtFields[0]);
     name->addWidget(txtFields[1]);
     fields->addLayout(name, 0, 1);
