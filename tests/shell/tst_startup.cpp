@@ -270,8 +270,10 @@ private slots:
     {
         QProcess gone;
         gone.start(QStringLiteral("/bin/true"), {});
+        QVERIFY(gone.waitForStarted());
+        const qint64 deadPid = gone.processId();   // a process that has certainly ended below
         QVERIFY(gone.waitForFinished());
-        const qint64 deadPid = gone.processId() ? gone.processId() : 999999;
+        QVERIFY(deadPid > 0);
         QFile lockFile(InstanceLock::lockPath());
         QVERIFY(lockFile.open(QIODevice::WriteOnly));
         lockFile.write(QByteArray::number(deadPid) + "\nvelorine\n" + QSysInfo::machineHostName().toUtf8() + "\n");
