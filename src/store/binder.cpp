@@ -8,7 +8,6 @@
 #include <QDate>
 #include <QDateTime>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
@@ -19,10 +18,8 @@ QString boxText(const QVariant &value)
     switch (value.typeId()) {
     case QMetaType::QDate:
         return shortDateText(value.toDate());
-    case QMetaType::QDateTime: {
-        const QDateTime dt = value.toDateTime();
-        return shortDateText(dt.date()) + u' ' + QLocale().toString(dt.time(), QLocale::LongFormat);
-    }
+    case QMetaType::QDateTime:
+        return generalDateText(value.toDateTime());
     case QMetaType::Double:
     case QMetaType::Float:
         return numberText(value.toDouble());

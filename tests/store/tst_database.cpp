@@ -122,7 +122,7 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(content);
         }
-        const QByteArray before = [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+        const QByteArray before = fileContent(path);
         const auto problem = salon::open();
         QVERIFY(problem.has_value());
         QVERIFY2(problem->contains(path), qPrintable(*problem));

@@ -3,7 +3,9 @@
 #include "database.h"
 #include "recordset.h"
 
+#include <QFile>
 #include <QLocale>
+#include <QTest>
 
 TestHome::TestHome(Open open)
 {
@@ -36,4 +38,19 @@ void addRow(const QString &table, std::initializer_list<std::pair<QString, QVari
     for (const auto &[name, value] : fields)
         rows.setValue(name, value);
     rows.update();
+}
+
+QByteArray fileContent(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return file.readAll();
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
 }

@@ -32,3 +32,7 @@ void useTestLocale();
 // Stores one row in a table of the open salon book, e.g.
 // addRow("Customers", {{"CustomerID", 1}, {"FirstName", "Ann"}, {"LastName", "Lee"}}).
 void addRow(const QString &table, std::initializer_list<std::pair<QString, QVariant>> fields);
+
+// The bytes of a file ("<missing>" when it cannot be read), and writing them.
+QByteArray fileContent(const QString &path);
+void writeFile(const QString &path, const QByteArray &content);

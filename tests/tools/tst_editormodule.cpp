@@ -2,6 +2,7 @@
 // without a window, answered by the scripted dialogs.
 #include "editormodule.h"
 #include "scripteddialogs.h"
+#include "testhome.h"
 
 #include <QFile>
 #include <QFontMetricsF>
@@ -18,19 +19,6 @@
 using namespace editor;
 
 namespace {
-QByteArray fileContent(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return f.readAll();
-}
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(content);
-}
 QStringList storedList()
 {
     QStringList values;

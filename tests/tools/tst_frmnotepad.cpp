@@ -6,6 +6,7 @@
 #include "frmnotepad.h"
 #include "imagebutton.h"
 #include "scripteddialogs.h"
+#include "testhome.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,19 +34,6 @@
 using namespace editor;
 
 namespace {
-QByteArray fileContent(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return f.readAll();
-}
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(content);
-}
 void sendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons)
 {
     QMouseEvent event(type, QPointF(pos), w->mapToGlobal(QPointF(pos)), button, buttons, Qt::NoModifier);
