@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QSettings>
+#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <algorithm>
@@ -52,6 +53,56 @@ QString lineCountCaption(int count)
 QString cannotFindText(const QString &findWhat)
 {
     return QStringLiteral("Cannot find \"") + findWhat + QStringLiteral("\"");
+}
+
+QString cannotSaveText(const QString &fileName, const QString &reason)
+{
+    return QStringLiteral("Can't save file: ") + fileName + CrLf + reason;
+}
+
+QString saveAsUtf8Text(const QString &fileName)
+{
+    return QStringLiteral("The text now holds characters that the file ") + fileName +
+           QStringLiteral(" cannot store in its own encoding (Latin-1).") + CrLf +
+           QStringLiteral("Do you want to save it as UTF-8?");
+}
+
+bool isTextContent(const QByteArray &content) { return !content.contains('\0'); }
+
+DecodedText decodeText(const QByteArray &content)
+{
+    static const QByteArray bom("\xEF\xBB\xBF");
+    DecodedText decoded;
+    decoded.byteOrderMark = content.startsWith(bom);
+    const QByteArray body = decoded.byteOrderMark ? content.mid(bom.size()) : content;
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    decoded.text = utf8(body);
+    if (utf8.hasError()) {
+        decoded.text = QString::fromLatin1(content);
+        decoded.encoding = TextEncoding::Latin1;
+        decoded.byteOrderMark = false;
+    }
+    return decoded;
+}
+
+bool fitsLatin1(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+}
+
+QByteArray encodeText(const QString &text, TextEncoding encoding, bool byteOrderMark)
+{
+    if (encoding == TextEncoding::Latin1)
+        return text.toLatin1();
+    return (byteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + text.toUtf8();
+}
+
+QString documentText(const QTextDocument &document)
+{
+    QString text = document.toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    return text;
 }
 
 SearchState &searchState()

@@ -27,6 +27,32 @@ QString cannotOpenText(const QString &fileName);
 QString lineCountCaption(int count);
 // "Cannot find " and the quoted text as typed.
 QString cannotFindText(const QString &findWhat);
+// "Can't save file: " and the name, then the system's reason on a line of its own.
+QString cannotSaveText(const QString &fileName, const QString &reason);
+// The question before a Latin-1 file is written as UTF-8.
+QString saveAsUtf8Text(const QString &fileName);
+
+// ---- Text files ----
+// How a text file's bytes are turned into the document and back. A file that is valid UTF-8
+// is read as UTF-8 (a leading byte-order mark is kept for the save); any other file is read
+// as Latin-1, so that every byte comes back unchanged when it is saved.
+enum class TextEncoding { Utf8, Latin1 };
+struct DecodedText
+{
+    QString text;
+    TextEncoding encoding = TextEncoding::Utf8;
+    bool byteOrderMark = false;
+};
+// False for content that is not text (it holds NUL bytes).
+bool isTextContent(const QByteArray &content);
+DecodedText decodeText(const QByteArray &content);
+// True when every character of the text has a Latin-1 byte.
+bool fitsLatin1(const QString &text);
+// The bytes of the text in the encoding (Latin-1 only for text that fits it).
+QByteArray encodeText(const QString &text, TextEncoding encoding, bool byteOrderMark);
+// The document's characters as a file holds them: line breaks as "\n", and non-breaking
+// blanks kept (a plain-text export would turn them into blanks).
+QString documentText(const QTextDocument &document);
 
 // ---- Search ----
 struct SearchState

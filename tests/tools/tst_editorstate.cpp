@@ -50,6 +50,9 @@ private slots:
 
     void captionConvention();
     void promptTexts();
+    void textFileRoundTrip_data();
+    void textFileRoundTrip();
+    void documentTextKeepsNonBreakingBlanks();
 
     void findText_data();
     void findText();
@@ -87,6 +90,49 @@ void tst_EditorState::captionConvention()
     QCOMPARE(documentName(TitlePrefix + "/tmp/a.txt"), QStringLiteral("/tmp/a.txt"));
     QVERIFY(isUntitled(UntitledCaption));
     QVERIFY(!isUntitled(TitlePrefix + "untitled"));
+}
+
+void tst_EditorState::textFileRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("latin1");
+    QTest::addColumn<bool>("text_");
+
+    QTest::newRow("ascii") << QByteArray("plain\r\n") << QStringLiteral("plain\r\n") << false << true;
+    QTest::newRow("utf-8") << QByteArray("Caf\xC3\xA9") << QStringLiteral("Caf\u00E9") << false << true;
+    QTest::newRow("utf-8 with mark") << QByteArray("\xEF\xBB\xBF" "Caf\xC3\xA9") << QStringLiteral("Caf\u00E9")
+                                     << false << true;
+    QTest::newRow("latin-1") << QByteArray("Caf\xE9") << QStringLiteral("Caf\u00E9") << true << true;
+    // A lone continuation byte after valid UTF-8: the whole file is Latin-1.
+    QTest::newRow("mixed") << QByteArray("\xC3\xA9 and \xE9") << QStringLiteral("\u00C3\u00A9 and \u00E9")
+                           << true << true;
+    QTest::newRow("binary") << QByteArray("MZ\x90\0\x03\0", 6) << QString() << true << false;
+}
+
+void tst_EditorState::textFileRoundTrip()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(bool, latin1);
+    QFETCH(bool, text_);
+    QCOMPARE(isTextContent(bytes), text_);
+    if (!text_)
+        return;
+    const DecodedText decoded = decodeText(bytes);
+    QCOMPARE(decoded.text, text);
+    QCOMPARE(decoded.encoding == TextEncoding::Latin1, latin1);
+    // Saved back unchanged, byte for byte.
+    QCOMPARE(encodeText(decoded.text, decoded.encoding, decoded.byteOrderMark), bytes);
+}
+
+void tst_EditorState::documentTextKeepsNonBreakingBlanks()
+{
+    QTextDocument document;
+    document.setPlainText(QStringLiteral("a\u00A0b\nc"));
+    QCOMPARE(documentText(document), QStringLiteral("a\u00A0b\nc"));
+    QVERIFY(fitsLatin1(documentText(document)));
+    QVERIFY(!fitsLatin1(QStringLiteral("5 \u20AC")));
 }
 
 void tst_EditorState::promptTexts()
