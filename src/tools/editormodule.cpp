@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
+#include <QSaveFile>
 #include <QTextDocument>
 
 using namespace editor;
@@ -99,6 +100,9 @@ void EditorModule::load()
 {
     m_document->clear();
     m_plainSnapshot.clear();
+    m_fileName.clear();
+    m_encoding = TextEncoding::Utf8;
+    m_byteOrderMark = false;
     setCaption(UntitledCaption);
     m_filter = designFilter();
     m_dialogFileName.clear();
@@ -120,93 +124,119 @@ int EditorModule::countLines()
     return count;
 }
 
-std::optional<Dialogs::Answer> EditorModule::textSave()
+EditorModule::SaveQuestion EditorModule::textSave()
 {
+    SaveQuestion question;
     if (!m_documentChanged)
-        return std::nullopt;
+        return question;
     const QString name = documentName(m_caption);
-    const Dialogs::Answer answer = showMessage(m_dialogParent, savePromptText(name), m_caption,
-                                               Dialogs::Buttons::YesNoCancel, Dialogs::Icon::Warning);
-    if (answer == Dialogs::Answer::Yes) {
-        const QString chosen = isUntitled(m_caption) ? askSaveFileName(QStringLiteral("untitled.txt")) : name;
-        if (!chosen.isEmpty())
-            saveTextFile(chosen);
+    question.answer = showMessage(m_dialogParent, savePromptText(name), m_caption,
+                                  Dialogs::Buttons::YesNoCancel, Dialogs::Icon::Warning);
+    if (question.answer == Dialogs::Answer::Yes) {
+        const QString chosen = m_fileName.isEmpty() ? askSaveFileName(QStringLiteral("untitled.txt")) : m_fileName;
+        // A cancelled Save dialog saves nothing either: the caller must not throw the text away.
+        question.saveFailed = chosen.isEmpty() || !saveTextFile(chosen);
     }
-    return answer;
+    return question;
+}
+
+bool EditorModule::loadFile(const QString &fileName, bool richTextAllowed)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        showMessage(m_dialogParent, cannotOpenText(fileName));
+        return false;
+    }
+    pointer::busy();
+    const QByteArray content = file.readAll();
+    // A file that cannot be read whole, or is not text, is not shown: saving it back would
+    // replace it with what was read.
+    if (file.error() != QFileDevice::NoError || !isTextContent(content)) {
+        pointer::normal();
+        showMessage(m_dialogParent, cannotOpenText(fileName));
+        return false;
+    }
+    file.close();
+    if (richTextAllowed && looksLikeRichText(content)) {
+        m_document->setHtml(QString::fromUtf8(content));
+        m_encoding = TextEncoding::Utf8;
+        m_byteOrderMark = false;
+    } else {
+        const DecodedText decoded = decodeText(content);
+        m_document->setPlainText(decoded.text);
+        m_encoding = decoded.encoding;
+        m_byteOrderMark = decoded.byteOrderMark;
+    }
+    pointer::normal();
+    return true;
 }
 
 bool EditorModule::openWithDialog()
 {
+    if (textSave().saveFailed)
+        return false;
     m_filter = openFilter();
     const QString name = Dialogs::instance().openFileName(m_dialogParent, QStringLiteral("Open"),
                                                           m_dialogFileName, m_filter);
     if (name.isEmpty())
         return false;
     m_dialogFileName = name;
-
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        showMessage(m_dialogParent, cannotOpenText(name));
+    if (!loadFile(name, true))
         return false;
-    }
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        showMessage(m_dialogParent, cannotOpenText(name));
-        return false;
-    }
-    file.close();
-    if (looksLikeRichText(content))
-        m_document->setHtml(QString::fromUtf8(content));
-    else
-        m_document->setPlainText(QString::fromLocal8Bit(content));
 
     emit openedWithDialog();
     updateRecentFiles(name);
+    m_fileName = name;
     setCaption(TitlePrefix + name.toUpper());
     m_documentChanged = false;
     return true;
 }
 
-void EditorModule::openTextFile(const QString &fileName)
+bool EditorModule::openTextFile(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        showMessage(m_dialogParent, cannotOpenText(fileName));
-        return;
-    }
-    pointer::busy();
+    if (!loadFile(fileName, false))
+        return false;
+    m_fileName = fileName;
     setCaption(TitlePrefix + fileName.toUpper());
-    m_document->setPlainText(QString::fromLocal8Bit(file.readAll())); // read errors are ignored
     m_documentChanged = false;
-    file.close();
-    pointer::normal();
+    return true;
+}
+
+bool EditorModule::writeFile(const QString &fileName, const QByteArray &content)
+{
+    QSaveFile file(fileName);
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit();
+    if (!written) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        showMessage(m_dialogParent, cannotSaveText(fileName, reason), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+    }
+    return written;
 }
 
 bool EditorModule::saveTextFile(const QString &fileName)
 {
-    QString error;
-    auto note = [&error](const QFile &f) {
-        if (error.isEmpty() && f.error() != QFileDevice::NoError)
-            error = f.errorString();
-    };
-    // Each step goes on after an error; the first failure is the one reported.
-    QFile file(fileName);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    note(file);
-    QString text = m_document->toPlainText();
+    QString text = documentText(*m_document);
     text.replace(u'\n', CrLf);
+    text += CrLf;
+    TextEncoding encoding = m_encoding;
+    bool byteOrderMark = m_byteOrderMark;
+    if (encoding == TextEncoding::Latin1 && !fitsLatin1(text)) {
+        if (showMessage(m_dialogParent, saveAsUtf8Text(fileName), m_caption, Dialogs::Buttons::YesNo,
+                        Dialogs::Icon::Question) != Dialogs::Answer::Yes)
+            return false;
+        encoding = TextEncoding::Utf8;
+        byteOrderMark = false;
+    }
     pointer::busy();
-    if (file.isOpen()) {
-        file.write((text + CrLf).toLocal8Bit());
-        note(file);
-        file.close();
-        note(file);
-    }
+    const QByteArray bytes = encodeText(text, encoding, byteOrderMark);
+    const bool written = writeFile(fileName, bytes);
     pointer::normal();
-    if (!error.isEmpty()) {
-        showMessage(m_dialogParent, error, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+    if (!written)
         return false;
-    }
+    m_encoding = encoding;
+    m_byteOrderMark = byteOrderMark;
+    m_fileName = fileName;
     setCaption(TitlePrefix + fileName);
     m_documentChanged = false;
     return true;
@@ -226,16 +256,16 @@ QString EditorModule::askSaveFileName(const QString &proposed)
 
 bool EditorModule::saveChanges()
 {
-    const QString name = isUntitled(m_caption) ? askSaveFileName(QString()) : documentName(m_caption);
-    if (name.isEmpty())
-        return false;
-    saveTextFile(name);
-    return true;
+    const QString name = m_fileName.isEmpty() ? askSaveFileName(QString()) : m_fileName;
+    return !name.isEmpty() && saveTextFile(name);
 }
 
 void EditorModule::clearToUntitled()
 {
     m_document->setPlainText(QString());
+    m_fileName.clear();
+    m_encoding = TextEncoding::Utf8;
+    m_byteOrderMark = false;
     setCaption(UntitledCaption);
     m_documentChanged = false;
 }
@@ -249,8 +279,10 @@ void EditorModule::newDocument()
 
 void EditorModule::menuNew()
 {
-    const std::optional<Dialogs::Answer> answer = textSave();
-    if (answer == Dialogs::Answer::No)
+    const SaveQuestion question = textSave();
+    if (question.saveFailed)
+        return;
+    if (question.answer == Dialogs::Answer::No)
         clearToUntitled();
     else
         newDocument();
@@ -259,13 +291,11 @@ void EditorModule::menuNew()
 
 void EditorModule::saveAs()
 {
-    const QString name = documentName(m_caption);
-    const QString chosen = isUntitled(m_caption) ? askSaveFileName(QStringLiteral("Untitled.txt"))
-                                                 : askSaveFileName(name);
-    if (chosen.isEmpty())
-        return;
-    saveTextFile(chosen);
-    updateRecentFiles(chosen);
+    const QString chosen = m_fileName.isEmpty() ? askSaveFileName(QStringLiteral("Untitled.txt"))
+                                                : askSaveFileName(m_fileName);
+    // A file that was not written does not join the recent list.
+    if (!chosen.isEmpty() && saveTextFile(chosen))
+        updateRecentFiles(chosen);
 }
 
 void EditorModule::saveRichText()
@@ -276,19 +306,16 @@ void EditorModule::saveRichText()
     if (name.isEmpty())
         return;
     m_dialogFileName = name;
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(m_document->toHtml().toUtf8()) < 0 ||
-        !file.flush()) {
-        showMessage(m_dialogParent, file.errorString(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
-    }
+    writeFile(name, m_document->toHtml().toUtf8());
 }
 
 void EditorModule::openRecentFile(int index)
 {
     if (index < 1 || index > 4)
         return;
-    if (!isUntitled(m_caption))
-        textSave();
+    // Untitled drafts are asked about too: they have no file to come back to.
+    if (textSave().saveFailed)
+        return;
     openTextFile(m_recentMenu.caption(index));
     loadRecentFileMenu();
 }

@@ -26,8 +26,11 @@ public:
 
     bool documentChanged() const { return m_documentChanged; }
     void setDocumentChanged(bool changed) { m_documentChanged = changed; }
+    // The caption shows the document's name (upper case for an opened file); every file
+    // operation uses fileName(), the path as it was chosen, empty for the untitled document.
     QString caption() const { return m_caption; }
-    void setCaption(const QString &caption);
+    QString fileName() const { return m_fileName; }
+    editor::TextEncoding encoding() const { return m_encoding; }
     editor::RecentFileMenu &recentMenu() { return m_recentMenu; }
     const editor::RecentFileMenu &recentMenu() const { return m_recentMenu; }
     QString dialogFilter() const { return m_filter; }
@@ -40,16 +43,24 @@ public:
 
     // Document
     int countLines();
-    // TextSave: nothing (and no answer) when the document is unchanged.
-    std::optional<Dialogs::Answer> textSave();
+    // What the save question came to.
+    struct SaveQuestion
+    {
+        std::optional<Dialogs::Answer> answer; // none when the document was unchanged
+        bool saveFailed = false; // Yes, but the document was not saved: the caller stops
+    };
+    // TextSave: asks nothing when the document is unchanged.
+    SaveQuestion textSave();
 
     // Files and printing
-    // The Open dialog path; true when a file was opened. The menu then runs countLines().
+    // The Open dialog path, after the save question; true when a file was opened. The menu
+    // then runs countLines().
     bool openWithDialog();
-    void openTextFile(const QString &fileName);
-    // True when the text was written; a failure is reported with the system's reason.
+    bool openTextFile(const QString &fileName);
+    // True when the text was written; a failure names the file and gives the system's reason.
     bool saveTextFile(const QString &fileName);
     QString askSaveFileName(const QString &proposed);
+    // True only when the document was saved.
     bool saveChanges();
     void newDocument();
     void menuNew();
@@ -71,8 +82,7 @@ signals:
     void lineCountShown(const QString &text);
     void lineCountHidden();
     void recentMenuChanged();
-    // OpenWithDialog opened a file: the window disables "&Open" and hides the main window's
-    // tab strip and flag frame.
+    // OpenWithDialog opened a file: the window disables "&Open".
     void openedWithDialog();
 
 private:
@@ -80,11 +90,20 @@ private:
     void loadRecentFileMenu();
     void updateRecentFiles(const QString &fileName);
     void clearToUntitled();
+    void setCaption(const QString &caption);
+    // Reads a file whole into the document, under the busy pointer; false (after the message)
+    // when it cannot be read or is not text.
+    bool loadFile(const QString &fileName, bool richTextAllowed);
+    // Writes the bytes through a temporary file that replaces the old one only when complete.
+    bool writeFile(const QString &fileName, const QByteArray &content);
 
     QTextDocument *m_document;
     QWidget *m_dialogParent = nullptr;
     bool m_documentChanged = false;
     QString m_caption = editor::UntitledCaption;
+    QString m_fileName;
+    editor::TextEncoding m_encoding = editor::TextEncoding::Utf8;
+    bool m_byteOrderMark = false;
     QString m_plainSnapshot;
     editor::RecentFileMenu m_recentMenu;
     QString m_filter;

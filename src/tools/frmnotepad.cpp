@@ -70,10 +70,7 @@ frmNotePad::frmNotePad(QWidget *parent)
     });
     connect(m_module, &EditorModule::lineCountHidden, m_lineCount, &QWidget::hide);
     connect(m_module, &EditorModule::recentMenuChanged, this, &frmNotePad::syncRecentMenu);
-    connect(m_module, &EditorModule::openedWithDialog, this, [this] {
-        m_openAction->setEnabled(false);
-        hideMainWindowControls();
-    });
+    connect(m_module, &EditorModule::openedWithDialog, this, [this] { m_openAction->setEnabled(false); });
 
     formLoad();
 }
@@ -336,18 +333,6 @@ void frmNotePad::syncRecentMenu()
     }
 }
 
-void frmNotePad::hideMainWindowControls()
-{
-    // Opening a file hides the main window's tab strip and flag frame.
-    for (QWidget *top : QApplication::topLevelWidgets()) {
-        if (top->objectName() != u"frmMain")
-            continue;
-        for (const char *name : {"TabStrip1", "fraFlag"})
-            if (auto *w = top->findChild<QWidget *>(QString::fromLatin1(name)))
-                w->hide();
-    }
-}
-
 // ---- File commands ----
 
 void frmNotePad::fileNewMenu() { m_module->menuNew(); }
@@ -366,7 +351,9 @@ void frmNotePad::filePrint() { m_module->print(); }
 
 void frmNotePad::fileExit()
 {
-    m_module->textSave();
+    // A save that failed keeps the window open, so the text is not lost.
+    if (m_module->textSave().saveFailed)
+        return;
     close();
 }
 

@@ -78,7 +78,6 @@ private:
     void syncRecentMenu();
     void showHint(QLineEdit *hint, QWidget *button);
     void hideHints(bool find, bool save, bool print);
-    void hideMainWindowControls();
     void takeControlsOutOfTabOrder();
     void mergeFormat(const std::function<void(QTextCharFormat &)> &change);
     QAction *addAction(QMenu *menu, const QString &name, const QString &text, const QKeySequence &key,

@@ -1,9 +1,11 @@
 // The editor's file, prompt and print commands on the EditorModule alone,
 // without a window, answered by the scripted dialogs.
 #include "editormodule.h"
+#include "pointer.h"
 #include "scripteddialogs.h"
 #include "testhome.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QPrinter>
@@ -15,6 +17,9 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace editor;
 
@@ -57,7 +62,10 @@ private slots:
     void textSaveUnchangedAsksNothing();
     void textSaveUntitledYesProposesUntitledTxt();
     void textSaveNoAndCancelSaveNothing();
-    void textSaveNamedYesSavesToTheFile();
+    void savesBackToTheLowerCaseFile_data();
+    void savesBackToTheLowerCaseFile();
+    void failedSaveStopsTheCaller_data();
+    void failedSaveStopsTheCaller();
 
     void menuNewAnsweredNoLeavesTheFile();
     void toolbarNewSavesAChangedNamedDocument();
@@ -72,7 +80,14 @@ private slots:
     void saveAsPutsNameOnTopAndKeepsItsSpelling();
     void saveAsCancelledLeavesTheStore();
     void recentEntryOpensAsPlainTextInUpperCaseCaption();
-    void recentEntryOnUntitledAsksNothing();
+    void openAsksAboutAChangedDocument_data();
+    void openAsksAboutAChangedDocument();
+    void oldFileStaysWholeWhenTheDiskIsFull();
+    void latin1FileIsSavedBackAsLatin1();
+    void fileWithNulBytesIsRefused_data();
+    void fileWithNulBytesIsRefused();
+    void openingShowsTheBusyPointer_data();
+    void openingShowsTheBusyPointer();
 
     void printCheckCancelled();
     void printDialogCancelled();
@@ -127,7 +142,7 @@ void tst_EditorModule::textSaveUnchangedAsksNothing()
     ScriptedDialogs dialogs;
     EditorModule m;
     m.load();
-    QCOMPARE(m.textSave(), std::nullopt);
+    QCOMPARE(m.textSave().answer, std::nullopt);
     QVERIFY(dialogs.shown().isEmpty());
 }
 
@@ -138,8 +153,10 @@ void tst_EditorModule::textSaveUntitledYesProposesUntitledTxt()
     m.load();
     m.document()->setPlainText(QStringLiteral("hello"));
     dialogs.answerMessage(Dialogs::Answer::Yes);
-    dialogs.answerSaveFile(QString()); // cancelled: nothing saved
-    QCOMPARE(m.textSave(), Dialogs::Answer::Yes);
+    dialogs.answerSaveFile(QString()); // cancelled: nothing saved, and the caller is told
+    const EditorModule::SaveQuestion cancelled = m.textSave();
+    QCOMPARE(cancelled.answer, Dialogs::Answer::Yes);
+    QVERIFY(cancelled.saveFailed);
     QCOMPARE(dialogs.shown().size(), 2);
     const ScriptedDialogs::Shown &prompt = dialogs.shown().at(0);
     QCOMPARE(prompt.text, QStringLiteral("The text in [Untitled] has changed.\r\nDo you want to save the changes?"));
@@ -153,7 +170,9 @@ void tst_EditorModule::textSaveUntitledYesProposesUntitledTxt()
     // Yes again, with a name chosen: the file is written.
     dialogs.answerMessage(Dialogs::Answer::Yes);
     dialogs.answerSaveFile(path(QStringLiteral("Chosen.txt")));
-    QCOMPARE(m.textSave(), Dialogs::Answer::Yes);
+    const EditorModule::SaveQuestion saved = m.textSave();
+    QCOMPARE(saved.answer, Dialogs::Answer::Yes);
+    QVERIFY(!saved.saveFailed);
     QCOMPARE(fileContent(path(QStringLiteral("Chosen.txt"))), QByteArray("hello\r\n"));
     QCOMPARE(m.caption(), TitlePrefix + path(QStringLiteral("Chosen.txt")));
     QVERIFY(!m.documentChanged());
@@ -166,30 +185,112 @@ void tst_EditorModule::textSaveNoAndCancelSaveNothing()
     m.load();
     m.document()->setPlainText(QStringLiteral("hello"));
     dialogs.answerMessage(Dialogs::Answer::No);
-    QCOMPARE(m.textSave(), Dialogs::Answer::No);
+    QCOMPARE(m.textSave().answer, Dialogs::Answer::No);
     dialogs.answerMessage(Dialogs::Answer::Cancel);
-    QCOMPARE(m.textSave(), Dialogs::Answer::Cancel);
+    QCOMPARE(m.textSave().answer, Dialogs::Answer::Cancel);
     QCOMPARE(dialogs.shown().size(), 2);
     QCOMPARE(dialogs.pending(), 0);
     QVERIFY(m.documentChanged());
 }
 
-void tst_EditorModule::textSaveNamedYesSavesToTheFile()
+void tst_EditorModule::savesBackToTheLowerCaseFile_data()
 {
+    QTest::addColumn<bool>("viaDialog");
+    QTest::addColumn<QString>("save");
+    for (const char *save : {"question", "toolbar new", "save as"}) {
+        QTest::newRow(qPrintable(QStringLiteral("recent, ") + save)) << false << QString::fromLatin1(save);
+        QTest::newRow(qPrintable(QStringLiteral("open, ") + save)) << true << QString::fromLatin1(save);
+    }
+}
+
+void tst_EditorModule::savesBackToTheLowerCaseFile()
+{
+    QFETCH(bool, viaDialog);
+    QFETCH(QString, save);
     ScriptedDialogs dialogs;
-    const QString file = path(QStringLiteral("named.txt"));
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("notes")));
+    const QString folder = dir.filePath(QStringLiteral("notes"));
+    const QString file = folder + QStringLiteral("/friday.txt");
     writeFile(file, "old\r\n");
     EditorModule m;
     m.load();
-    m.openTextFile(file);
-    QCOMPARE(m.caption(), TitlePrefix + file.toUpper());
-    m.setCaption(TitlePrefix + file); // as after a Save As with the name as typed
+    if (viaDialog) {
+        dialogs.answerOpenFile(file);
+        QVERIFY(m.openWithDialog());
+    } else {
+        QVERIFY(m.openTextFile(file));
+    }
+    QCOMPARE(m.caption(), TitlePrefix + file.toUpper()); // only the caption is upper case
+    QCOMPARE(m.fileName(), file);
     m.document()->setPlainText(QStringLiteral("new"));
-    dialogs.answerMessage(Dialogs::Answer::Yes);
-    QCOMPARE(m.textSave(), Dialogs::Answer::Yes);
-    QCOMPARE(dialogs.messageTexts().first(),
-             QStringLiteral("The text in [") + file + QStringLiteral("] has changed.\r\nDo you want to save the changes?"));
+
+    if (save == u"question") {
+        dialogs.answerMessage(Dialogs::Answer::Yes);
+        QVERIFY(!m.textSave().saveFailed);
+        QCOMPARE(dialogs.messageTexts().first(), savePromptText(file.toUpper()));
+    } else if (save == u"toolbar new") {
+        m.newDocument();
+    } else {
+        dialogs.answerSaveFile(file); // the dialog proposes the real name; accepted as it stands
+        m.saveAs();
+        QCOMPARE(dialogs.last().kind, ScriptedDialogs::Kind::SaveFile);
+        QCOMPARE(m.dialogFileName(), file);
+        QCOMPARE(storedList().first(), file);
+    }
+    QCOMPARE(dialogs.pending(), 0);
     QCOMPARE(fileContent(file), QByteArray("new\r\n"));
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("friday.txt")});
+    QVERIFY(!m.documentChanged());
+}
+
+void tst_EditorModule::failedSaveStopsTheCaller_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("menu New, Yes") << QStringLiteral("menu new");
+    QTest::newRow("toolbar New") << QStringLiteral("toolbar new");
+    QTest::newRow("Open, Yes") << QStringLiteral("open");
+    QTest::newRow("recent entry, Yes") << QStringLiteral("recent");
+}
+
+void tst_EditorModule::failedSaveStopsTheCaller()
+{
+    QFETCH(QString, command);
+    ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("gone")));
+    const QString file = dir.filePath(QStringLiteral("gone/letter.txt"));
+    const QString other = dir.filePath(QStringLiteral("other.txt"));
+    writeFile(file, "old\r\n");
+    writeFile(other, "other\r\n");
+    pushRecentFile(other);
+    EditorModule m;
+    m.load();
+    QVERIFY(m.openTextFile(file));
+    QTextCursor(m.document()).insertText(QStringLiteral("edited "));
+    QVERIFY(QDir(dir.filePath(QStringLiteral("gone"))).removeRecursively()); // the save must fail
+    const QString caption = m.caption();
+
+    if (command != u"toolbar new")
+        dialogs.answerMessage(Dialogs::Answer::Yes);
+    dialogs.answerMessage(); // the failure
+    if (command == u"menu new")
+        m.menuNew();
+    else if (command == u"toolbar new")
+        m.newDocument();
+    else if (command == u"open")
+        QVERIFY(!m.openWithDialog()); // no Open dialog follows
+    else
+        m.openRecentFile(1);
+
+    QCOMPARE(dialogs.pending(), 0);
+    QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("Can't save file: ") + file + QStringLiteral("\r\n")),
+             qPrintable(dialogs.last().text));
+    QCOMPARE(dialogs.last().icon, Dialogs::Icon::Warning);
+    QCOMPARE(m.document()->toPlainText(), QStringLiteral("edited old\n"));
+    QVERIFY(m.documentChanged());
+    QCOMPARE(m.caption(), caption);
+    QCOMPARE(m.fileName(), file);
 }
 
 void tst_EditorModule::menuNewAnsweredNoLeavesTheFile()
@@ -200,7 +301,6 @@ void tst_EditorModule::menuNewAnsweredNoLeavesTheFile()
     EditorModule m;
     m.load();
     m.openTextFile(file);
-    m.setCaption(TitlePrefix + file);
     QTextCursor(m.document()).insertText(QStringLiteral("More "));
     QVERIFY(m.documentChanged());
     QSignalSpy hidden(&m, &EditorModule::lineCountHidden);
@@ -223,7 +323,6 @@ void tst_EditorModule::toolbarNewSavesAChangedNamedDocument()
     EditorModule m;
     m.load();
     m.openTextFile(file);
-    m.setCaption(TitlePrefix + file);
     QTextCursor(m.document()).insertText(QStringLiteral("More "));
 
     m.newDocument(); // toolbar New: no prompt
@@ -292,6 +391,7 @@ void tst_EditorModule::openUnreadableFile()
     EditorModule m;
     m.load();
     m.document()->setPlainText(QStringLiteral("as it was"));
+    m.setDocumentChanged(false);
     const QString missing = path(QStringLiteral("missing.txt"));
     dialogs.answerOpenFile(missing);
     dialogs.answerMessage();
@@ -368,7 +468,8 @@ void tst_EditorModule::writeFailureShowsReasonAndKeepsChanged()
     dialogs.answerMessage();
     QVERIFY(!m.saveTextFile(bad));
     QCOMPARE(dialogs.messageTexts().size(), 1);
-    QVERIFY2(dialogs.last().text.contains(QStringLiteral("No such file or directory")), qPrintable(dialogs.last().text));
+    QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("Can't save file: ") + bad + QStringLiteral("\r\n")),
+             qPrintable(dialogs.last().text));
     QCOMPARE(dialogs.last().icon, Dialogs::Icon::Warning);
     QCOMPARE(dialogs.last().title, QStringLiteral("Velorine"));
     QVERIFY(m.documentChanged());
@@ -444,18 +545,166 @@ void tst_EditorModule::recentEntryOpensAsPlainTextInUpperCaseCaption()
     QCOMPARE(m.caption(), TitlePrefix + b.toUpper());
 }
 
-void tst_EditorModule::recentEntryOnUntitledAsksNothing()
+void tst_EditorModule::openAsksAboutAChangedDocument_data()
 {
+    QTest::addColumn<bool>("viaDialog");
+    QTest::addColumn<bool>("named");
+    QTest::newRow("recent entry, untitled draft") << false << false;
+    QTest::newRow("recent entry, named file") << false << true;
+    QTest::newRow("Open, untitled draft") << true << false;
+    QTest::newRow("Open, named file") << true << true;
+}
+
+void tst_EditorModule::openAsksAboutAChangedDocument()
+{
+    QFETCH(bool, viaDialog);
+    QFETCH(bool, named);
     ScriptedDialogs dialogs;
-    const QString a = path(QStringLiteral("gamma.txt"));
-    writeFile(a, "gamma");
-    pushRecentFile(a);
+    const QString draft = path(QStringLiteral("draft.txt"));
+    const QString wanted = path(QStringLiteral("wanted.txt"));
+    writeFile(draft, "draft\r\n");
+    writeFile(wanted, "wanted");
+    pushRecentFile(wanted);
     EditorModule m;
     m.load();
-    m.document()->setPlainText(QStringLiteral("unsaved"));
-    m.openRecentFile(1);
+    if (named)
+        QVERIFY(m.openTextFile(draft));
+    QTextCursor(m.document()).insertText(QStringLiteral("unsaved "));
+    const QString name = documentName(m.caption());
+
+    // Answered No: asked first, then the file opens and the draft's file is untouched.
+    dialogs.answerMessage(Dialogs::Answer::No);
+    if (viaDialog) {
+        dialogs.answerOpenFile(wanted);
+        QVERIFY(m.openWithDialog());
+    } else {
+        m.openRecentFile(1);
+    }
+    QCOMPARE(dialogs.shown().first().text, savePromptText(name));
+    QCOMPARE(dialogs.pending(), 0);
+    QCOMPARE(m.document()->toPlainText(), QStringLiteral("wanted"));
+    QCOMPARE(fileContent(draft), QByteArray("draft\r\n"));
+}
+
+void tst_EditorModule::oldFileStaysWholeWhenTheDiskIsFull()
+{
+    ScriptedDialogs dialogs;
+    const QString file = path(QStringLiteral("notes.txt"));
+    QByteArray old;
+    for (int i = 0; i < 4000; ++i)
+        old += "Line " + QByteArray::number(i) + " of the salon's notes, kept whole.\r\n";
+    writeFile(file, old);
+    EditorModule m;
+    m.load();
+    QVERIFY(m.openTextFile(file));
+    QTextCursor(m.document()).insertText(QStringLiteral("More. "));
+
+    // Writes past 64 KB fail as on a full disk (the signal is ignored, so write() reports it).
+    rlimit previous {};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit small = previous;
+    small.rlim_cur = 64 * 1024;
+    auto *previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    dialogs.answerMessage();
+    const bool saved = m.saveTextFile(file);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QVERIFY(!saved);
+    QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("Can't save file: ") + file), qPrintable(dialogs.last().text));
+    QCOMPARE(fileContent(file), old);
+    QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("notes*")}, QDir::Files), QStringList{QStringLiteral("notes.txt")});
+    QVERIFY(m.documentChanged());
+}
+
+void tst_EditorModule::latin1FileIsSavedBackAsLatin1()
+{
+    ScriptedDialogs dialogs;
+    const QString file = path(QStringLiteral("latin.txt"));
+    const QByteArray bytes("Caf\xE9\xA0" "cr\xE8me");
+    writeFile(file, bytes);
+    EditorModule m;
+    m.load();
+    QVERIFY(m.openTextFile(file));
+    QCOMPARE(m.document()->toPlainText(), QStringLiteral("Caf\u00E9 cr\u00E8me"));
+    QVERIFY(m.saveTextFile(file));
+    QCOMPARE(fileContent(file), bytes + "\r\n"); // the save ends the text with a line break
     QVERIFY(dialogs.shown().isEmpty());
-    QCOMPARE(m.document()->toPlainText(), QStringLiteral("gamma"));
+
+    // A character Latin-1 cannot hold: asked first; No saves nothing.
+    QTextCursor end(m.document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(QStringLiteral("\n5 \u20AC"));
+    dialogs.answerMessage(Dialogs::Answer::No);
+    QVERIFY(!m.saveTextFile(file));
+    QCOMPARE(dialogs.last().text, saveAsUtf8Text(file));
+    QCOMPARE(dialogs.last().buttons, Dialogs::Buttons::YesNo);
+    QCOMPARE(fileContent(file), bytes + "\r\n");
+    QVERIFY(m.documentChanged());
+
+    dialogs.answerMessage(Dialogs::Answer::Yes);
+    QVERIFY(m.saveTextFile(file));
+    QCOMPARE(fileContent(file), QByteArray("Caf\xC3\xA9\xC2\xA0" "cr\xC3\xA8me\r\n5 \xE2\x82\xAC\r\n"));
+    QCOMPARE(m.encoding(), TextEncoding::Utf8);
+}
+
+void tst_EditorModule::fileWithNulBytesIsRefused_data()
+{
+    QTest::addColumn<bool>("viaDialog");
+    QTest::newRow("recent entry") << false;
+    QTest::newRow("Open") << true;
+}
+
+void tst_EditorModule::fileWithNulBytesIsRefused()
+{
+    QFETCH(bool, viaDialog);
+    ScriptedDialogs dialogs;
+    const QString file = path(QStringLiteral("program.bin"));
+    writeFile(file, QByteArray("\x7F" "ELF\x02\x01\0\0text", 12));
+    EditorModule m;
+    m.load();
+    if (viaDialog)
+        dialogs.answerOpenFile(file);
+    dialogs.answerMessage();
+    if (viaDialog) {
+        QVERIFY(!m.openWithDialog());
+    } else {
+        QVERIFY(!m.openTextFile(file));
+    }
+    QCOMPARE(dialogs.last().text, QStringLiteral("Can't open file: ") + file);
+    QCOMPARE(m.document()->toPlainText(), QString());
+    QCOMPARE(m.caption(), UntitledCaption);
+    QCOMPARE(storedList(), (QStringList{QString(), QString(), QString(), QString()}));
+    QVERIFY(!pointer::isBusy());
+}
+
+void tst_EditorModule::openingShowsTheBusyPointer_data()
+{
+    QTest::addColumn<bool>("viaDialog");
+    QTest::newRow("recent entry") << false;
+    QTest::newRow("Open") << true;
+}
+
+void tst_EditorModule::openingShowsTheBusyPointer()
+{
+    QFETCH(bool, viaDialog);
+    ScriptedDialogs dialogs;
+    const QString file = path(QStringLiteral("large.txt"));
+    writeFile(file, QByteArray(300000, 'x'));
+    EditorModule m;
+    m.load();
+    QList<bool> busyWhileFilled;
+    connect(m.document(), &QTextDocument::contentsChanged, &m, [&] { busyWhileFilled << pointer::isBusy(); });
+    if (viaDialog) {
+        dialogs.answerOpenFile(file);
+        QVERIFY(m.openWithDialog());
+    } else {
+        QVERIFY(m.openTextFile(file));
+    }
+    QVERIFY(!busyWhileFilled.isEmpty());
+    QVERIFY(!busyWhileFilled.contains(false));
+    QVERIFY(!pointer::isBusy());
 }
 
 void tst_EditorModule::printCheckCancelled()

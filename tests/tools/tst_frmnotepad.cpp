@@ -67,7 +67,8 @@ private slots:
     void menuNewAnsweredNoVersusToolbarNew();
     void imageButtonPicturesAndClick();
     void hoverHints();
-    void openHidesMainWindowControls();
+    void openLeavesTheMainWindowAlone();
+    void exitYesSavesToTheOpenedFileOrStaysOpen();
     void recentMenuEntriesFollowTheStore();
     void findPutsSelectedWordInTheDialog();
     void findAndFindNextThroughTheWindow();
@@ -184,6 +185,40 @@ void tst_frmNotePad::exitOnChangedUntitledNoAndCancelClose()
         QCOMPARE(dialogs.shown().size(), 1); // no Save dialog
         QVERIFY(!w.isVisible());
     }
+}
+
+void tst_frmNotePad::exitYesSavesToTheOpenedFileOrStaysOpen()
+{
+    ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("week"));
+    const QString file = folder + QStringLiteral("/friday.txt");
+    QVERIFY(QDir().mkpath(folder));
+    writeFile(file, "old\r\n");
+    frmNotePad w;
+    w.show();
+    QVERIFY(w.module()->openTextFile(file));
+    QCOMPARE(w.windowTitle(), TitlePrefix + file.toUpper());
+    QTest::keyClicks(w.document(), QStringLiteral("new "));
+
+    // The folder has gone: the save fails, the window stays open with the text still changed.
+    QVERIFY(QDir(folder).removeRecursively());
+    dialogs.answerMessage(Dialogs::Answer::Yes);
+    dialogs.answerMessage();
+    w.findChild<QAction *>("mnuFileExit")->trigger();
+    QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("Can't save file: ") + file), qPrintable(dialogs.last().text));
+    QVERIFY(w.isVisible());
+    QVERIFY(w.module()->documentChanged());
+    QCOMPARE(w.document()->toPlainText(), QStringLiteral("old\nnew "));
+
+    // Back again: Yes writes the file by its own lower-case name and the window closes.
+    QVERIFY(QDir().mkpath(folder));
+    dialogs.answerMessage(Dialogs::Answer::Yes);
+    w.findChild<QAction *>("mnuFileExit")->trigger();
+    QCOMPARE(dialogs.pending(), 0);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(fileContent(file), QByteArray("old\r\nnew \r\n"));
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("friday.txt")});
 }
 
 void tst_frmNotePad::exitOnUnchangedAsksNothing()
@@ -417,7 +452,6 @@ void tst_frmNotePad::menuNewAnsweredNoVersusToolbarNew()
 
     // Menu New answered No: emptied, file on disk untouched.
     w.module()->openTextFile(file);
-    w.module()->setCaption(TitlePrefix + file);
     QTest::keyClicks(w.document(), QStringLiteral("edit "));
     dialogs.answerMessage(Dialogs::Answer::No);
     w.findChild<QAction *>("mnuFileNew")->trigger();
@@ -431,7 +465,6 @@ void tst_frmNotePad::menuNewAnsweredNoVersusToolbarNew()
     // Toolbar New on the same changed named document: saved without asking, then emptied.
     dialogs.clear();
     w.module()->openTextFile(file);
-    w.module()->setCaption(TitlePrefix + file);
     w.document()->moveCursor(QTextCursor::Start);
     QTest::keyClicks(w.document(), QStringLiteral("edit "));
     auto *newButton = w.findChild<ImageButton *>("imgFileNewButton");
@@ -501,7 +534,7 @@ void tst_frmNotePad::hoverHints()
     QVERIFY(find->isHidden());
 }
 
-void tst_frmNotePad::openHidesMainWindowControls()
+void tst_frmNotePad::openLeavesTheMainWindowAlone()
 {
     ScriptedDialogs dialogs;
     QWidget mainWindow;
@@ -525,8 +558,8 @@ void tst_frmNotePad::openHidesMainWindowControls()
 
     dialogs.answerOpenFile(file);
     openEntry->trigger();
-    QVERIFY(!tabs->isVisible());
-    QVERIFY(!flag->isVisible());
+    QVERIFY(tabs->isVisible()); // every screen stays reachable
+    QVERIFY(flag->isVisible());
     QVERIFY(!openEntry->isEnabled());
     QCOMPARE(w.windowTitle(), TitlePrefix + file.toUpper());
     QCOMPARE(w.findChild<QLabel *>("aGetLineCount")->text(), QStringLiteral("Number of lines =  2"));
