@@ -12,7 +12,7 @@ class QWidget;
 // The editor's support module and its program-wide state: the document, DocumentChanged, the caption, the file dialog's memory,
 // the recent-file menu and the file and print commands. It owns the QTextDocument that the
 // window's RichTextBox1 shows, so every command here also runs without a window; window-only
-// effects (the line-count label, the Open menu entry, the main window's controls) go out
+// effects (the line-count label, the Open menu entry) go out
 // through the signals.
 class EditorModule : public QObject
 {
