@@ -5,22 +5,36 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDateTime>
 #include <QHash>
+#include <QMutex>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QTextStream>
+#include <QThread>
 #include <QUrl>
 
-StoreError StoreError::fromSql(const QSqlError &error)
+StoreError StoreError::fromSql(const QSqlError &error, const QSqlDatabase &db)
 {
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    const int code = error.nativeErrorCode().toInt();
+    const QString file = db.isValid() ? salon::fileOf(db) : salon::employeeDbPath();
+    // The engine's corrupt (11) and not-a-database (26) codes: the file itself is broken.
+    if (code == 11 || code == 26 || text.contains(QLatin1String("malformed"))
+        || text.contains(QLatin1String("not a database"))) {
+        salon::markDamaged(file, text);
+        return StoreError(DamagedBook, salon::damagedText(file));
+    }
+    // A write refused because the file was found damaged earlier.
+    if ((code == 8 || text.contains(QLatin1String("readonly"))) && salon::isDamaged(file))
+        return StoreError(DamagedBook, salon::damagedText(file));
     if (text.contains(QLatin1String("no such table")))
         return StoreError(TableNotFound, text);
     if (text.contains(QLatin1String("no such column")))
         return StoreError(ItemNotFound, text);
-    if (text.contains(QLatin1String("not a database")))
-        return StoreError(NotADatabase, text);
     if (text.contains(QLatin1String("readonly")) || text.contains(QLatin1String("read-only")))
         return StoreError(ReadOnly, text);
     if (text.contains(QLatin1String("unable to open")))
@@ -41,6 +55,30 @@ const QString employeeConnection = QStringLiteral("salon");
 const QString idiomsConnection = QStringLiteral("idioms");
 const QFileDevice::Permissions ownerOnlyFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 const QFileDevice::Permissions ownerOnlyFolder = ownerOnlyFile | QFileDevice::ExeOwner;
+const QString checkPrefix = QStringLiteral("check:");
+
+// Files found damaged in this run, and who is told.
+struct DamageState
+{
+    QMutex mutex;
+    QSet<QString> files;
+    std::function<void(const QString &, const QString &)> listener;
+};
+DamageState &damage()
+{
+    static DamageState state;
+    return state;
+}
+
+void stopWriting(QSqlDatabase db)
+{
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA query_only = 1"));
+}
+
+QString uriOf(const QString &path)
+{
+    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+}
 
 QString resourceText(const QString &name)
 {
@@ -112,24 +150,48 @@ void fillIdiomsDb(QSqlDatabase db)
         execOrThrow(db, QStringLiteral("INSERT INTO Idiom (Phrase) VALUES (?)"), {line.trimmed()});
 }
 
-// Builds a new file beside `path` and renames it into place, so that an interrupted first
-// start never leaves a half-made database behind.
+// Moves what an earlier file of this name left behind (its write-ahead log, the log's index,
+// a rollback journal) aside under a new name, so the engine cannot replay it onto a new file.
+std::optional<QString> moveLeftoversAside(const QString &path)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (const char *suffix : {"-wal", "-shm", "-journal"}) {
+        const QString leftover = path + QLatin1String(suffix);
+        const QFileInfo info(leftover);
+        if (!info.exists() && !info.isSymLink())
+            continue;
+        QString aside = leftover + QStringLiteral(".leftover-") + stamp;
+        for (int n = 2; QFileInfo(aside).exists() || QFileInfo(aside).isSymLink(); ++n)
+            aside = leftover + QStringLiteral(".leftover-%1-%2").arg(stamp).arg(n);
+        if (!QFile::rename(leftover, aside))
+            return QStringLiteral("The file %1 is left from an earlier %2 and cannot be moved aside.")
+                .arg(leftover, QFileInfo(path).fileName());
+    }
+    return std::nullopt;
+}
+
+// Builds a new file under a name of its own beside `path` and renames it into place, so that
+// an interrupted first start never leaves a half-made database behind and no other start can
+// remove the one being built.
 std::optional<QString> createDatabase(const QString &path, void (*fill)(QSqlDatabase))
 {
-    const QString building = path + QStringLiteral(".new");
-    QFile::remove(building);
+    if (auto problem = moveLeftoversAside(path))
+        return problem;
+    QString building;
     {
-        QFile file(building);
-        if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(ownerOnlyFile))
-            return QStringLiteral("The file %1 cannot be created: %2.").arg(building, file.errorString());
+        QTemporaryFile file(path + QStringLiteral(".XXXXXX.new"));
+        file.setAutoRemove(false);
+        if (!file.open() || !file.setPermissions(ownerOnlyFile))
+            return QStringLiteral("The file %1 cannot be created: %2.").arg(path, file.errorString());
+        building = file.fileName();
     }
-    const QString name = QStringLiteral("create:") + path;
+    const QString name = QStringLiteral("create:") + building;
     std::optional<QString> failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(building);
         if (!db.open()) {
-            failure = QStringLiteral("The file %1 cannot be created: %2.").arg(building, db.lastError().text());
+            failure = QStringLiteral("The file %1 cannot be created: %2.").arg(path, db.lastError().text());
         } else {
             try {
                 execOrThrow(db, QStringLiteral("BEGIN"));
@@ -143,10 +205,10 @@ std::optional<QString> createDatabase(const QString &path, void (*fill)(QSqlData
         }
     }
     QSqlDatabase::removeDatabase(name);
-    if (!failure && !QFile::rename(building, path))
+    // rename() never replaces a file: should one have appeared meanwhile, it is kept and used.
+    if (!failure && !QFile::rename(building, path) && !QFileInfo(path).isFile())
         failure = QStringLiteral("The file %1 cannot be created.").arg(path);
-    if (failure)
-        QFile::remove(building);
+    QFile::remove(building);
     return failure;
 }
 
@@ -171,13 +233,13 @@ QSqlDatabase openUnchanged(const QString &path, const QString &connectionName)
         throw StoreError(StoreError::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     // mode=rw: a file that went missing is reported, never silently replaced by an empty one.
-    db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
+    db.setDatabaseName(uriOf(path) + QStringLiteral("?mode=rw"));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open())
-        throw StoreError::fromSql(db.lastError());
+        throw StoreError::fromSql(db.lastError(), db);
     QSqlQuery probe(db);
     if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
-        throw StoreError::fromSql(probe.lastError());
+        throw StoreError::fromSql(probe.lastError(), db);
     return db;
 }
 
@@ -206,8 +268,8 @@ std::optional<QString> openFile(const QString &path, const QString &connection, 
             QSqlDatabase::database(connection, false).close();
             QSqlDatabase::removeDatabase(connection);
         }
-        if (error.number() == StoreError::NotADatabase || error.text().contains(QLatin1String("not a database")))
-            return QStringLiteral("The file %1 is not a Velorine database.").arg(path);
+        if (error.number() == StoreError::NotADatabase || error.number() == StoreError::DamagedBook)
+            return QStringLiteral("The file %1 is damaged or is not a Velorine database.").arg(path);
         return QStringLiteral("The file %1 cannot be opened: %2").arg(path, error.text());
     }
     return std::nullopt;
@@ -237,12 +299,13 @@ QSqlDatabase openExisting(const QString &path, const QString &connectionName)
 {
     QSqlDatabase db = openUnchanged(path, connectionName);
     setPragmas(db);
+    if (isDamaged(path))
+        stopWriting(db);
     return db;
 }
 
-std::optional<QString> open()
+std::optional<QString> prepareDataFolder()
 {
-    initStoreResources();
     const QString folder = dataFolder();
     if (!QFileInfo::exists(folder)) {
         if (!QDir().mkpath(folder))
@@ -251,6 +314,18 @@ std::optional<QString> open()
     }
     if (!QFileInfo(folder).isDir())
         return QStringLiteral("The data folder %1 is not a folder.").arg(folder);
+    return std::nullopt;
+}
+
+std::optional<QString> open()
+{
+    initStoreResources();
+    {
+        QMutexLocker lock(&damage().mutex);
+        damage().files.clear();
+    }
+    if (auto problem = prepareDataFolder())
+        return problem;
 
     if (!QFileInfo::exists(employeeDbPath()))
         if (auto problem = createDatabase(employeeDbPath(), fillEmployeeDb))
@@ -279,8 +354,116 @@ std::optional<QString> open()
     return std::nullopt;
 }
 
+OwnerNames peekOwnerNames()
+{
+    OwnerNames names;
+    if (!QFileInfo(employeeDbPath()).isFile())
+        return names;
+    const QString name = QStringLiteral("peek");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(uriOf(employeeDbPath()) + QStringLiteral("?mode=ro"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(QStringLiteral("SELECT Name, Company FROM Misc")) && query.next()) {
+                names.name = query.value(0).toString();
+                names.company = query.value(1).toString();
+            }
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return names;
+}
+
+std::optional<QString> checkFile(const QString &path)
+{
+    const QString name = checkPrefix + path + QStringLiteral(":%1").arg(quintptr(QThread::currentThreadId()));
+    std::optional<QString> problem;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(uriOf(path) + QStringLiteral("?mode=ro"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!db.open()) {
+            problem = db.lastError().text();
+        } else {
+            QSqlQuery query(db);
+            query.setForwardOnly(true);
+            // The first few findings are enough to say what is wrong.
+            if (!query.exec(QStringLiteral("PRAGMA quick_check(5)"))) {
+                problem = query.lastError().databaseText();
+            } else {
+                QStringList found;
+                while (query.next())
+                    found << query.value(0).toString();
+                if (query.lastError().isValid())
+                    found << query.lastError().databaseText();
+                if (found != QStringList{QStringLiteral("ok")})
+                    problem = found.join(QStringLiteral("; "));
+            }
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return problem;
+}
+
+void markDamaged(const QString &path, const QString &detail)
+{
+    const QString file = QDir::cleanPath(path);
+    std::function<void(const QString &, const QString &)> listener;
+    {
+        QMutexLocker lock(&damage().mutex);
+        if (damage().files.contains(file))
+            return;
+        damage().files.insert(file);
+        listener = damage().listener;
+    }
+    for (const QString &name : QSqlDatabase::connectionNames()) {
+        if (name.startsWith(checkPrefix))
+            continue;   // the check's own, on its own thread and read-only
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.isOpen() && fileOf(db) == file)
+            stopWriting(db);
+    }
+    if (listener)
+        listener(file, detail);
+}
+
+bool isDamaged(const QString &path)
+{
+    QMutexLocker lock(&damage().mutex);
+    return damage().files.contains(QDir::cleanPath(path));
+}
+
+QString damagedText(const QString &path)
+{
+    return QStringLiteral("The file %1 is damaged; Velorine stores nothing more in it.").arg(QDir::toNativeSeparators(path));
+}
+
+void setDamageListener(std::function<void(const QString &path, const QString &detail)> listener)
+{
+    QMutexLocker lock(&damage().mutex);
+    damage().listener = std::move(listener);
+}
+
+QString fileOf(const QSqlDatabase &db)
+{
+    QString name = db.databaseName();
+    if (name.startsWith(QLatin1String("file:"))) {
+        name = name.left(name.indexOf(u'?') < 0 ? name.size() : name.indexOf(u'?'));
+        name = QUrl(name).toLocalFile();
+    }
+    return QDir::cleanPath(name);
+}
+
 void close()
 {
+    {
+        QMutexLocker lock(&damage().mutex);
+        damage().files.clear();
+    }
     for (const QString &name : {employeeConnection, idiomsConnection}) {
         if (QSqlDatabase::contains(name)) {
             QSqlDatabase::database(name, false).close();

@@ -1,6 +1,7 @@
 #pragma once
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // The salon's data folder and its files: Employee.db (the books), idioms.db (the sayings)
@@ -14,13 +15,42 @@ QString employeeDbPath();
 QString idiomsDbPath();
 QString readmePath();
 
+// Creates the data folder, readable by the user alone, when it is missing; nothing else.
+std::optional<QString> prepareDataFolder();
+
 // Creates the missing files of the data folder, then opens the two program-wide connections.
+// A leftover -wal or -shm of a missing file is moved aside (renamed, kept) before the file is
+// made, so an old log is never replayed onto a new book.
 // Returns a message naming the file and the problem when the folder cannot be used;
 // nothing is overwritten or created over a file that exists.
 std::optional<QString> open();
 // Closes the program-wide connections (screens must have closed their record sets).
 void close();
 bool isOpen();
+
+// The owner's name and salon as the book holds them, read without writing or creating
+// anything; empty when the book cannot be read. For a copy that is about to be refused.
+struct OwnerNames
+{
+    QString name;
+    QString company;
+};
+OwnerNames peekOwnerNames();
+
+// Checks the whole file (the engine's quick check) on a connection of its own, so it may run
+// on any thread. Returns nothing when the file is sound, else what the engine found.
+std::optional<QString> checkFile(const QString &path);
+
+// A damaged file: every connection to it stops writing (those of this thread now, later ones
+// when they open), and the damage listener hears of it once. Call on the interface thread.
+void markDamaged(const QString &path, const QString &detail);
+bool isDamaged(const QString &path);
+// What a store error says about a damaged file.
+QString damagedText(const QString &path);
+// Told the first time a file is found damaged (a path and what was found).
+void setDamageListener(std::function<void(const QString &path, const QString &detail)> listener);
+// The file a connection is on.
+QString fileOf(const QSqlDatabase &db);
 
 // The program-wide connections.
 QSqlDatabase employeeDb();

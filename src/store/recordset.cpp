@@ -1,6 +1,7 @@
 #include "recordset.h"
 
 #include "currency.h"
+#include "database.h"
 #include "dates.h"
 #include "values.h"
 
@@ -256,6 +257,8 @@ void RecordSet::readKeys()
         throw StoreError::fromSql(query.lastError());
     while (query.next())
         m_keys.push_back(query.value(0).toLongLong());
+    if (query.lastError().isValid())
+        throw StoreError::fromSql(query.lastError(), m_db);
     m_keysAscending = m_orderBy == QLatin1String("rowid");
     if (!m_keys.empty() && m_keys.size() <= prefetchLimit)
         prefetchRows(sql);
@@ -487,7 +490,14 @@ QVariantList RecordSet::readRow(qint64 key) const
     if (!m_rowQuery->exec())
         throw StoreError::fromSql(m_rowQuery->lastError());
     if (!m_rowQuery->next()) {
+        // No row is a deleted record; a failed read is the engine's error (a damaged file).
+        const QSqlError error = m_rowQuery->lastError();
         m_rowQuery->finish();
+        if (error.isValid())
+            throw StoreError::fromSql(error, m_db);
+        // A damaged page can lose rows without an error: in a file found damaged it is that.
+        if (salon::isDamaged(salon::fileOf(m_db)))
+            throw StoreError(StoreError::DamagedBook, salon::damagedText(salon::fileOf(m_db)));
         throw StoreError(StoreError::RecordDeleted, QStringLiteral("Record is deleted."));
     }
     QVariantList row;

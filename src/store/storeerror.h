@@ -1,4 +1,5 @@
 #pragma once
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
 #include <exception>
@@ -26,11 +27,14 @@ public:
         CannotOpen = 3051,
         NotADatabase = 3343,
         EngineError = 3146,
+        // The file's own structure is broken (the engine's corrupt or not-a-database codes).
+        DamagedBook = 3049,
     };
 
     StoreError(int number, QString text) : m_number(number), m_text(std::move(text)), m_utf8(m_text.toUtf8()) {}
-    // Wraps a failure reported by the SQL layer.
-    static StoreError fromSql(const QSqlError &error);
+    // Wraps a failure reported by the SQL layer on `db` (the salon book when not given). A file
+    // found damaged is named in the text, and from then on nothing more is written to it.
+    static StoreError fromSql(const QSqlError &error, const QSqlDatabase &db = QSqlDatabase());
 
     int number() const { return m_number; }
     const QString &text() const { return m_text; }

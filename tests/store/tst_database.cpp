@@ -2,8 +2,11 @@
 #include "recordset.h"
 #include "testhome.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
 #include <unistd.h>
@@ -163,6 +166,136 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreError, salon::ShortConnection());
         QVERIFY_THROWS_EXCEPTION(StoreError, salon::openExisting(salon::employeeDbPath(), QStringLiteral("late")));
         QVERIFY(!QFileInfo::exists(salon::employeeDbPath()));
+    }
+
+    // A leftover log of a book that is gone must not be replayed onto the new one.
+    void leftoverLogOfAMissingBookIsMovedAside()
+    {
+        QByteArray wal, shm;
+        {
+            TestHome other;
+            QSqlQuery(salon::employeeDb()).exec(QStringLiteral("PRAGMA wal_autocheckpoint = 0"));
+            addRow(QStringLiteral("Customers"), {{"CustomerID", 1}, {"LastName", "Old"}});
+            QVERIFY(QSqlQuery(salon::employeeDb()).exec(QStringLiteral("UPDATE Misc SET Company = 'Old Salon', count = 0")));
+            wal = fileContent(salon::employeeDbPath() + QStringLiteral("-wal"));
+            shm = fileContent(salon::employeeDbPath() + QStringLiteral("-shm"));
+            QVERIFY(wal.size() > 4096);
+        }
+        TestHome home(TestHome::Open::No);
+        writeFile(salon::employeeDbPath() + QStringLiteral("-wal"), wal);
+        writeFile(salon::employeeDbPath() + QStringLiteral("-shm"), shm);
+
+        QCOMPARE(salon::open(), std::nullopt);
+        QCOMPARE(salon::checkFile(salon::employeeDbPath()), std::nullopt);
+        RecordSet misc(salon::employeeDb(), QStringLiteral("Misc"));
+        QCOMPARE(misc.value(QStringLiteral("count")).toInt(), 1);
+        QCOMPARE(misc.value(QStringLiteral("Company")).toString(), QString());
+        QCOMPARE(RecordSet(salon::employeeDb(), QStringLiteral("Customers")).recordCount(), qint64(0));
+        // Kept, under a new name.
+        const QStringList aside = QDir(home.path()).entryList({QStringLiteral("Employee.db-*.leftover-*")}, QDir::Files, QDir::Name);
+        QCOMPARE(aside.size(), 2);
+        QCOMPARE(fileContent(home.path() + u'/' + aside.filter(QStringLiteral("-wal.")).value(0)), wal);
+        QCOMPARE(fileContent(home.path() + u'/' + aside.filter(QStringLiteral("-shm.")).value(0)), shm);
+    }
+
+    // A book half-built by another start is not this start's to remove.
+    void newBookIsBuiltUnderANameOfItsOwn()
+    {
+        TestHome home(TestHome::Open::No);
+        const QString others = salon::employeeDbPath() + QStringLiteral(".new");
+        writeFile(others, "another start's half-built book");
+        QCOMPARE(salon::open(), std::nullopt);
+        QCOMPARE(fileContent(others), QByteArray("another start's half-built book"));
+        QCOMPARE(QDir(home.path()).entryList({QStringLiteral("*.new")}, QDir::Files), QStringList(QStringLiteral("Employee.db.new")));
+    }
+
+    void wholeFileCheck()
+    {
+        TestHome home;
+        addManyCustomers(3000);
+        QCOMPARE(salon::checkFile(salon::employeeDbPath()), std::nullopt);
+        salon::close();
+        QVERIFY(QFileInfo(salon::employeeDbPath()).size() > 1000000);
+        overwriteMiddle(salon::employeeDbPath(), 3000);
+        const auto problem = salon::checkFile(salon::employeeDbPath());
+        QVERIFY(problem.has_value());
+        QVERIFY(!problem->isEmpty());
+    }
+
+    // The engine's corrupt and not-a-database codes say the file is damaged and name it.
+    void engineErrorsAreNumbered_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("number");
+        QTest::newRow("corrupt") << "database disk image is malformed" << "11" << int(StoreError::DamagedBook);
+        QTest::newRow("not a database") << "file is not a database" << "26" << int(StoreError::DamagedBook);
+        QTest::newRow("missing table") << "no such table: Tips" << "1" << int(StoreError::TableNotFound);
+        QTest::newRow("read-only file") << "attempt to write a readonly database" << "8" << int(StoreError::ReadOnly);
+    }
+    void engineErrorsAreNumbered()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, code);
+        QFETCH(int, number);
+        TestHome home;
+        const StoreError error = StoreError::fromSql(QSqlError(QStringLiteral("Unable to fetch row"), text,
+                                                               QSqlError::ConnectionError, code),
+                                                     salon::employeeDb());
+        QCOMPARE(error.number(), number);
+        const bool damaged = number == StoreError::DamagedBook;
+        QCOMPARE(salon::isDamaged(salon::employeeDbPath()), damaged);
+        if (damaged)
+            QCOMPARE(error.text(), salon::damagedText(salon::employeeDbPath()));
+        QVERIFY2(!damaged || error.text().contains(salon::employeeDbPath()), qPrintable(error.text()));
+    }
+
+    // Rows lost in a damaged page read as damage once the check has found it (never as
+    // "Record is deleted."), and from then on nothing is written to the file.
+    void damagedBookIsNamedAndNotWritten()
+    {
+        TestHome home;
+        addManyCustomers(3000);
+        salon::close();
+        overwriteMiddle(salon::employeeDbPath(), 3000);
+        QCOMPARE(salon::open(), std::nullopt);
+        QStringList heard;
+        salon::setDamageListener([&](const QString &path, const QString &) { heard << path; });
+        const auto problem = salon::checkFile(salon::employeeDbPath());
+        QVERIFY(problem.has_value());
+        salon::markDamaged(salon::employeeDbPath(), *problem);
+        QCOMPARE(heard, QStringList(salon::employeeDbPath()));
+
+        QSet<int> numbers;
+        QString text;
+        RecordSet customers(salon::employeeDb(), QStringLiteral("Customers"));
+        for (customers.moveFirst(); !customers.eof(); customers.moveNext()) {
+            try {
+                customers.value(QStringLiteral("Notes"));
+            } catch (const StoreError &error) {
+                numbers << error.number();
+                text = error.text();
+            }
+        }
+        QCOMPARE(numbers, QSet<int>{StoreError::DamagedBook});
+        QCOMPARE(text, QStringLiteral("The file %1 is damaged; Velorine stores nothing more in it.").arg(salon::employeeDbPath()));
+
+        const QByteArray book = fileContent(salon::employeeDbPath());
+        const QByteArray log = fileContent(salon::employeeDbPath() + QStringLiteral("-wal"));
+        try {
+            addRow(QStringLiteral("Suppliers"), {{"SupplierName", "Polish Co"}});
+            QFAIL("a row was stored in a damaged book");
+        } catch (const StoreError &error) {
+            QCOMPARE(error.number(), int(StoreError::DamagedBook));
+        }
+        {
+            salon::ShortConnection search;   // a connection opened later refuses too
+            QVERIFY(!QSqlQuery(search.db()).exec(QStringLiteral("INSERT INTO Suppliers (SupplierName) VALUES ('Polish Co')")));
+        }
+        salon::setDamageListener(nullptr);
+        QCOMPARE(fileContent(salon::employeeDbPath()), book);
+        QCOMPARE(fileContent(salon::employeeDbPath() + QStringLiteral("-wal")), log);
+        QCOMPARE(heard.size(), 1);   // told once
     }
 
     void transactionKeepsAllOrNothing()

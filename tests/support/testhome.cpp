@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <QLocale>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 
 TestHome::TestHome(Open open)
@@ -53,4 +55,26 @@ void writeFile(const QString &path, const QByteArray &content)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(content);
+}
+
+void addManyCustomers(int count)
+{
+    QSqlQuery query(salon::employeeDb());
+    query.prepare(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+        "INSERT INTO Customers (CustomerID, FirstName, LastName, Notes) "
+        "SELECT i, 'Ann', 'Lee' || i, printf('%.300c', 'x') FROM n"));
+    query.addBindValue(count);
+    QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
+}
+
+void overwriteMiddle(const QString &path, int length)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek((file.size() - length) / 2));
+    QByteArray noise(length, '\0');
+    for (int i = 0; i < length; ++i)
+        noise[i] = char((i * 151 + 17) & 0xff);
+    QCOMPARE(file.write(noise), qint64(length));
 }

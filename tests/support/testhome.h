@@ -36,3 +36,9 @@ void addRow(const QString &table, std::initializer_list<std::pair<QString, QVari
 // The bytes of a file ("<missing>" when it cannot be read), and writing them.
 QByteArray fileContent(const QString &path);
 void writeFile(const QString &path, const QByteArray &content);
+
+// Fills the open salon book with `count` customers carrying long notes, so that the book
+// spans many pages (about 1 MB for 3,000).
+void addManyCustomers(int count);
+// Overwrites `length` bytes in the middle of a file, as damage on disk would.
+void overwriteMiddle(const QString &path, int length);
