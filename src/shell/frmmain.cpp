@@ -25,6 +25,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
@@ -232,6 +233,13 @@ QWidget *frmMain::buildSidePanel()
     companyFont.setBold(true);
     m_company->setFont(companyFont);
 
+    // Hidden unless a book is found damaged.
+    m_bookDamaged = new QLabel;
+    m_bookDamaged->setObjectName(QStringLiteral("lblBookDamaged"));
+    m_bookDamaged->setWordWrap(true);
+    m_bookDamaged->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
+    m_bookDamaged->hide();
+
     // Three decorative boxes; nothing in the program reads or writes them.
     auto *flag = new QFrame;
     flag->setObjectName(QStringLiteral("fraFlag"));
@@ -264,8 +272,9 @@ QWidget *frmMain::buildSidePanel()
     layout->setRowMinimumHeight(2, 24);
     layout->addWidget(label11, 3, 0);
     layout->addWidget(m_company, 4, 0, 1, 2);
-    layout->setRowStretch(5, 1);
-    layout->addWidget(cmdExit, 6, 1, Qt::AlignRight | Qt::AlignBottom);
+    layout->addWidget(m_bookDamaged, 5, 0, 1, 2);
+    layout->setRowStretch(6, 1);
+    layout->addWidget(cmdExit, 7, 1, Qt::AlignRight | Qt::AlignBottom);
     layout->setColumnStretch(0, 1);
     return panel;
 }
@@ -304,17 +313,6 @@ QString frmMain::programName()
 
 bool frmMain::load(QWidget *messageParent)
 {
-    switch (m_lock.acquire()) {
-    case InstanceLock::Result::Acquired:
-        break;
-    case InstanceLock::Result::HeldByAnother:
-        showMessage(messageParent, programName() + QStringLiteral("already running!"), QStringLiteral("Warning"));
-        return false;
-    case InstanceLock::Result::Failed:
-        showMessage(messageParent, m_lock.failureText(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
-        return false;
-    }
-
     resize(sizeHint().expandedTo(QSize(900, 0)));
     centreOnScreen(this);
     showCalendar(QDate::currentDate());
@@ -333,6 +331,24 @@ bool frmMain::load(QWidget *messageParent)
 void frmMain::setCompany(const QString &company)
 {
     m_company->setText(company);
+}
+
+void frmMain::keepInstanceLock(std::unique_ptr<InstanceLock> lock)
+{
+    m_lock = std::move(lock);
+}
+
+void frmMain::showBookDamaged(const QString &path, const QString &detail)
+{
+    const QString file = QDir::toNativeSeparators(path);
+    m_bookDamaged->setText(QStringLiteral("%1 is damaged: nothing more is stored in it.").arg(file));
+    m_bookDamaged->setToolTip(detail);
+    m_bookDamaged->show();
+    showMessage(this,
+                QStringLiteral("The file %1 is damaged (%2).\n\nVelorine stores nothing more in it. Close the program "
+                               "and put back a copy of the file made before the damage.")
+                    .arg(file, detail),
+                app::title, Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
 }
 
 // ---- calendar ----

@@ -31,12 +31,15 @@ public:
     frmMain();
     ~frmMain() override;
 
-    // The window's start-up work: the single-instance check first (a second copy is told
-    // "<program>already running!" and false comes back), then centring, the calendar on today
-    // and the sayings. The window is not shown. Its messages are shown over `messageParent` (the
-    // splash at start-up), so they stay above it.
+    // The window's start-up work: centring, the calendar on today and the sayings. The window
+    // is not shown. Its messages are shown over `messageParent` (the splash at start-up), so
+    // they stay above it. Start-up has already refused a second copy.
     bool load(QWidget *messageParent = nullptr);
     void setCompany(const QString &company);
+    // Holds the single-instance lock for as long as the window lives.
+    void keepInstanceLock(std::unique_ptr<InstanceLock> lock);
+    // Says once that a book is damaged and keeps a note of it on the window.
+    void showBookDamaged(const QString &path, const QString &detail);
 
     // Runs a tab's action (1 to 10).
     void chooseTab(int tab);
@@ -89,7 +92,7 @@ private:
     void popUpHelp();
     void chooseEmployees();
 
-    InstanceLock m_lock;
+    std::unique_ptr<InstanceLock> m_lock;
     ScreenRegistry m_screens;
     MonthCalendar m_calendar;
     std::unique_ptr<RecordSet> m_data2;
@@ -97,6 +100,7 @@ private:
     QMenu *m_helpMenu = nullptr;
     QLabel *m_dateDisplay = nullptr;
     QLabel *m_company = nullptr;
+    QLabel *m_bookDamaged = nullptr;
     std::array<QLabel *, MonthCalendar::lastCell + 1> m_cells{};
     QTimer *m_timer = nullptr;
     int m_clickedTab = -1;

@@ -2,30 +2,55 @@
 
 #include "database.h"
 
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 QString InstanceLock::lockPath()
 {
     return salon::dataFolder() + QStringLiteral("/velorine.lock");
 }
 
-InstanceLock::InstanceLock() : m_lock(std::make_unique<QLockFile>(lockPath()))
+InstanceLock::~InstanceLock()
 {
-    // The lock lives as long as the program: never treat it as stale by age, only when the
-    // process that wrote it is gone.
-    m_lock->setStaleLockTime(0);
+    if (m_fd >= 0)
+        ::close(m_fd);   // closing the file releases the lock
 }
 
 InstanceLock::Result InstanceLock::acquire()
 {
-    if (m_lock->isLocked() || m_lock->tryLock(0))
+    if (m_fd >= 0)
         return Result::Acquired;
-    switch (m_lock->error()) {
-    case QLockFile::LockFailedError:
-        return Result::HeldByAnother;
-    case QLockFile::PermissionError:
-        m_failure = QStringLiteral("The lock file %1 cannot be created: permission denied.").arg(lockPath());
-        return Result::Failed;
-    default:
-        m_failure = QStringLiteral("The lock file %1 cannot be created.").arg(lockPath());
+    const QString path = lockPath();
+    const QByteArray native = QFile::encodeName(path);
+    // The file is only ever opened, never written: a full disk cannot keep the desk out.
+    const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd < 0) {
+        m_failure = QStringLiteral("The lock file %1 cannot be opened: %2.")
+                        .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
         return Result::Failed;
     }
+    int result;
+    do
+        result = ::flock(fd, LOCK_EX | LOCK_NB);
+    while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK)
+            return Result::HeldByAnother;
+        m_failure = QStringLiteral("The lock file %1 cannot be locked: %2.")
+                        .arg(path, QString::fromLocal8Bit(std::strerror(error)));
+        return Result::Failed;
+    }
+    // A lock file left by an older run may be readable by others; like the books, it is the
+    // user's alone.
+    ::fchmod(fd, S_IRUSR | S_IWUSR);
+    m_fd = fd;
+    return Result::Acquired;
 }

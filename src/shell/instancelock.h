@@ -1,22 +1,26 @@
 #pragma once
-#include <QLockFile>
 #include <QString>
-#include <memory>
 
-// Keeps a second copy of the program off the same data folder: a lock file in the folder,
-// held for the whole run. A lock left behind by a run that crashed is taken over.
+// Keeps a second copy of the program off the same data folder: an advisory lock held on the
+// open lock file for the whole run. The operating system lets go of it when the process ends,
+// however it ends, so only a living copy can refuse a second one; what the file holds does
+// not matter.
 class InstanceLock
 {
 public:
     enum class Result { Acquired, HeldByAnother, Failed };
 
-    InstanceLock();
+    InstanceLock() = default;
+    ~InstanceLock();
+    InstanceLock(const InstanceLock &) = delete;
+    InstanceLock &operator=(const InstanceLock &) = delete;
+
     Result acquire();
-    // Why acquire() failed, for the message shown.
+    // Why acquire() failed, naming the lock file, for the message shown.
     QString failureText() const { return m_failure; }
     static QString lockPath();
 
 private:
-    std::unique_ptr<QLockFile> m_lock;
+    int m_fd = -1;
     QString m_failure;
 };

@@ -19,11 +19,6 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariable("VELORINE_DIALOGS") == QLatin1String("stderr"))
         Dialogs::setInstance(&stderrDialogs);
 
-    if (auto problem = salon::open()) {
-        showMessage(nullptr, *problem, app::title, Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
-        return 1;
-    }
-
     int status = 0;
     std::unique_ptr<frmMain> mainWindow = startUp(status);
     if (mainWindow) {

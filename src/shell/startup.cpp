@@ -1,16 +1,20 @@
 #include "startup.h"
 
+#include "apptitle.h"
 #include "database.h"
 #include "dialogs.h"
 #include "frmlogin.h"
 #include "frmmain.h"
 #include "frmpersonalize.h"
 #include "frmsplash.h"
+#include "instancelock.h"
 #include "recordset.h"
 #include "shoppassword.h"
+#include "startupcheck.h"
 #include "storeerror.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 
 namespace {
 QString miscText(const char *field)
@@ -31,11 +35,47 @@ bool takeFirstRunFlag()
     misc.update();
     return true;
 }
+
+// A copy that may not run still shows its splash (with the owner's names, if the book can be
+// read without touching it), then says why it stops. It writes nothing.
+void refuse(const InstanceLock &lock, InstanceLock::Result result)
+{
+    const salon::OwnerNames owner = salon::peekOwnerNames();
+    frmSplash splash(owner.name, owner.company);
+    splash.show();
+    QCoreApplication::processEvents();
+    if (result == InstanceLock::Result::HeldByAnother)
+        showMessage(&splash, frmMain::programName() + QStringLiteral("already running!"), QStringLiteral("Warning"));
+    else
+        showMessage(&splash, lock.failureText(), app::title, Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+    splash.close();
+}
+
+void failStart(const QString &problem)
+{
+    showMessage(nullptr, problem, app::title, Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+}
 } // namespace
 
 std::unique_ptr<frmMain> startUp(int &exitStatus)
 {
-    exitStatus = 0;
+    exitStatus = 1;
+    // The lock comes before anything is written to the folder: only the folder itself is made.
+    if (auto problem = salon::prepareDataFolder()) {
+        failStart(*problem);
+        return nullptr;
+    }
+    auto lock = std::make_unique<InstanceLock>();
+    if (const InstanceLock::Result result = lock->acquire(); result != InstanceLock::Result::Acquired) {
+        refuse(*lock, result);
+        return nullptr;
+    }
+    if (!salon::isOpen()) {
+        if (auto problem = salon::open()) {
+            failStart(*problem);
+            return nullptr;
+        }
+    }
     try {
         auto splash = std::make_unique<frmSplash>(miscText("Name"), miscText("Company"));
         splash->show();
@@ -50,22 +90,31 @@ std::unique_ptr<frmMain> startUp(int &exitStatus)
         splash->repaint();
 
         auto main = std::make_unique<frmMain>();
-        if (!main->load(splash.get())) {
-            exitStatus = 1;
-            return nullptr;
-        }
+        main->keepInstanceLock(std::move(lock));
+        // A book found damaged, by the check below or by any screen, is shown on the main
+        // window once the current event is done.
+        QPointer<frmMain> window = main.get();
+        salon::setDamageListener([window](const QString &path, const QString &detail) {
+            if (window)
+                QMetaObject::invokeMethod(
+                    window, [window, path, detail] { if (window) window->showBookDamaged(path, detail); },
+                    Qt::QueuedConnection);
+        });
+        main->load(splash.get());
         splash->close();
         splash.reset();
 
         main->setCompany(miscText("Company"));
         shoppassword::setAskFunction([](QWidget *) { return frmLogin::shared()->ask(); });
         main->show();
+        // The whole-book check runs beside the desk's first minutes, not before them.
+        auto *check = new StartupCheck({salon::employeeDbPath(), salon::idiomsDbPath()}, main.get());
+        check->setObjectName(QStringLiteral("startupCheck"));
+        check->start();
+        exitStatus = 0;
         return main;
     } catch (const StoreError &error) {
-        showMessage(nullptr, QStringLiteral("Velorine cannot start: the salon's settings cannot be read (%1).")
-                                 .arg(error.text()),
-                    Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
-        exitStatus = 1;
+        failStart(QStringLiteral("Velorine cannot start: the salon's settings cannot be read (%1).").arg(error.text()));
         return nullptr;
     }
 }
