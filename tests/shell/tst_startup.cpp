@@ -6,12 +6,14 @@
 #include "scripteddialogs.h"
 #include "shoppassword.h"
 #include "startup.h"
+#include "startupcheck.h"
 #include "testhome.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -31,10 +33,14 @@ class SplashWatchingDialogs : public ScriptedDialogs
 {
 public:
     bool splashShownAtMessage = false;
+    QString splashName;
     QString messageOwner;
     Answer message(QWidget *parent, const QString &text, const QString &title, Buttons buttons, Icon icon) override
     {
-        splashShownAtMessage = visibleTopLevel(QStringLiteral("frmSplash")) != nullptr;
+        QWidget *splash = visibleTopLevel(QStringLiteral("frmSplash"));
+        splashShownAtMessage = splash != nullptr;
+        if (splash)
+            splashName = splash->findChild<QLabel *>(QStringLiteral("lblName"))->text();
         messageOwner = parent ? parent->objectName() : QString();
         return ScriptedDialogs::message(parent, text, title, buttons, icon);
     }
@@ -185,13 +191,23 @@ private slots:
         QCOMPARE(misc(QStringLiteral("count")).toInt(), count);
     }
 
+    void secondCopyIsRefusedAfterItsSplash_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::newRow("books in use") << 0;
+        QTest::newRow("first copy still at its first run") << 1;
+    }
     void secondCopyIsRefusedAfterItsSplash()
     {
-        setMisc(QStringLiteral("count"), 0);
-        QLockFile firstCopy(InstanceLock::lockPath());
-        QVERIFY(firstCopy.tryLock(0));
+        QFETCH(int, count);
+        setMisc(QStringLiteral("count"), count);
+        setMisc(QStringLiteral("Name"), QStringLiteral("Ann Lee"));
+        InstanceLock firstCopy;
+        QCOMPARE(firstCopy.acquire(), InstanceLock::Result::Acquired);
         SplashWatchingDialogs dialogs;
         dialogs.answerMessage();
+        auto asked = std::make_shared<bool>(false);
+        ModalWatch watch([](QWidget *modal) { modal->close(); }, asked);
         int status = 0;
         std::unique_ptr<frmMain> window = startUp(status);
         QVERIFY(!window);
@@ -201,10 +217,29 @@ private slots:
         QCOMPARE(dialogs.last().title, QStringLiteral("Warning"));
         QCOMPARE(dialogs.last().buttons, Dialogs::Buttons::Ok);
         QVERIFY(dialogs.splashShownAtMessage);
+        QCOMPARE(dialogs.splashName, QStringLiteral("Ann Lee"));
         QCOMPARE(dialogs.messageOwner, QStringLiteral("frmSplash"));   // kept above the splash
         QVERIFY(!visibleTopLevel(QStringLiteral("frmSplash")));
         QVERIFY(!visibleTopLevel(QStringLiteral("frmMain")));
-        QVERIFY(firstCopy.isLocked());
+        QVERIFY(!*asked);                                              // no owner details
+        QCOMPARE(misc(QStringLiteral("count")).toInt(), count);       // the first copy's flag stays
+    }
+
+    // Two copies started together on a new folder: the one without the lock makes nothing.
+    void secondCopyOnANewFolderWritesNothing()
+    {
+        home.reset();
+        home = std::make_unique<TestHome>(TestHome::Open::No);
+        InstanceLock firstCopy;
+        QCOMPARE(firstCopy.acquire(), InstanceLock::Result::Acquired);
+        SplashWatchingDialogs dialogs;
+        dialogs.answerMessage();
+        int status = 0;
+        QVERIFY(!startUp(status));
+        QCOMPARE(status, 1);
+        QCOMPARE(dialogs.messageTexts(), QStringList(frmMain::programName() + QStringLiteral("already running!")));
+        QCOMPARE(QDir(home->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList(QStringLiteral("velorine.lock")));
     }
 
     // The real program, started a second time on a data folder whose lock is held.
@@ -212,8 +247,8 @@ private slots:
     {
         setMisc(QStringLiteral("count"), 0);
         setMisc(QStringLiteral("Company"), QStringLiteral("First Copy Salon"));
-        QLockFile firstCopy(InstanceLock::lockPath());
-        QVERIFY(firstCopy.tryLock(0));
+        InstanceLock firstCopy;
+        QCOMPARE(firstCopy.acquire(), InstanceLock::Result::Acquired);
         QFile lockFile(InstanceLock::lockPath());
         QVERIFY(lockFile.open(QIODevice::ReadOnly));
         const QByteArray lockBefore = lockFile.readAll();
@@ -234,7 +269,7 @@ private slots:
         QCOMPARE(errors.count(QLatin1String("Warning:")), 1);
 
         // The first copy's lock and books are as they were.
-        QVERIFY(firstCopy.isLocked());
+        QCOMPARE(InstanceLock().acquire(), InstanceLock::Result::HeldByAnother);
         QVERIFY(lockFile.open(QIODevice::ReadOnly));
         QCOMPARE(lockFile.readAll(), lockBefore);
         QCOMPARE(misc(QStringLiteral("count")).toInt(), 0);
@@ -265,21 +300,100 @@ private slots:
         QCOMPARE(file.readAll(), QByteArray("keep me"));
     }
 
-    // A lock left by a run that died is taken over.
-    void staleLockIsTakenOver()
+    // Only a living copy holds the lock: whatever a lock file left behind holds, it keeps
+    // nobody out, and it ends up readable by the user alone.
+    void leftLockFileKeepsNobodyOut_data()
     {
+        QTest::addColumn<QByteArray>("content");
         QProcess gone;
         gone.start(QStringLiteral("/bin/true"), {});
-        QVERIFY(gone.waitForStarted());
-        const qint64 deadPid = gone.processId();   // a process that has certainly ended below
-        QVERIFY(gone.waitForFinished());
-        QVERIFY(deadPid > 0);
-        QFile lockFile(InstanceLock::lockPath());
-        QVERIFY(lockFile.open(QIODevice::WriteOnly));
-        lockFile.write(QByteArray::number(deadPid) + "\nvelorine\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-        lockFile.close();
+        gone.waitForFinished();
+        const QByteArray deadPid = QByteArray::number(gone.processId());   // surely ended
+        const QByteArray host = QSysInfo::machineHostName().toUtf8();
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("garbled") << QByteArray("\x01\xff\xfe lock?\n\n\n");
+        QTest::newRow("run that died") << deadPid + "\nvelorine\n" + host + "\n";
+        QTest::newRow("our own pid, another host") << QByteArray::number(QCoreApplication::applicationPid()) + "\nvelorine\nfront-desk-pc\n";
+    }
+    void leftLockFileKeepsNobodyOut()
+    {
+        QFETCH(QByteArray, content);
+        writeFile(InstanceLock::lockPath(), content);
+        QVERIFY(QFile::setPermissions(InstanceLock::lockPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                                  | QFileDevice::ReadGroup | QFileDevice::ReadOther));
         InstanceLock lock;
         QCOMPARE(lock.acquire(), InstanceLock::Result::Acquired);
+        QCOMPARE(QFileInfo(InstanceLock::lockPath()).permissions() & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    void lockIsHeldForTheRunOnly()
+    {
+        auto first = std::make_unique<InstanceLock>();
+        QCOMPARE(first->acquire(), InstanceLock::Result::Acquired);
+        InstanceLock second;
+        QCOMPARE(second.acquire(), InstanceLock::Result::HeldByAnother);
+        first.reset();
+        QCOMPARE(second.acquire(), InstanceLock::Result::Acquired);
+    }
+
+    void lockThatCannotBeTakenSaysWhy()
+    {
+        QVERIFY(QDir().mkpath(InstanceLock::lockPath()));   // a folder where the file belongs
+        InstanceLock lock;
+        QCOMPARE(lock.acquire(), InstanceLock::Result::Failed);
+        QCOMPARE(lock.failureText(), QStringLiteral("The lock file %1 cannot be opened: Is a directory.").arg(InstanceLock::lockPath()));
+
+        ScriptedDialogs dialogs;
+        dialogs.answerMessage();
+        int status = 0;
+        QVERIFY(!startUp(status));
+        QCOMPARE(status, 1);
+        QCOMPARE(dialogs.messageTexts(), QStringList(lock.failureText()));
+    }
+
+    // A damaged book is found after the main window is up, said once, shown on the window,
+    // and written no more.
+    void damagedBookIsReportedAfterStart()
+    {
+        setMisc(QStringLiteral("count"), 0);
+        addManyCustomers(3000);
+        salon::close();
+        overwriteMiddle(salon::employeeDbPath(), 3000);
+        QCOMPARE(salon::open(), std::nullopt);
+
+        ScriptedDialogs dialogs;
+        dialogs.answerMessage();
+        int status = -1;
+        std::unique_ptr<frmMain> window = startUp(status);
+        QVERIFY(window);
+        auto *check = window->findChild<StartupCheck *>(QStringLiteral("startupCheck"));
+        QVERIFY(check);
+        QTRY_VERIFY(check->isFinished());
+        QTRY_COMPARE(dialogs.messageTexts().size(), 1);
+        const QString path = QDir::toNativeSeparators(salon::employeeDbPath());
+        QVERIFY2(dialogs.messageTexts().first().startsWith(QStringLiteral("The file %1 is damaged (").arg(path)),
+                 qPrintable(dialogs.messageTexts().first()));
+        QCOMPARE(dialogs.last().icon, Dialogs::Icon::Critical);
+        auto *note = window->findChild<QLabel *>(QStringLiteral("lblBookDamaged"));
+        QVERIFY(note->isVisible());
+        QVERIFY(note->text().contains(path));
+        QVERIFY(salon::isDamaged(salon::employeeDbPath()));
+        QVERIFY(!QSqlQuery(salon::employeeDb()).exec(QStringLiteral("UPDATE Misc SET Company = 'x'")));
+        window.reset();
+        salon::setDamageListener(nullptr);
+    }
+
+    void soundBookIsCheckedQuietly()
+    {
+        setMisc(QStringLiteral("count"), 0);
+        ScriptedDialogs dialogs;   // fails the test on any message
+        int status = -1;
+        std::unique_ptr<frmMain> window = startUp(status);
+        QVERIFY(window);
+        auto *check = window->findChild<StartupCheck *>(QStringLiteral("startupCheck"));
+        QTRY_VERIFY(check->isFinished());
+        QVERIFY(!window->findChild<QLabel *>(QStringLiteral("lblBookDamaged"))->isVisible());
+        QVERIFY(!salon::isDamaged(salon::employeeDbPath()));
     }
 
     void passwordGateShowsTheSharedLogin()
