@@ -345,8 +345,8 @@ void frmMain::showBookDamaged(const QString &path, const QString &detail)
     m_bookDamaged->setToolTip(detail);
     m_bookDamaged->show();
     showMessage(this,
-                QStringLiteral("The file %1 is damaged (%2).\n\nVelorine stores nothing more in it. Close the program "
-                               "and put back a copy of the file made before the damage.")
+                QStringLiteral("The file %1 is damaged.\n\nVelorine stores nothing more in it. Close the program "
+                               "and put back a copy of the file made before the damage.\n\nFound: %2")
                     .arg(file, detail),
                 app::title, Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
 }

@@ -371,7 +371,7 @@ private slots:
         QTRY_VERIFY(check->isFinished());
         QTRY_COMPARE(dialogs.messageTexts().size(), 1);
         const QString path = QDir::toNativeSeparators(salon::employeeDbPath());
-        QVERIFY2(dialogs.messageTexts().first().startsWith(QStringLiteral("The file %1 is damaged (").arg(path)),
+        QVERIFY2(dialogs.messageTexts().first().startsWith(QStringLiteral("The file %1 is damaged.\n\nVelorine stores nothing more in it.").arg(path)),
                  qPrintable(dialogs.messageTexts().first()));
         QCOMPARE(dialogs.last().icon, Dialogs::Icon::Critical);
         auto *note = window->findChild<QLabel *>(QStringLiteral("lblBookDamaged"));
