@@ -19,19 +19,22 @@ std::optional<Currency> Currency::fromDouble(double value)
 
 std::optional<Currency> Currency::fromText(const QString &text)
 {
-    const QString trimmed = text.trimmed();
+    QLocale locale;
+    QString trimmed = text.trimmed();
+    const QString sign = locale.currencySymbol();
+    if (!sign.isEmpty() && trimmed.contains(sign))
+        trimmed = trimmed.remove(sign).trimmed();
     if (trimmed.isEmpty())
         return std::nullopt;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
     bool ok = false;
-    double value = QLocale().toDouble(trimmed, &ok);
-    if (!ok)
-        value = QLocale::c().toDouble(trimmed, &ok);
+    const double value = locale.toDouble(trimmed, &ok);
     if (!ok)
         return std::nullopt;
     return fromDouble(value);
 }
 
-QString Currency::text() const
+QString Currency::textWith(QChar decimalPoint) const
 {
     const bool negative = m_scaled < 0;
     // Work on the magnitude as unsigned so that the smallest value does not overflow.
@@ -41,8 +44,41 @@ QString Currency::text() const
     while (decimals.endsWith(u'0'))
         decimals.chop(1);
     if (!decimals.isEmpty())
-        result += QLocale().decimalPoint() + decimals;
+        result += decimalPoint + decimals;
     if (negative)
         result.prepend(u'-');
     return result;
+}
+
+QString Currency::text() const
+{
+    const QString point = QLocale().decimalPoint();
+    return textWith(point.isEmpty() ? QChar(u'.') : point.front());
+}
+
+QString Currency::plainText() const
+{
+    return textWith(u'.');
+}
+
+Currency Currency::roundedToCents() const
+{
+    constexpr std::int64_t cent = scale / 100;
+    const std::int64_t remainder = m_scaled % cent;
+    std::int64_t whole = m_scaled - remainder;
+    if (2 * remainder >= cent)
+        whole += cent;
+    else if (2 * remainder <= -cent)
+        whole -= cent;
+    return fromScaled(whole);
+}
+
+void registerCurrencyType()
+{
+    static const bool registered = [] {
+        QMetaType::registerConverter<Currency, double>(&Currency::toDouble);
+        QMetaType::registerConverter<Currency, QString>(&Currency::text);
+        return true;
+    }();
+    (void)registered;
 }

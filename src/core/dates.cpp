@@ -36,6 +36,22 @@ QString shortDateText(QDate date)
     return QLocale().toString(date, shortDateFormat());
 }
 
+QDate fromShortDateText(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    const QLocale locale;
+    for (const QString &format : {shortDateFormat(), locale.dateFormat(QLocale::ShortFormat),
+                                  locale.dateFormat(QLocale::LongFormat), QStringLiteral("yyyy-MM-dd")}) {
+        QDate date = locale.toDate(trimmed, format);
+        // A two-digit year reads as 19xx; the salon's books are of this century.
+        if (date.isValid() && !format.contains(QLatin1String("yyyy")) && date.year() < 1950)
+            date = date.addYears(100);
+        if (date.isValid())
+            return date;
+    }
+    return {};
+}
+
 QString longDateText(QDate date)
 {
     return QLocale().toString(date, QLocale::LongFormat);
@@ -50,6 +66,33 @@ QString generalDateText(const QDateTime &moment)
     if (!timeFormat.contains(QLatin1String("ss")))
         timeFormat.replace(QLatin1String("mm"), QLatin1String("mm:ss"));
     return shortDateText(moment.date()) + u' ' + QLocale().toString(moment.time(), timeFormat);
+}
+
+QDateTime fromGeneralDateText(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    const QDate alone = fromShortDateText(trimmed);
+    if (alone.isValid())
+        return QDateTime(alone, QTime(0, 0));
+    // A date, a blank, then the time in the locale's short or long form, with or without seconds.
+    const qsizetype blank = trimmed.indexOf(u' ');
+    if (blank < 0)
+        return {};
+    const QDate date = fromShortDateText(trimmed.left(blank));
+    if (!date.isValid())
+        return {};
+    const QString timeText = trimmed.mid(blank + 1).trimmed();
+    const QLocale locale;
+    QString withSeconds = locale.timeFormat(QLocale::ShortFormat);
+    if (!withSeconds.contains(QLatin1String("ss")))
+        withSeconds.replace(QLatin1String("mm"), QLatin1String("mm:ss"));
+    for (const QString &format : {withSeconds, locale.timeFormat(QLocale::ShortFormat), QStringLiteral("HH:mm:ss"),
+                                  QStringLiteral("HH:mm")}) {
+        const QTime time = locale.toTime(timeText, format);
+        if (time.isValid())
+            return QDateTime(date, time);
+    }
+    return {};
 }
 
 QDate addMonthsClamped(QDate date, int months)

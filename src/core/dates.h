@@ -11,9 +11,15 @@ QDate fromMdyText(const QString &text);
 QString shortDateFormat();
 QString shortDateText(QDate date);
 QString longDateText(QDate date);
+// Reads back what shortDateText() shows, in the same locale (so 05/03/2026 is 5 March on a
+// British desk and May 3rd on an American one); also the locale's two-digit-year and long
+// forms and the ISO form. An invalid date for anything else.
+QDate fromShortDateText(const QString &text);
 // The general date-and-time text: the short date, then the time with seconds when the
 // moment is not midnight ("3/5/2026 2:07:09 PM" in US English).
 QString generalDateText(const QDateTime &moment);
+// Reads back a general date text (a date alone, or a date and a time); invalid otherwise.
+QDateTime fromGeneralDateText(const QString &text);
 // Calendar steps that keep the day where the target month has it, else its last day.
 QDate addMonthsClamped(QDate date, int months);
 QDate addYearsClamped(QDate date, int years);

@@ -66,6 +66,22 @@ QString numberText(double value)
     return text;
 }
 
+std::optional<double> numberFromText(const QString &text)
+{
+    QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    // numberText() writes exponents with a capital E in every locale.
+    trimmed.replace(u'E', u'e');
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double value = locale.toDouble(trimmed, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 template <typename Int>
 static std::optional<Int> toIntHalfEven(double value)
 {

@@ -15,6 +15,10 @@ double valPrefix(QStringView text, int count);
 // The general text of a double: up to 15 significant digits, the locale's decimal separator,
 // no grouping, no trailing zeros, exponent form (1E+15, 1E-05) for very large and small values.
 QString numberText(double value);
+// Reads back a number as numberText() shows it in the user's locale (group separators refused,
+// so a German "35.982" is not 35982); nullopt for anything else. Unlike val(), never reads a
+// leading part of the text.
+std::optional<double> numberFromText(const QString &text);
 
 // Round to the nearest integer, halves to the even one. nullopt when the value is not finite
 // or does not fit the target type.

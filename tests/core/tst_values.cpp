@@ -170,6 +170,51 @@ private slots:
         QCOMPARE(money->text(), shown);
     }
 
+    // Every locale reads back its own short date (day and month never swap), its own amounts
+    // and numbers, and never takes a group separator for a decimal point.
+    void textsRoundTripInEveryLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        for (const char *name : {"en_US", "en_GB", "de_DE", "fr_FR", "ja_JP", "nl_NL", "en_ZA", "ar_EG"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void textsRoundTripInEveryLocale()
+    {
+        QFETCH(QString, locale);
+        QLocale::setDefault(QLocale(locale));
+        for (const QDate date : {QDate(2026, 3, 5), QDate(2026, 12, 1), QDate(1999, 1, 31)}) {
+            QCOMPARE(fromShortDateText(shortDateText(date)), date);
+            const QDateTime moment(date, QTime(14, 7, 9));
+            QCOMPARE(fromGeneralDateText(generalDateText(moment)), moment);
+        }
+        for (const qint64 scaled : {qint64(240750), qint64(-112350), qint64(5), qint64(123456789)}) {
+            const Currency money = Currency::fromScaled(scaled);
+            QCOMPARE(Currency::fromText(money.text()), std::optional(money));
+        }
+        QCOMPARE(numberFromText(numberText(35.982)), std::optional(35.982));
+        QCOMPARE(numberFromText(numberText(1e-5)), std::optional(1e-5));
+        const QString grouped = QLocale().toString(35982.0, 'f', 0);
+        if (grouped != QStringLiteral("35982"))
+            QVERIFY2(!Currency::fromText(grouped), qPrintable(grouped));
+    }
+
+    void currencyRoundsToCentsHalfAway_data()
+    {
+        QTest::addColumn<qint64>("scaled");
+        QTest::addColumn<qint64>("cents");
+        QTest::newRow("24.075") << qint64(240750) << qint64(240800);
+        QTest::newRow("11.235") << qint64(112350) << qint64(112400);
+        QTest::newRow("11.2349") << qint64(112349) << qint64(112300);
+        QTest::newRow("-24.075") << qint64(-240750) << qint64(-240800);
+        QTest::newRow("-0.0049") << qint64(-49) << qint64(0);
+    }
+    void currencyRoundsToCentsHalfAway()
+    {
+        QFETCH(qint64, scaled);
+        QFETCH(qint64, cents);
+        QCOMPARE(Currency::fromScaled(scaled).roundedToCents().scaled(), cents);
+    }
+
     void currencyRefusesWhatIsNotAnAmount()
     {
         QVERIFY(!Currency::fromText(QStringLiteral("abc")).has_value());
