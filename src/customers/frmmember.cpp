@@ -62,17 +62,13 @@ bool isNoRecord(const StoreError &error)
 
 } // namespace
 
-frmMember::frmMember(QWidget *parent) : QWidget(parent, Qt::Window)
+frmMember::frmMember(QWidget *parent)
+    : QWidget(parent, Qt::Window), m_bound(this, QStringLiteral("Customers"), QStringLiteral("datCustomer")),
+      m_records(m_bound.records()), m_binder(m_bound.binder()), m_bar(m_bound.bar())
 {
     setObjectName(QStringLiteral("frmMember"));
     setWindowTitle(QStringLiteral("Velorine - Customer Information"));
     setAttribute(Qt::WA_DeleteOnClose);
-
-    m_records = new RecordSet(salon::employeeDb(), QStringLiteral("Customers"), this);
-    m_bar = new DataBar(m_records, this);
-    m_bar->setObjectName(QStringLiteral("datCustomer"));
-    m_binder = new Binder(m_records, this);
-    m_binder->setErrorReporter([this](const StoreError &error) { m_bar->reportError(error); });
 
     buildLayout();
     m_binder->bind(comPrefix, QStringLiteral("Prefix"));
@@ -90,7 +86,9 @@ frmMember::frmMember(QWidget *parent) : QWidget(parent, Qt::Window)
     m_binder->bind(txtFax, QStringLiteral("FaxNumber"));
     m_binder->bind(txtPager, QStringLiteral("Pager"));
     m_binder->bind(txtEMail, QStringLiteral("Email"));
-    // txtNotes is a scratch pad: it is not bound and its text is not stored.
+    // The notes box takes typing like every other field, so what is typed there is kept with
+    // the customer (and shown on the visiting report), not lost on the next move.
+    m_binder->bind(txtNotes, QStringLiteral("Notes"));
 
     resize(800, 560);
     bound::centre(this);
@@ -352,5 +350,5 @@ void frmMember::moveToCustomerRow(qint64 key)
 
 void frmMember::closeEvent(QCloseEvent *event)
 {
-    bound::closeStoringEdits(event, *m_binder, *m_bar);
+    m_bound.close(event);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "boundscreen.h"
 #include "namesearch.h"
 
 #include <QWidget>
@@ -38,6 +39,7 @@ private:
     void searchName(namesearch::Direction direction);
     void moveToCustomerRow(qint64 key);
 
+    BoundScreen m_bound;
     RecordSet *m_records;
     Binder *m_binder;
     DataBar *m_bar;

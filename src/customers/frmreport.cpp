@@ -37,31 +37,28 @@ QString frmReport::journalQuery(const QVariant &customerId)
     return journalSelect + QString::number(number);
 }
 
-frmReport::frmReport(QWidget *parent) : QWidget(parent, Qt::Window)
+frmReport::frmReport(QWidget *parent)
+    : QWidget(parent, Qt::Window), m_bound(this, QStringLiteral("select * from [Customers]"), QStringLiteral("datPrimaryRS")),
+      m_customers(m_bound.records()), m_bar(m_bound.bar()), m_binder(m_bound.binder())
 {
     setObjectName(QStringLiteral("frmReport"));
     setWindowTitle(QStringLiteral("Velorine - Customer Visiting Report"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    m_customers = new RecordSet(salon::employeeDb(), QStringLiteral("select * from [Customers]"), this);
-    m_journal = new RecordSet(salon::employeeDb(), QStringLiteral("Service Records"), this);
-    // Keep the journal in step with the customer first, before the bar repositions.
-    connect(m_customers, &RecordSet::currentChanged, this, &frmReport::showJournal);
-
-    m_bar = new DataBar(m_customers, this);
-    m_bar->setObjectName(QStringLiteral("datPrimaryRS"));
     m_bar->setValidate(DataBar::Validate::Full);
     m_bar->setDataErrorReport(true);
-    m_binder = new Binder(m_customers, this);
-    m_binder->setErrorReporter([this](const StoreError &error) { m_bar->reportError(error); });
-    m_grid = new GridModel(m_journal,
+    // The journal starts on no customer's rows and follows the customer set from its first
+    // move on, so the whole table is never read.
+    const BoundScreen::Grid journal = m_bound.addGrid(journalQuery(QVariant()),
                            {{QStringLiteral("Count"), QStringLiteral("Service No."), QStringLiteral("General Number")},
                             {QStringLiteral("EmployeeID"), QStringLiteral("Employee ID"), QStringLiteral("General Number")},
                             {QStringLiteral("ServiceDate"), QStringLiteral("Service Date"), QStringLiteral("Short Date")},
                             {QStringLiteral("NameOfService"), QStringLiteral("Service Description"), QString()},
                             {QStringLiteral("Quantity"), QStringLiteral("Quantity"), QStringLiteral("General Number")},
-                            {QStringLiteral("Cost"), QStringLiteral("Cost"), QStringLiteral("Currency")}},
-                           this);
+                            {QStringLiteral("Cost"), QStringLiteral("Cost"), QStringLiteral("Currency")}});
+    m_journal = journal.records;
+    m_grid = journal.model;
+    connect(m_customers, &RecordSet::currentChanged, this, &frmReport::showJournal);
 
     buildLayout();
     const char *fields[] = {"FirstName", "LastName", "Line1", "Line2", "City", "State", "Zip", "HomePhone", "Notes"};
@@ -232,5 +229,5 @@ void frmReport::cmdClose_Click()
 void frmReport::closeEvent(QCloseEvent *event)
 {
     m_bar->validate(DataBar::Action::Close);
-    bound::closeStoringEdits(event, *m_binder, *m_bar);
+    m_bound.close(event);
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "boundscreen.h"
+
 #include <QList>
 #include <QVariant>
 #include <QWidget>
@@ -43,11 +45,12 @@ private:
     bool cmdUpdate_Click();
     void cmdClose_Click();
 
+    BoundScreen m_bound;
     RecordSet *m_customers;
-    RecordSet *m_journal;
     DataBar *m_bar;
     Binder *m_binder;
-    GridModel *m_grid;
+    RecordSet *m_journal = nullptr;
+    GridModel *m_grid = nullptr;
     QList<QLineEdit *> txtFields;
     QTableView *grdDataGrid;
 };

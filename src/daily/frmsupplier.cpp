@@ -40,17 +40,13 @@ QFrame *line(QWidget *parent, const char *name)
 
 } // namespace
 
-frmSupplier::frmSupplier(QWidget *parent) : QWidget(parent, Qt::Window)
+frmSupplier::frmSupplier(QWidget *parent)
+    : QWidget(parent, Qt::Window), m_bound(this, QStringLiteral("Suppliers"), QStringLiteral("datPrimary")),
+      m_records(m_bound.records()), m_binder(m_bound.binder()), m_bar(m_bound.bar())
 {
     setObjectName(QStringLiteral("frmSupplier"));
     setWindowTitle(QStringLiteral("Velorine - Suppliers Information"));
     setAttribute(Qt::WA_DeleteOnClose);
-
-    m_records = new RecordSet(salon::employeeDb(), QStringLiteral("Suppliers"), this);
-    m_bar = new DataBar(m_records, this);
-    m_bar->setObjectName(QStringLiteral("datPrimary"));
-    m_binder = new Binder(m_records, this);
-    m_binder->setErrorReporter([this](const StoreError &error) { m_bar->reportError(error); });
 
     buildLayout();
     m_binder->bind(txtSupplierID, QStringLiteral("SupplierID"));
@@ -199,7 +195,12 @@ void frmSupplier::buildLayout()
     layout->addLayout(fields, 1);
     layout->addWidget(line(this, "Line2"));
     layout->addLayout(buttons);
-    setTabOrder(txtContact, txtAddress);
+    // Tab follows the screen: the left column top to bottom, then the right one, then the
+    // bar and the buttons.
+    QWidget *order[] = {txtSupplierID, txtCompany, cmbTitle, txtContact, txtAddress, txtCity, txtState, txtZip,
+                        txtCountry, txtPhone, txtFax, txtEMail, txtNote, cmdAdd, cmdDelete, cmdUpdate, cmdExit};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void frmSupplier::showCompany()
@@ -264,5 +265,5 @@ void frmSupplier::cmdUpdate_Click()
 
 void frmSupplier::closeEvent(QCloseEvent *event)
 {
-    bound::closeStoringEdits(event, *m_binder, *m_bar);
+    m_bound.close(event);
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "boundscreen.h"
+
 #include <QWidget>
 
 class Binder;
@@ -31,6 +33,7 @@ private:
     void cmdDelete_Click();
     void cmdUpdate_Click();
 
+    BoundScreen m_bound;
     RecordSet *m_records;
     Binder *m_binder;
     DataBar *m_bar;

@@ -1,32 +1,12 @@
 #include "binder.h"
 
-#include "dates.h"
 #include "recordset.h"
-#include "values.h"
 
 #include <QComboBox>
-#include <QDate>
-#include <QDateTime>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
-
-QString boxText(const QVariant &value)
-{
-    if (value.isNull())
-        return {};
-    switch (value.typeId()) {
-    case QMetaType::QDate:
-        return shortDateText(value.toDate());
-    case QMetaType::QDateTime:
-        return generalDateText(value.toDateTime());
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return numberText(value.toDouble());
-    default:
-        return value.toString();
-    }
-}
+#include <limits>
 
 Binder::Binder(RecordSet *records, QObject *parent) : QObject(parent), m_records(records)
 {
@@ -35,13 +15,10 @@ Binder::Binder(RecordSet *records, QObject *parent) : QObject(parent), m_records
         if (position == m_records->absolutePosition() && !isDirty())
             load();
     });
-    records->setBeforeLeavingRow([this] { writePending(); });
+    m_leavingRow = records->onLeavingRow([this] { writePending(); });
 }
 
-Binder::~Binder()
-{
-    m_records->setBeforeLeavingRow({});
-}
+Binder::~Binder() = default;
 
 Binder::Binding &Binder::add(QWidget *box, const QString &field)
 {
@@ -61,6 +38,9 @@ Binder::Binding &Binder::add(QWidget *box, const QString &field)
 
 void Binder::bind(QLineEdit *box, const QString &field)
 {
+    // Text fields have no size: a box takes a pasted page whole instead of cutting it at
+    // the line edit's default of 32,767 characters.
+    box->setMaxLength(std::numeric_limits<int>::max());
     add(box, field);
     connect(box, &QLineEdit::textChanged, this, [this, box] { markDirty(box); });
 }
@@ -120,7 +100,6 @@ void Binder::show(Binding &binding, const QVariant &value, bool editable)
     if (auto line = qobject_cast<QLineEdit *>(box)) {
         line->setText(text);
         line->setCursorPosition(0);
-        line->setReadOnly(!editable);
     } else if (auto combo = qobject_cast<QComboBox *>(box)) {
         if (combo->isEditable()) {
             combo->setEditText(text);
@@ -128,14 +107,13 @@ void Binder::show(Binding &binding, const QVariant &value, bool editable)
             // A stored text that is not in the list shows as no choice; it is kept unless changed.
             combo->setCurrentIndex(combo->findText(text, Qt::MatchFixedString));
         }
-        combo->setEnabled(editable);
     } else if (auto rich = qobject_cast<QTextEdit *>(box)) {
         rich->setPlainText(text);
-        rich->setReadOnly(!editable);
     } else if (auto plain = qobject_cast<QPlainTextEdit *>(box)) {
         plain->setPlainText(text);
-        plain->setReadOnly(!editable);
     }
+    // Without a current row there is nothing to type into: say so by the look of the box.
+    box->setEnabled(editable);
 }
 
 void Binder::load()
@@ -170,8 +148,10 @@ void Binder::writePending()
         if (startedEdit)
             m_records->edit();
         for (const Binding &binding : m_bindings)
-            if (binding.dirty && binding.box)
-                m_records->setValue(binding.field, textOf(binding.box));
+            if (binding.dirty && binding.box) {
+                const FieldKind kind = m_records->fieldKind(m_records->fieldIndex(binding.field));
+                m_records->setValue(binding.field, boxValue(textOf(binding.box), kind, binding.field));
+            }
         m_records->update();
     } catch (const StoreError &error) {
         if (startedEdit)

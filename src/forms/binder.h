@@ -1,4 +1,6 @@
 #pragma once
+#include "boxtext.h"
+#include "recordset.h"
 #include "storeerror.h"
 
 #include <QObject>
@@ -12,13 +14,14 @@ class QLineEdit;
 class QPlainTextEdit;
 class QTextEdit;
 class QWidget;
-class RecordSet;
 
 // Binds boxes of a screen to fields of a record set. Each box shows its field of the current
 // row; an edit stays in the box until the row is left (any move, by the data bar or by the
 // program), until update(), or until the screen closes (writePending()), and is then written
 // into that row. A row started with addNew() becomes a stored row at that moment, or is
-// discarded when the set moves before anything in it was changed.
+// discarded when the set moves before anything in it was changed. Boxes are disabled while
+// there is no current row. Box text is read back through boxValue() (boxtext.h), in the
+// locale it was shown in.
 class Binder : public QObject
 {
     Q_OBJECT
@@ -64,11 +67,8 @@ private:
     static QString textOf(const QWidget *box);
 
     RecordSet *m_records;
+    LeavingRowHook m_leavingRow;
     std::vector<Binding> m_bindings;
     std::function<void(const StoreError &)> m_report;
     bool m_loading = false;
 };
-
-// The text a box shows for a stored value: dates in the short date form, numbers in the
-// general form, nothing for an empty field.
-QString boxText(const QVariant &value);

@@ -1,6 +1,7 @@
 #include "gridmodel.h"
 
-#include "binder.h"
+#include "boxtext.h"
+#include "currency.h"
 #include "dates.h"
 #include "recordset.h"
 #include "values.h"
@@ -8,6 +9,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
+#include <optional>
 
 namespace {
 
@@ -24,12 +26,19 @@ QString formatValue(const QVariant &value, const QString &format)
     if (value.isNull())
         return {};
     if (isNumberFormat(format)) {
-        bool ok = false;
-        const double number = value.toDouble(&ok);
+        const bool isMoney = value.metaType() == QMetaType::fromType<Currency>();
+        bool ok = isMoney;
+        const double number = isMoney ? value.value<Currency>().toDouble() : value.toDouble(&ok);
         if (!ok)
             return value.toString();
-        if (format == QLatin1String("Currency"))
-            return QLocale().toCurrencyString(number, QLocale().currencySymbol(), 2);
+        if (format == QLatin1String("Currency")) {
+            // Cents from the exact amount: 24.075 shows as $24.08, which the double
+            // 24.07499... would not.
+            const auto money = isMoney ? std::optional(value.value<Currency>()) : Currency::fromDouble(number);
+            if (!money)
+                return numberText(number);
+            return QLocale().toCurrencyString(money->roundedToCents().toDouble(), QLocale().currencySymbol(), 2);
+        }
         if (format == QLatin1String("Standard"))
             return QLocale().toString(number, 'f', 2);
         return numberText(number);
@@ -57,15 +66,20 @@ GridModel::GridModel(RecordSet *records, QList<Column> columns, QObject *parent)
             m_columns.append({name, name, {}});
     for (int i = 0; i < m_columns.size(); ++i)
         m_fields << records->fieldIndex(m_columns[i].field);
-    m_rows = int(records->recordCount());
+    // The rows are counted when the view first asks, so a set re-pointed before then never
+    // reads its first source.
 
     connect(records, &RecordSet::reset, this, &GridModel::resetRows);
     connect(records, &RecordSet::rowAppended, this, [this](qint64 position) {
+        if (m_rows < 0)
+            return;   // not counted yet: the view will count them when it asks
         beginInsertRows({}, int(position), int(position));
         m_rows = int(m_records->recordCount());
         endInsertRows();
     });
     connect(records, &RecordSet::rowRemoved, this, [this](qint64 position) {
+        if (m_rows < 0)
+            return;
         beginRemoveRows({}, int(position), int(position));
         m_rows = int(m_records->recordCount());
         endRemoveRows();
@@ -87,7 +101,11 @@ void GridModel::resetRows()
 
 int GridModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_rows;
+    if (parent.isValid())
+        return 0;
+    if (m_rows < 0)
+        m_rows = m_records->isOpen() ? int(m_records->recordCount()) : 0;
+    return m_rows;
 }
 
 int GridModel::columnCount(const QModelIndex &parent) const
@@ -102,7 +120,7 @@ int GridModel::fieldOf(int column) const
 
 QVariant GridModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows)
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
     const Column &column = m_columns[index.column()];
     if (role == Qt::TextAlignmentRole)

@@ -38,7 +38,7 @@ private:
     RecordSet *m_records;
     QList<Column> m_columns;
     QList<int> m_fields;   // field index of each column, -1 when the set has no such field
-    int m_rows = 0;
+    mutable int m_rows = -1;   // -1 until counted
 };
 
 // A value in a display format.

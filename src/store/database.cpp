@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QSet>
+#include <QPointer>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -16,6 +17,8 @@
 #include <QTextStream>
 #include <QThread>
 #include <QUrl>
+#include <functional>
+#include <vector>
 
 StoreError StoreError::fromSql(const QSqlError &error, const QSqlDatabase &db)
 {
@@ -275,10 +278,31 @@ std::optional<QString> openFile(const QString &path, const QString &connection, 
     return std::nullopt;
 }
 
-QHash<QString, int> &transactionDepth()
+// The transaction state of one connection: how deep the nesting is, whether an inner
+// transaction gave up (so the whole must roll back), and the record sets to re-read when it does.
+struct TransactionState
 {
-    static QHash<QString, int> depth;
-    return depth;
+    int depth = 0;
+    bool doomed = false;
+    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> onRollback;
+};
+
+QHash<QString, TransactionState> &transactions()
+{
+    static QHash<QString, TransactionState> state;
+    return state;
+}
+
+// Ends the outermost transaction with a rollback and tells the record sets that wrote in it.
+void rollBack(const QString &connection)
+{
+    TransactionState &state = transactions()[connection];
+    QSqlQuery(QSqlDatabase::database(connection, false)).exec(QStringLiteral("ROLLBACK"));
+    const auto listeners = std::move(state.onRollback);
+    transactions().remove(connection);
+    for (const auto &[owner, reread] : listeners)
+        if (owner)
+            reread();
 }
 
 } // namespace
@@ -484,7 +508,14 @@ ShortConnection::ShortConnection()
 {
     static int serial = 0;
     m_name = QStringLiteral("search%1").arg(++serial);
-    openExisting(employeeDbPath(), m_name);
+    try {
+        openExisting(employeeDbPath(), m_name);
+    } catch (const StoreError &) {
+        // No destructor runs for a constructor that throws: release the name here.
+        QSqlDatabase::database(m_name, false).close();
+        QSqlDatabase::removeDatabase(m_name);
+        throw;
+    }
 }
 
 ShortConnection::~ShortConnection()
@@ -497,19 +528,33 @@ QSqlDatabase ShortConnection::db() const { return QSqlDatabase::database(m_name,
 
 Transaction::Transaction(QSqlDatabase db) : m_connection(db.connectionName())
 {
-    int &depth = transactionDepth()[m_connection];
-    if (depth == 0)
-        execOrThrow(db, QStringLiteral("BEGIN IMMEDIATE"));
-    ++depth;
+    TransactionState &state = transactions()[m_connection];
+    if (state.depth == 0) {
+        try {
+            execOrThrow(db, QStringLiteral("BEGIN IMMEDIATE"));
+        } catch (const StoreError &) {
+            transactions().remove(m_connection);
+            throw;
+        }
+    }
+    ++state.depth;
 }
 
 Transaction::~Transaction()
 {
     if (m_done)
         return;
-    int &depth = transactionDepth()[m_connection];
-    if (--depth == 0)
-        QSqlQuery(QSqlDatabase::database(m_connection, false)).exec(QStringLiteral("ROLLBACK"));
+    TransactionState &state = transactions()[m_connection];
+    if (--state.depth > 0) {
+        // An inner part gave up: the whole action must not be stored.
+        state.doomed = true;
+        return;
+    }
+    try {
+        rollBack(m_connection);
+    } catch (...) {
+        // A destructor must not throw; the rollback itself has happened.
+    }
 }
 
 void Transaction::commit()
@@ -517,16 +562,38 @@ void Transaction::commit()
     if (m_done)
         return;
     m_done = true;
-    int &depth = transactionDepth()[m_connection];
-    if (--depth != 0)
+    TransactionState &state = transactions()[m_connection];
+    if (--state.depth > 0)
         return;
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (state.doomed) {
+        rollBack(m_connection);
+        throw StoreError(StoreError::TransactionRolledBack,
+                         QStringLiteral("The changes were not saved: part of the work failed and all of it was undone."));
+    }
     try {
-        execOrThrow(db, QStringLiteral("COMMIT"));
+        execOrThrow(QSqlDatabase::database(m_connection, false), QStringLiteral("COMMIT"));
     } catch (const StoreError &) {
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        rollBack(m_connection);
         throw;
     }
+    transactions().remove(m_connection);
+}
+
+bool inTransaction(const QSqlDatabase &db)
+{
+    const auto it = transactions().constFind(db.connectionName());
+    return it != transactions().constEnd() && it->depth > 0;
+}
+
+void onRollback(const QSqlDatabase &db, QObject *owner, std::function<void()> reread)
+{
+    auto it = transactions().find(db.connectionName());
+    if (it == transactions().end() || it->depth == 0)
+        return;
+    for (const auto &entry : it->onRollback)
+        if (entry.first == owner)
+            return;   // once per transaction is enough
+    it->onRollback.emplace_back(owner, std::move(reread));
 }
 
 } // namespace salon

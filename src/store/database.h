@@ -1,5 +1,6 @@
 #pragma once
 #include <QSqlDatabase>
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -75,7 +76,9 @@ private:
 };
 
 // BEGIN IMMEDIATE ... COMMIT around a user action that writes several rows; nests.
-// Rolls back when it goes without commit().
+// Rolls back when it goes without commit(). An inner one that goes without commit() dooms the
+// outer one: its commit() then rolls everything back and throws StoreError. Record sets that
+// wrote inside a rolled-back transaction re-read their rows.
 class Transaction
 {
 public:
@@ -89,5 +92,11 @@ private:
     QString m_connection;
     bool m_done = false;
 };
+
+// Whether a transaction is open on the connection.
+bool inTransaction(const QSqlDatabase &db);
+// Inside an open transaction: runs `reread` if that transaction is rolled back, unless `owner`
+// has gone by then. Outside one it does nothing.
+void onRollback(const QSqlDatabase &db, QObject *owner, std::function<void()> reread);
 
 } // namespace salon

@@ -1,8 +1,11 @@
 #pragma once
+#include "recordfield.h"
+#include "recordsource.h"
 #include "storeerror.h"
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStringList>
@@ -11,14 +14,44 @@
 #include <memory>
 #include <vector>
 
+class RecordSet;
+
+// One listener on a record set's leaving-row moment (see RecordSet::onLeavingRow). It is
+// removed when the handle goes; when the set goes first, the handle simply has nothing left
+// to remove.
+class LeavingRowHook
+{
+public:
+    LeavingRowHook() = default;
+    LeavingRowHook(LeavingRowHook &&other) noexcept;
+    LeavingRowHook &operator=(LeavingRowHook &&other) noexcept;
+    LeavingRowHook(const LeavingRowHook &) = delete;
+    LeavingRowHook &operator=(const LeavingRowHook &) = delete;
+    ~LeavingRowHook() { release(); }
+    void release();
+
+private:
+    friend class RecordSet;
+    LeavingRowHook(RecordSet *records, int id) : m_records(records), m_id(id) {}
+    QPointer<RecordSet> m_records;
+    int m_id = 0;
+};
+
 // A record set over one table or one query of the salon's books, kept as a keyset cursor:
 // the row keys live in memory and the values of a row are read when it is needed, so
-// opening a set of many rows costs little more than reading their keys.
+// opening a set of many rows costs little more than reading their keys. The keys are read at
+// the first use, so a set re-pointed right after it is made never reads its first source.
 //
 // It follows the classic desktop record set: a current row with a 0-based absolute position
 // (-1 without one), before-start and past-end flags, add-new / edit / update / cancel,
 // delete, bookmarks (the row key), finds by criterion and, on a table, index seeks.
-// Every failure throws StoreError with a number and a text.
+// Values are typed (recordfield.h): money fields hold a Currency. Every failure throws
+// StoreError with a number and a text. A set that writes inside a salon::Transaction that is
+// then rolled back re-reads its rows.
+//
+// The implementation is in three files: recordset.cpp (opening, keys and rows, moves,
+// bookmarks), recordsetedit.cpp (the edit buffer: add-new, edit, update, delete) and
+// recordsetfind.cpp (finds, indexes and seeks).
 class RecordSet : public QObject
 {
     Q_OBJECT
@@ -29,15 +62,15 @@ public:
     RecordSet(QSqlDatabase db, const QString &source, QObject *parent = nullptr);
     ~RecordSet() override;
 
-    QString source() const { return m_source; }
+    QString source() const { return m_sourceText; }
     // Re-reads the rows; the first row becomes current.
     void requery();
     // Replaces the table or query, then re-reads.
     void setSource(const QString &source);
     void close();
     bool isOpen() const { return m_open; }
-    bool isTable() const { return m_isTable; }
-    bool isUpdatable() const { return !m_table.isEmpty(); }
+    bool isTable() const { return m_source.isTable; }
+    bool isUpdatable() const { return !m_source.table.isEmpty(); }
     QSqlDatabase database() const { return m_db; }
 
     // Navigation. Moving discards an edit that was not stored.
@@ -46,24 +79,26 @@ public:
     void moveNext();
     void movePrevious();
     void move(qint64 rows);
-    bool bof() const { return m_pos < 0 || count() == 0; }
-    bool eof() const { return m_pos >= count() || count() == 0; }
-    bool hasCurrent() const { return !m_currentDeleted && m_pos >= 0 && m_pos < count(); }
+    bool bof() const;
+    bool eof() const;
+    bool hasCurrent() const;
     qint64 absolutePosition() const { return hasCurrent() ? m_pos : -1; }
     qint64 recordCount() const { return count(); }
 
     // Fields, by name in any case.
-    QStringList fieldNames() const { return m_fields; }
+    QStringList fieldNames() const { return m_fieldNames; }
     int fieldIndex(const QString &name) const;
+    FieldKind fieldKind(int field) const;
     QVariant value(const QString &name) const;
     QVariant value(int field) const;
     void setValue(const QString &name, const QVariant &value);
     bool isFieldUpdatable(int field) const;
 
-    // Called before the current row is left by a move, a landing find or seek, a bookmark move
-    // or add-new, while the row and its pending edit are still in place: the binding layer
-    // writes the screen's edits here. An exception from it abandons the move. One hook per set.
-    void setBeforeLeavingRow(std::function<void()> hook) { m_beforeLeavingRow = std::move(hook); }
+    // Runs `hook` before the current row is left by a move, a landing find or seek, a bookmark
+    // move or add-new, while the row and its pending edit are still in place: the binding layer
+    // writes the screen's edits here. An exception from a hook abandons the move. Any number of
+    // listeners, called in the order they came; each stays until its handle goes.
+    [[nodiscard]] LeavingRowHook onLeavingRow(std::function<void()> hook);
 
     // The values of the row at a position, without moving (for grids).
     QVariantList rowAt(qint64 position) const;
@@ -83,7 +118,8 @@ public:
     QVariant newRowKey() const;
 
     // Finds by a criterion over the set's fields, values bound: findFirst("Name = ?", {name}).
-    // A miss sets noMatch() and leaves the current row where it was.
+    // A miss sets noMatch() and leaves the current row where it was. Rows another set added
+    // since this one read its keys are not part of it and are never found.
     void findFirst(const QString &criterion, const QVariantList &values = {});
     void findLast(const QString &criterion, const QVariantList &values = {});
     void findNext(const QString &criterion, const QVariantList &values = {});
@@ -107,44 +143,40 @@ signals:
     void rowRemoved(qint64 position);
 
 private:
-    struct Field
-    {
-        QString name;
-        QString column;   // table column it writes to; empty when computed
-        QString type;     // declared type, upper case
-    };
+    friend class LeavingRowHook;
 
-    qint64 count() const { return qint64(m_keys.size()); }
+    qint64 count() const;
     void ensureOpen() const;
-    void parseSource();
-    void readFields();
+    void throwIfClosed() const;
+    void ensureKeys() const;
+    void useFields(std::vector<RecordField> fields);
     void readKeys();
-    void prefetchRows(const QString &keySql);
+    void readKeysAndRows(const QString &keySql);
+    void rereadAfterRollback();
+    void tookPartInTransaction();
     void leavingRow();
     void finishMove();
+    void startOver();
     void discardEdit();
     void requireCurrent() const;
     qint64 positionOf(qint64 key) const;
     QVariantList currentRow() const;
     QVariantList readRow(qint64 key) const;
-    QVariant fromStore(const QVariant &stored, const QString &type) const;
-    QVariant toStore(const QVariant &value, const Field &field) const;
     QSqlQuery prepare(const QString &sql) const;
     void find(const QString &criterion, const QVariantList &values, bool forward, qint64 startAfter);
-    QString quotedTable() const;
+    QString quotedTable() const { return quotedName(m_source.table); }
+    QString keySql() const;
 
     QSqlDatabase m_db;
-    QString m_source;
+    QString m_sourceText;
+    RecordSource m_source;
     bool m_open = false;
-    bool m_isTable = false;
-    QString m_table;        // the one table behind the set; empty for a read-only snapshot
-    QString m_columns;      // select list
-    QString m_where;        // condition of the query, without WHERE
-    QString m_orderBy;      // order of the keys
-    std::vector<Field> m_fieldInfo;
-    QStringList m_fields;           // names as the query gives them
+    std::vector<RecordField> m_fields;
+    QStringList m_fieldNames;            // names as the query gives them
     QHash<QString, int> m_fieldByName;   // lower-case name -> index
+    QString m_orderBy = QStringLiteral("rowid");   // order of the keys
 
+    bool m_keysRead = false;
     std::vector<qint64> m_keys;
     bool m_keysAscending = true;
     mutable QHash<qint64, qint64> m_positionByKey;   // built on demand when keys are not ascending
@@ -167,5 +199,6 @@ private:
     QString m_indexColumn;
     bool m_indexNoCase = false;
     std::unique_ptr<QSqlQuery> m_rowQuery;
-    std::function<void()> m_beforeLeavingRow;
+    std::vector<std::pair<int, std::function<void()>>> m_leavingHooks;
+    int m_lastHookId = 0;
 };

@@ -29,6 +29,7 @@ public:
         EngineError = 3146,
         // The file's own structure is broken (the engine's corrupt or not-a-database codes).
         DamagedBook = 3049,
+        TransactionRolledBack = 3034,
     };
 
     StoreError(int number, QString text) : m_number(number), m_text(std::move(text)), m_utf8(m_text.toUtf8()) {}

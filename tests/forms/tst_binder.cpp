@@ -1,4 +1,6 @@
 #include "binder.h"
+#include "boxtext.h"
+#include "currency.h"
 #include "boundform.h"
 #include "databar.h"
 #include "database.h"
@@ -135,11 +137,14 @@ private slots:
     {
         build(QStringLiteral("Suppliers"), QStringLiteral("SupplierName"), QStringLiteral("ContactTitle"));
         QCOMPARE(bar->caption(), QStringLiteral("Record: 0"));
-        QVERIFY(first->isReadOnly());
+        // Boxes that would ignore typing look like it: disabled, not editable-looking.
+        for (QWidget *box : std::initializer_list<QWidget *>{first, prefix, notes})
+            QVERIFY(!box->isEnabled());
         for (const char *name : {"moveFirst", "movePrevious", "moveNext", "moveLast"})
             QVERIFY2(!bar->findChild<QToolButton *>(QLatin1String(name))->isEnabled(), name);
         binder->addNew();
-        QVERIFY(!first->isReadOnly());
+        for (QWidget *box : std::initializer_list<QWidget *>{first, prefix, notes})
+            QVERIFY(box->isEnabled());
     }
 
     // The edit is written into the row it was made in, however the row is left.
@@ -389,6 +394,13 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("currency") << QVariant(1234.5) << "Currency" << "$1,234.50";
         QTest::newRow("currency rounds to cents") << QVariant(2.1261) << "Currency" << "$2.13";
+        // Half cents from the exact amount (26.75 less 10%), whatever the nearest double is.
+        const auto money = [](qint64 scaled) { return QVariant::fromValue(Currency::fromScaled(scaled)); };
+        QTest::newRow("currency half cent 24.075") << money(240750) << "Currency" << "$24.08";
+        QTest::newRow("currency half cent 11.235") << money(112350) << "Currency" << "$11.24";
+        QTest::newRow("currency half cent, negative") << money(-240750) << "Currency" << "($24.08)";
+        QTest::newRow("currency half cent from a double") << QVariant(24.075) << "Currency" << "$24.08";
+        QTest::newRow("standard from money") << money(12345000) << "Standard" << "1,234.50";
         QTest::newRow("general number") << QVariant(12.5) << "General Number" << "12.5";
         QTest::newRow("general number, whole") << QVariant(qlonglong(3)) << "General Number" << "3";
         QTest::newRow("standard") << QVariant(1234.5) << "Standard" << "1,234.50";
@@ -414,6 +426,89 @@ private slots:
         QCOMPARE(formatValue(1234.5, QStringLiteral("Standard")), QStringLiteral("1.234,50"));
         QCOMPARE(formatValue(QDate(2026, 3, 5), QStringLiteral("Short Date")), QStringLiteral("05.03.2026"));
         QVERIFY(formatValue(2.5, QStringLiteral("Currency")).contains(QStringLiteral("2,50")));
+    }
+
+    // A box reads back what it shows, in the desk's own locale, into the field's own type;
+    // text that is not such a value is refused and nothing is stored.
+    void boxesRoundTripInTheLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QVariant>("stored");   // invalid: refused
+        const auto money = [](qint64 scaled) { return QVariant::fromValue(Currency::fromScaled(scaled)); };
+        const QVariant march6 = QDate(2026, 3, 6);
+        QTest::newRow("en_US date") << "en_US" << "ServiceDate" << "3/6/2026" << march6;
+        QTest::newRow("en_GB date is day first") << "en_GB" << "ServiceDate" << "06/03/2026" << march6;
+        QTest::newRow("de_DE date") << "de_DE" << "ServiceDate" << "06.03.2026" << march6;
+        QTest::newRow("en_GB date and time") << "en_GB" << "ServiceDate" << "06/03/2026 14:05:09"
+                                             << QVariant(QDateTime(QDate(2026, 3, 6), QTime(14, 5, 9)));
+        QTest::newRow("en_GB not a date") << "en_GB" << "ServiceDate" << "13/13/2026" << QVariant();
+        QTest::newRow("en_US money") << "en_US" << "TodayEarn" << "24.075" << money(240750);
+        QTest::newRow("en_US money with sign") << "en_US" << "TodayEarn" << "$12.50" << money(125000);
+        QTest::newRow("de_DE money") << "de_DE" << "TodayEarn" << "35,982" << money(359820);
+        QTest::newRow("fr_FR money") << "fr_FR" << "TodayEarn" << "35,982" << money(359820);
+        QTest::newRow("de_DE point is not grouping") << "de_DE" << "TodayEarn" << "35.982" << QVariant();
+        QTest::newRow("de_DE whole number") << "de_DE" << "EmployeeID" << "12" << QVariant(qlonglong(12));
+        QTest::newRow("empty box is an empty field") << "en_US" << "TodayEarn" << "" << QVariant(QMetaType(QMetaType::QString));
+    }
+    void boxesRoundTripInTheLocale()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QVariant, stored);
+        QLocale::setDefault(QLocale(locale));
+        addRow(QStringLiteral("Payroll Records"), {{QStringLiteral("EmployeeID"), 7}, {QStringLiteral("TodayEarn"), 1},
+                                                   {QStringLiteral("ServiceDate"), QDate(2026, 1, 2)}});
+        addRow(QStringLiteral("Payroll Records"), {{QStringLiteral("EmployeeID"), 8}});
+        QWidget screen;
+        RecordSet payroll(salon::employeeDb(), QStringLiteral("Payroll Records"));
+        Binder fields(&payroll);
+        QLineEdit box(&screen);
+        fields.bind(&box, field);
+        const QVariant before = payroll.value(field);
+        QCOMPARE(box.text(), boxText(before));
+        box.setText(typed);
+        const bool refused = !stored.isValid();
+        if (refused) {
+            QVERIFY_THROWS_EXCEPTION(StoreError, payroll.moveNext());
+            QCOMPARE(payroll.absolutePosition(), qint64(0));
+            QCOMPARE(box.text(), typed);   // kept for correction
+            fields.cancel();
+        } else {
+            payroll.moveNext();
+            payroll.movePrevious();
+        }
+        const QVariant now = RecordSet(salon::employeeDb(), QStringLiteral("Payroll Records")).value(field);
+        if (refused) {
+            QCOMPARE(now, before);
+        } else if (stored.isNull()) {
+            QVERIFY(now.isNull());
+        } else {
+            QCOMPARE(now, stored);
+            QCOMPARE(box.text(), boxText(stored));   // and shows as it was typed back
+        }
+    }
+
+    // Text fields have no size: a pasted page is stored whole.
+    void longTextIsStoredWhole()
+    {
+        build();
+        const QString page(40000, u'x');
+        first->setText(page);
+        QCOMPARE(first->text().size(), page.size());
+        rs->moveNext();
+        QCOMPARE(storedFirstName(1), page);
+    }
+
+    // Screens go in any order: a binder that outlives its set must not touch it when it goes.
+    void aBinderOutlivingItsSetIsHarmless()
+    {
+        build();
+        delete rs;
+        rs = nullptr;
+        form.reset();   // deletes the binder after its set
     }
 
     void gridFollowsTheSet()

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QSqlError>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QtTest>
 #include <unistd.h>
@@ -318,6 +319,69 @@ private slots:
             transaction.commit();
         }
         QCOMPARE(RecordSet(salon::employeeDb(), QStringLiteral("Service Records")).recordCount(), qint64(1));
+    }
+
+    // A sale writes through several routines, each with its own Transaction: one part that
+    // gives up must undo the whole, and no screen may go on showing what was undone.
+    void anInnerRollbackUndoesTheWholeAndSetsReread_data()
+    {
+        QTest::addColumn<bool>("innerCommits");
+        QTest::newRow("inner left without commit") << false;
+        QTest::newRow("inner committed") << true;
+    }
+    void anInnerRollbackUndoesTheWholeAndSetsReread()
+    {
+        QFETCH(bool, innerCommits);
+        TestHome home;
+        addRow(QStringLiteral("Customers"), {{QStringLiteral("CustomerID"), 1}, {QStringLiteral("FirstName"), QStringLiteral("Ann")}});
+        RecordSet journal(salon::employeeDb(), QStringLiteral("Service Records"));
+        RecordSet customers(salon::employeeDb(), QStringLiteral("Customers"));
+        QSignalSpy resets(&journal, &RecordSet::reset);
+        {
+            salon::Transaction outer(salon::employeeDb());
+            journal.addNew();
+            journal.setValue(QStringLiteral("CustomerID"), 1);
+            journal.update();
+            QCOMPARE(journal.recordCount(), qint64(1));
+            {
+                salon::Transaction inner(salon::employeeDb());
+                customers.edit();
+                customers.setValue(QStringLiteral("FirstName"), QStringLiteral("Changed"));
+                customers.update();
+                if (innerCommits)
+                    inner.commit();
+            }
+            if (innerCommits) {
+                outer.commit();
+            } else {
+                try {
+                    outer.commit();
+                    QFAIL("the outer commit succeeded");
+                } catch (const StoreError &e) {
+                    QCOMPARE(e.number(), int(StoreError::TransactionRolledBack));
+                }
+            }
+        }
+        const qint64 stored = innerCommits ? 1 : 0;
+        QCOMPARE(RecordSet(salon::employeeDb(), QStringLiteral("Service Records")).recordCount(), stored);
+        QCOMPARE(journal.recordCount(), stored);
+        QCOMPARE(resets.size(), innerCommits ? 0 : 1);
+        QCOMPARE(customers.value(QStringLiteral("FirstName")).toString(),
+                 innerCommits ? QStringLiteral("Changed") : QStringLiteral("Ann"));
+        // The connection is free for the next action.
+        QVERIFY(!salon::inTransaction(salon::employeeDb()));
+        salon::Transaction next(salon::employeeDb());
+        next.commit();
+    }
+
+    void aFailedShortConnectionIsReleased()
+    {
+        TestHome home;
+        const QStringList before = QSqlDatabase::connectionNames();
+        QVERIFY(QFile::rename(salon::employeeDbPath(), salon::employeeDbPath() + QStringLiteral(".away")));
+        QVERIFY_THROWS_EXCEPTION(StoreError, salon::ShortConnection());
+        QCOMPARE(QSqlDatabase::connectionNames(), before);
+        QVERIFY(QFile::rename(salon::employeeDbPath() + QStringLiteral(".away"), salon::employeeDbPath()));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "currency.h"
 #include "database.h"
 #include "recordset.h"
 #include "testhome.h"
@@ -193,14 +194,19 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QVariant>("written");
         QTest::addColumn<QVariant>("read");
-        QTest::newRow("currency from text") << "Total" << QVariant("26.75") << QVariant(26.75);
-        QTest::newRow("currency half down to even") << "Total" << QVariant(0.03125) << QVariant(0.0312);
-        QTest::newRow("currency half up to even") << "Total" << QVariant(0.09375) << QVariant(0.0938);
-        QTest::newRow("currency keeps four decimals") << "Total" << QVariant(35.98249) << QVariant(35.9825);
+        const auto money = [](qint64 scaled) { return QVariant::fromValue(Currency::fromScaled(scaled)); };
+        QTest::newRow("currency from C-form text") << "Total" << QVariant("26.75") << money(267500);
+        QTest::newRow("currency from Currency") << "Total" << money(240750) << money(240750);
+        QTest::newRow("currency from a double") << "Total" << QVariant(24.075) << money(240750);
+        QTest::newRow("currency half down to even") << "Total" << QVariant(0.03125) << money(312);
+        QTest::newRow("currency half up to even") << "Total" << QVariant(0.09375) << money(938);
+        QTest::newRow("currency keeps four decimals") << "Total" << QVariant(35.98249) << money(359825);
         QTest::newRow("single keeps its decimal") << "SalesTaxRate" << QVariant(0.07) << QVariant(0.07);
         QTest::newRow("empty text is null") << "Total" << QVariant("") << QVariant();
         QTest::newRow("number from text") << "EmployeeID" << QVariant("12") << QVariant(qlonglong(12));
         QTest::newRow("whole number rounds half even") << "EmployeeID" << QVariant(12.5) << QVariant(qlonglong(12));
+        QTest::newRow("date into a text field is m/d/yyyy") << "Birthdate" << QVariant(QDate(2026, 3, 5)) << QVariant("3/5/2026");
+        QTest::newRow("typed text into a text field as it stands") << "Birthdate" << QVariant("05/03/2026") << QVariant("05/03/2026");
     }
     void typesConvertOnWrite()
     {
@@ -215,12 +221,27 @@ private slots:
         QCOMPARE(rs.value(field), read);
     }
 
-    void badNumberIsAConversionError()
+    // The store never guesses at display text: a locale's "35,982" is refused whole, never
+    // read as 35 or 35982 (the forms layer reads box text in its own locale).
+    void textThatIsNotAPlainNumberIsAConversionError_data()
     {
-        RecordSet rs(salon::employeeDb(), QStringLiteral("Employee"));
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("letters") << "Total" << "abc";
+        QTest::newRow("decimal comma") << "Total" << "35,982";
+        QTest::newRow("currency sign") << "Total" << "$12.50";
+        QTest::newRow("trailing text") << "EmployeeID" << "12abc";
+        QTest::newRow("locale date") << "ChangeDate" << "5 March 2026";
+    }
+    void textThatIsNotAPlainNumberIsAConversionError()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        RecordSet rs(salon::employeeDb(), field == QLatin1String("ChangeDate") ? QStringLiteral("Misc") : QStringLiteral("Employee"));
         rs.addNew();
         try {
-            rs.setValue(QStringLiteral("Total"), QStringLiteral("abc"));
+            rs.setValue(field, text);
             QFAIL("no error");
         } catch (const StoreError &e) {
             QCOMPARE(e.number(), 3421);
@@ -288,6 +309,35 @@ private slots:
         QCOMPARE(rs.absolutePosition(), 0);
         rs.findLast(lee, {QStringLiteral("Lee")});
         QCOMPARE(rs.absolutePosition(), 2);
+    }
+
+    // Another screen adds a matching row after this set read its keys: the find must not
+    // land on it (it is not part of the set), nor keep asking for it again.
+    void findOnAStaleSet_data()
+    {
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<QString>("lastName");
+        QTest::addColumn<qint64>("landsOn");   // -1: no match
+        QTest::newRow("next from the last row") << "next" << "Lee" << qint64(-1);
+        QTest::newRow("first, only the new row matches") << "first" << "Ono" << qint64(-1);
+        QTest::newRow("last, skipping the new row") << "last" << "Lee" << qint64(2);
+        QTest::newRow("first, the set's own row") << "first" << "Lee" << qint64(0);
+    }
+    void findOnAStaleSet()
+    {
+        QFETCH(QString, find);
+        QFETCH(QString, lastName);
+        QFETCH(qint64, landsOn);
+        RecordSet rs(salon::employeeDb(), QStringLiteral("Customers"));
+        rs.moveLast();
+        addCustomer(5, QStringLiteral("Eve"), QStringLiteral("Lee"));
+        addCustomer(6, QStringLiteral("Fay"), QStringLiteral("Ono"));
+        const QString criterion = QStringLiteral("LastName = ?");
+        if (find == QLatin1String("next")) rs.findNext(criterion, {lastName});
+        else if (find == QLatin1String("first")) rs.findFirst(criterion, {lastName});
+        else rs.findLast(criterion, {lastName});
+        QCOMPARE(rs.noMatch(), landsOn < 0);
+        QCOMPARE(rs.absolutePosition(), landsOn < 0 ? qint64(3) : landsOn);
     }
 
     void seekOnTheLastNameIndex_data()
@@ -392,7 +442,7 @@ private slots:
         rs.setValue(QStringLiteral("Notes"), QStringLiteral("kept"));
         const qint64 leaving = rs.bookmark();
         int calls = 0;
-        rs.setBeforeLeavingRow([&] {
+        const LeavingRowHook hook = rs.onLeavingRow([&] {
             ++calls;
             QCOMPARE(rs.bookmark(), leaving);
             QCOMPARE(rs.value(QStringLiteral("Notes")).toString(), QStringLiteral("kept"));
@@ -414,12 +464,31 @@ private slots:
         QVERIFY(!again.noMatch());
     }
 
+    // Several listeners (the binder of a screen, a grid, the ticket) each stay until their
+    // handle goes; a handle that outlives its set has nothing left to remove.
+    void leavingRowListenersComeAndGo()
+    {
+        auto rs = std::make_unique<RecordSet>(salon::employeeDb(), QStringLiteral("Customers"));
+        QStringList calls;
+        LeavingRowHook first = rs->onLeavingRow([&] { calls << QStringLiteral("first"); });
+        LeavingRowHook second = rs->onLeavingRow([&] { calls << QStringLiteral("second"); });
+        rs->moveNext();
+        QCOMPARE(calls, (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
+        first.release();
+        LeavingRowHook moved = std::move(second);
+        calls.clear();
+        rs->moveNext();
+        QCOMPARE(calls, QStringList{QStringLiteral("second")});
+        rs.reset();
+        moved.release();   // the set went first
+    }
+
     void aThrowFromBeforeLeavingRowCancelsTheMove()
     {
         RecordSet rs(salon::employeeDb(), QStringLiteral("Customers"));
         rs.edit();
         rs.setValue(QStringLiteral("Notes"), QStringLiteral("pending"));
-        rs.setBeforeLeavingRow([] { throw StoreError(StoreError::ConversionError, QStringLiteral("bad")); });
+        const LeavingRowHook hook = rs.onLeavingRow([] { throw StoreError(StoreError::ConversionError, QStringLiteral("bad")); });
         QVERIFY_THROWS_EXCEPTION(StoreError, rs.moveNext());
         QCOMPARE(rs.absolutePosition(), 0);
         QCOMPARE(rs.editMode(), RecordSet::EditMode::Edit);

@@ -1,0 +1,35 @@
+#pragma once
+#include "recordfield.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <vector>
+
+// What a record set reads: a table named plainly, in brackets or in double quotes, or a
+// SELECT over one table (its rows are that table's rows, so they can be read by key and
+// written); anything else is read once as a read-only snapshot.
+struct RecordSource
+{
+    QString table;       // the table's name as the file spells it; empty for a snapshot
+    QString columns;     // select list ("*" for a table)
+    QString where;       // condition of the query, without WHERE
+    bool isTable = false;
+
+    // Splits a source text; the table is looked up in the file unless `known` already names it
+    // under the same spelling (a grid re-pointed at another customer asks nothing of the file).
+    // Throws StoreError when the table does not exist.
+    static RecordSource parse(QSqlDatabase db, const QString &text, const RecordSource *known = nullptr);
+
+    bool sameRowsAs(const RecordSource &other) const
+    {
+        return !table.isEmpty() && table == other.table && columns == other.columns;
+    }
+
+    QString spelledTable;   // the table as the text wrote it, without brackets
+};
+
+// The fields of a table or SELECT source, with the kinds their columns declare.
+std::vector<RecordField> readFields(QSqlDatabase db, const RecordSource &source, const QString &text);
+
+// A name in SQL double quotes.
+QString quotedName(const QString &name);
