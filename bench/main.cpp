@@ -1,17 +1,22 @@
 // Times the record-store paths of the screens on a large generated salon book against plain
-// queries over the same file, and prints each as a ratio. Usage: velorine-bench [scratch folder]
+// queries over the same file, and prints each as a ratio; then opens every screen on a book
+// ten times that size and prints its opening time and the program's resident memory.
+// Usage: velorine-bench [folder]  (the books are generated once and kept there; by default
+// in "books" beside the program)
 
 #include "bookgenerator.h"
 #include "database.h"
 #include "frmreport.h"
 #include "namesearch.h"
 #include "recordset.h"
+#include "screens.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QPointer>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
 
@@ -19,6 +24,9 @@ namespace {
 
 constexpr int customerCount = 100000;
 constexpr int journalCount = 1000000;
+constexpr int scale = 10;
+constexpr double screenGoalMs = 250;
+constexpr double memoryGoalMb = 100;
 
 // The best of several runs, in microseconds.
 double bestMicros(int runs, const std::function<void()> &work)
@@ -38,6 +46,51 @@ void report(const char *what, double ours, double plain)
     std::printf("%-48s %10.1f us  plain %10.1f us  ratio %6.2f\n", what, ours, plain, ours / plain);
 }
 
+// The program's resident memory, in megabytes.
+double residentMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
+}
+
+// Opens the salon book in `folder`, generating it first when it is not there (or was left
+// half made by an interrupted run). False when it cannot be opened.
+bool useBook(const QString &folder, int customers, int journalRows)
+{
+    salon::close();
+    QDir().mkpath(folder);
+    qputenv("VELORINE_HOME", folder.toLocal8Bit());
+    const QString done = folder + QStringLiteral("/generated");
+    if (!QFileInfo::exists(done))
+        for (const QString &name : {QStringLiteral("Employee.db"), QStringLiteral("Employee.db-wal"), QStringLiteral("Employee.db-shm")})
+            QFile::remove(folder + u'/' + name);
+    if (auto problem = salon::open()) {
+        std::fprintf(stderr, "%s\n", qPrintable(*problem));
+        return false;
+    }
+    if (!QFileInfo::exists(done)) {
+        std::printf("generating %d customers and %d journal rows in %s ...\n", customers, journalRows, qPrintable(folder));
+        std::fflush(stdout);
+        QElapsedTimer timer;
+        timer.start();
+        generateBook(salon::employeeDb(), customers, journalRows);
+        QSqlQuery(salon::employeeDb()).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        QFile(done).open(QIODevice::WriteOnly);
+        std::printf("generated in %.1f s\n", double(timer.elapsed()) / 1000.0);
+    }
+    return true;
+}
+
+QString journalQuery(int customer)
+{
+    return frmReport::journalQuery(customer);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -46,23 +99,12 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir scratch;
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : scratch.path();
-    QDir().mkpath(folder);
-    qputenv("VELORINE_HOME", folder.toLocal8Bit());
-    const bool fresh = !QFileInfo::exists(folder + QStringLiteral("/Employee.db"));
-    if (auto problem = salon::open()) {
-        std::fprintf(stderr, "%s\n", qPrintable(*problem));
+    const QString root = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                  : QCoreApplication::applicationDirPath() + QStringLiteral("/books");
+    if (!useBook(root + QStringLiteral("/standard"), customerCount, journalCount))
         return 1;
-    }
     QSqlDatabase db = salon::employeeDb();
-    if (fresh) {
-        QElapsedTimer timer;
-        timer.start();
-        generateBook(db, customerCount, journalCount);
-        std::printf("generated %d customers and %d journal rows in %.1f s\n", customerCount, journalCount,
-                    double(timer.elapsed()) / 1000.0);
-    }
+    std::printf("book: %d customers, %d journal rows\n", customerCount, journalCount);
 
     // Opening a record set on Customers against reading its keys with a plain query.
     const double open = bestMicros(5, [&] { RecordSet customers(db, QStringLiteral("Customers")); });
@@ -149,5 +191,52 @@ int main(int argc, char **argv)
         }
     });
     report("customer name search: 20 names", search, plainSearch);
-    return shownRows < 0;
+
+    // A grid's set made on a whole table and re-pointed at once reads only the rows it shows.
+    const double repoint = bestMicros(3, [&] {
+        RecordSet rows(db, QStringLiteral("Service Records"));
+        rows.setSource(journalQuery(7));
+        shownRows += rows.recordCount();
+    });
+    const double plainOne = bestMicros(3, [&] {
+        plainRows.bindValue(0, 7);
+        plainRows.exec();
+        while (plainRows.next())
+            shownRows += plainRows.value(6).isValid();
+    });
+    report("journal set re-pointed at once vs one query", repoint, plainOne);
+    db = QSqlDatabase();
+
+    // Every screen on the ten-times book: opening time and the program's memory while it is open.
+    if (!useBook(root + QStringLiteral("/tenfold"), customerCount * scale, journalCount * scale))
+        return 1;
+    std::printf("book: %d customers, %d journal rows; goals: %.0f ms a screen, %.0f MB\n", customerCount * scale,
+                journalCount * scale, screenGoalMs, memoryGoalMb);
+    bool withinGoals = true;
+    for (const BenchScreen &screen : benchScreens()) {
+        double first = 0;
+        double best = 1e300;
+        double memory = 0;
+        for (int run = 0; run < 3; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            QPointer<QWidget> window = screen.open();
+            window->show();
+            QCoreApplication::processEvents();
+            const double ms = double(timer.nsecsElapsed()) / 1e6;
+            memory = std::max(memory, residentMb());
+            first = run == 0 ? ms : first;
+            best = std::min(best, ms);
+            window->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            delete window.data();
+        }
+        const bool ok = first <= screenGoalMs && memory <= memoryGoalMb;
+        withinGoals = withinGoals && ok;
+        std::printf("open %-40s first %7.1f ms  best %7.1f ms  resident %6.1f MB  %s\n", qPrintable(screen.name), first,
+                    best, memory, ok ? "ok" : "OVER");
+    }
+    std::printf("program resident at the end: %.1f MB\n", residentMb());
+    salon::close();
+    return shownRows < 0 || !withinGoals;
 }

@@ -66,7 +66,9 @@ frmReport::frmReport(QWidget *parent)
         m_binder->bind(txtFields[i], QLatin1String(fields[i]));
 
     resize(900, 620);
-    m_customers->requery();
+    // The customers were read a moment ago and their first row is current: re-reading them
+    // again would only double the wait on a large book. The journal follows that first row.
+    showJournal();
     bound::centre(this);
 }
 

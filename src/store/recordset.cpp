@@ -161,11 +161,7 @@ void RecordSet::readKeys()
         readKeysAndRows(keySql());
         return;
     }
-    QSqlQuery query = prepare(keySql());
-    if (!query.exec())
-        throw StoreError::fromSql(query.lastError(), m_db);
-    while (query.next())
-        m_keys.push_back(query.value(0).toLongLong());
+    m_keys = readKeyColumn(m_db, keySql());
     if (!m_keys.empty() && m_keys.size() <= prefetchLimit)
         readKeysAndRows(keySql());   // a small table: its rows in one more query
 }

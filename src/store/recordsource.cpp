@@ -4,9 +4,11 @@
 
 #include <QHash>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <sqlite3.h>
 
 namespace {
 
@@ -105,4 +107,44 @@ std::vector<RecordField> readFields(QSqlDatabase db, const RecordSource &source,
         fields.push_back(field);
     }
     return fields;
+}
+
+std::vector<qint64> readKeyColumn(QSqlDatabase db, const QString &sql)
+{
+    std::vector<qint64> keys;
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    sqlite3 *connection = nullptr;
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        connection = *static_cast<sqlite3 *const *>(handle.constData());
+    if (!connection) {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        if (!query.prepare(sql) || !query.exec())
+            throw StoreError::fromSql(query.lastError(), db);
+        while (query.next())
+            keys.push_back(query.value(0).toLongLong());
+        if (query.lastError().isValid())
+            throw StoreError::fromSql(query.lastError(), db);
+        return keys;
+    }
+    // Failures go through the one conversion of SQL errors into store errors.
+    auto failure = [&](int code) {
+        return StoreError::fromSql(QSqlError(QStringLiteral("Unable to read the rows"),
+                                             QString::fromUtf8(sqlite3_errmsg(connection)),
+                                             QSqlError::StatementError, QString::number(code)),
+                                   db);
+    };
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt *statement = nullptr;
+    int code = sqlite3_prepare_v2(connection, text.constData(), int(text.size()), &statement, nullptr);
+    if (code != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        throw failure(code);
+    }
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW)
+        keys.push_back(sqlite3_column_int64(statement, 0));
+    sqlite3_finalize(statement);
+    if (code != SQLITE_DONE)
+        throw failure(code);
+    return keys;
 }

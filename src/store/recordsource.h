@@ -33,3 +33,8 @@ std::vector<RecordField> readFields(QSqlDatabase db, const RecordSource &source,
 
 // A name in SQL double quotes.
 QString quotedName(const QString &name);
+
+// The first column of every row of a query, as whole numbers (the keys of a record set).
+// Reads through SQLite directly when the connection allows it: a million keys take a few tens
+// of milliseconds instead of a few hundred through QSqlQuery. Throws StoreError.
+std::vector<qint64> readKeyColumn(QSqlDatabase db, const QString &sql);

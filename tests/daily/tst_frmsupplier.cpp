@@ -131,6 +131,24 @@ private slots:
         QVERIFY(!form.isNull());
     }
 
+    // Tab goes down the left column, then down the right one, as the boxes stand on screen.
+    void tabFollowsTheScreen()
+    {
+        const QStringList expected = {QStringLiteral("txtSupplierID"), QStringLiteral("txtCompany"), QStringLiteral("cmbTitle"),
+                                      QStringLiteral("txtContact"), QStringLiteral("txtAddress"), QStringLiteral("txtCity"),
+                                      QStringLiteral("txtState"), QStringLiteral("txtZip"), QStringLiteral("txtCountry"),
+                                      QStringLiteral("txtPhone"), QStringLiteral("txtFax"), QStringLiteral("txtEMail"),
+                                      QStringLiteral("txtNote"), QStringLiteral("cmdAdd")};
+        QStringList order;
+        QWidget *widget = child("txtSupplierID");
+        while (order.size() < expected.size()) {
+            if (widget->focusPolicy() & Qt::TabFocus)
+                order << widget->objectName();
+            widget = widget->nextInFocusChain();
+        }
+        QCOMPARE(order, expected);
+    }
+
     void addUpdateThenExit()
     {
         click("cmdAdd");
