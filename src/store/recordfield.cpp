@@ -102,15 +102,16 @@ QVariant fromStored(const QVariant &stored, FieldKind kind)
         return {};
     switch (kind) {
     case FieldKind::Date: {
+        // The fixed ISO forms, read without a format parser: grids read many of these.
         const QString text = stored.toString();
-        if (text.size() == 10) {
-            const QDate date = QDate::fromString(text, isoDate);
-            if (date.isValid())
-                return date;
+        const QDate date = QDate::fromString(QStringView(text).left(10), Qt::ISODate);
+        if (date.isValid() && text.size() == 10)
+            return date;
+        if (date.isValid() && text.size() == 19 && text[10] == u' ') {
+            const QTime time = QTime::fromString(QStringView(text).mid(11), Qt::ISODate);
+            if (time.isValid())
+                return time == QTime(0, 0) ? QVariant(date) : QVariant(QDateTime(date, time));
         }
-        const QDateTime dt = QDateTime::fromString(text, isoDateTime);
-        if (dt.isValid())
-            return dt.time() == QTime(0, 0) ? QVariant(dt.date()) : QVariant(dt);
         return stored;
     }
     case FieldKind::Integer:

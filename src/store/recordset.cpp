@@ -118,6 +118,7 @@ void RecordSet::useFields(std::vector<RecordField> fields)
         m_fieldByName.insert(m_fields[i].name.toLower(), int(i));
     }
     m_rowQuery.reset();
+    m_followQuery.reset();
 }
 
 QString RecordSet::keySql() const
@@ -155,6 +156,18 @@ void RecordSet::readKeys()
             m_keys[i] = qint64(i);
         return;
     }
+    if (!m_source.whereTemplate.isEmpty()) {
+        // A grid following its master: one prepared query, the master's number bound.
+        const QString sql = QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3 ORDER BY %4")
+                                .arg(m_source.columns, quotedTable(), m_source.whereTemplate, m_orderBy);
+        if (!m_followQuery || m_followSql != sql) {
+            m_followQuery = std::make_unique<QSqlQuery>(prepare(sql));
+            m_followSql = sql;
+        }
+        m_followQuery->bindValue(0, m_source.whereValue);
+        readKeysAndRows(*m_followQuery);
+        return;
+    }
     if (!m_source.where.isEmpty()) {
         // A condition picks few rows (one customer's visits, one employee's payroll): read
         // them with their keys in one pass.
@@ -171,6 +184,11 @@ void RecordSet::readKeysAndRows(const QString &keySql)
     QString sql = keySql;
     sql.replace(0, int(QStringLiteral("SELECT rowid").size()), QStringLiteral("SELECT rowid, ") + m_source.columns);
     QSqlQuery query = prepare(sql);
+    readKeysAndRows(query);
+}
+
+void RecordSet::readKeysAndRows(QSqlQuery &query)
+{
     if (!query.exec())
         throw StoreError::fromSql(query.lastError(), m_db);
     m_keys.clear();
@@ -196,6 +214,7 @@ void RecordSet::readKeysAndRows(const QString &keySql)
             m_currentValues = *first;
         }
     }
+    query.finish();
 }
 
 void RecordSet::startOver()
@@ -231,6 +250,7 @@ void RecordSet::close()
 {
     discardEdit();
     m_rowQuery.reset();
+    m_followQuery.reset();
     m_keys.clear();
     m_rowCache.clear();
     m_open = false;

@@ -151,6 +151,7 @@ private:
     void ensureKeys() const;
     void useFields(std::vector<RecordField> fields);
     void readKeys();
+    void readKeysAndRows(QSqlQuery &query);
     void readKeysAndRows(const QString &keySql);
     void rereadAfterRollback();
     void tookPartInTransaction();
@@ -199,6 +200,8 @@ private:
     QString m_indexColumn;
     bool m_indexNoCase = false;
     std::unique_ptr<QSqlQuery> m_rowQuery;
+    std::unique_ptr<QSqlQuery> m_followQuery;   // keys and rows of a condition on one number
+    QString m_followSql;
     std::vector<std::pair<int, std::function<void()>>> m_leavingHooks;
     int m_lastHookId = 0;
 };

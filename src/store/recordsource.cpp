@@ -69,6 +69,13 @@ RecordSource RecordSource::parse(QSqlDatabase db, const QString &text, const Rec
         lookUp(bareName(match.captured(2)));
         source.columns = match.captured(1).trimmed();
         source.where = match.captured(3).trimmed();
+        static const QRegularExpression endsInNumber(QStringLiteral(R"(^(.*=)\s*(-?\d{1,18})$)"),
+                                                     QRegularExpression::DotMatchesEverythingOption);
+        const QRegularExpressionMatch number = endsInNumber.match(source.where);
+        if (number.hasMatch()) {
+            source.whereTemplate = number.captured(1) + QStringLiteral(" ?");
+            source.whereValue = number.captured(2).toLongLong();
+        }
     }
     return source;
 }

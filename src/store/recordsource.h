@@ -13,6 +13,10 @@ struct RecordSource
     QString table;       // the table's name as the file spells it; empty for a snapshot
     QString columns;     // select list ("*" for a table)
     QString where;       // condition of the query, without WHERE
+    // A condition that ends in "= <whole number>" (a grid following its master) also as a
+    // template with that number bound, so the same prepared query serves every master row.
+    QString whereTemplate;
+    QVariant whereValue;
     bool isTable = false;
 
     // Splits a source text; the table is looked up in the file unless `known` already names it
