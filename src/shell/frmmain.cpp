@@ -28,6 +28,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -101,7 +102,6 @@ frmMain::frmMain()
                                 "Register Information", "Text Editor", "Help", "ReadMe.1st", "Suppliers"})
         m_tabStrip->addTab(QString::fromLatin1(caption));
     connect(m_tabStrip, &QTabBar::tabBarClicked, this, &frmMain::tabClicked);
-    connect(m_tabStrip, &QTabBar::currentChanged, this, &frmMain::tabChanged);
     m_tabStrip->installEventFilter(this);
 
     auto *body = new QHBoxLayout;
@@ -416,32 +416,33 @@ void frmMain::showSaying()
 
 // ---- tabs ----
 
-// A mouse click runs the tab's action even on the tab already selected; a change by keyboard
-// runs it too, but the change that follows a click does not run it twice. Actions run after
-// the click has been handled, so a modal dialog never opens inside the tab strip's own event.
+// A mouse click runs the tab's action, even on the tab already selected. The arrow keys only
+// move across the tabs (landing on Employees must not ask the password); Enter or Space runs
+// the selected one. Actions run after the event has been handled, so a modal dialog never
+// opens inside the tab strip's own event.
 void frmMain::tabClicked(int index)
 {
-    if (index < 0)
-        return;
-    m_clickedTab = index == m_tabStrip->currentIndex() ? -1 : index;
-    queueTab(index + 1);
-}
-
-void frmMain::tabChanged(int index)
-{
-    if (index == m_clickedTab) {
-        m_clickedTab = -1;
-        return;
-    }
     if (index >= 0)
         queueTab(index + 1);
 }
 
-// The wheel would walk the tabs and open every screen on the way; the tab strip ignores it.
+// The wheel would walk the tabs; the tab strip ignores it.
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_tabStrip && event->type() == QEvent::Wheel)
-        return true;
+    if (watched == m_tabStrip) {
+        if (event->type() == QEvent::Wheel)
+            return true;
+        if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const bool runKey = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
+                                || key->key() == Qt::Key_Space;
+            if (runKey && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+                if (!key->isAutoRepeat() && m_tabStrip->currentIndex() >= 0)
+                    queueTab(m_tabStrip->currentIndex() + 1);
+                return true;
+            }
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -87,7 +87,6 @@ private:
     void dayClicked(int cell);
     void page(int months);
     void tabClicked(int index);
-    void tabChanged(int index);
     void queueTab(int tab);
     void popUpHelp();
     void chooseEmployees();
@@ -103,6 +102,5 @@ private:
     QLabel *m_bookDamaged = nullptr;
     std::array<QLabel *, MonthCalendar::lastCell + 1> m_cells{};
     QTimer *m_timer = nullptr;
-    int m_clickedTab = -1;
     bool m_ending = false;
 };

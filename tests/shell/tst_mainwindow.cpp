@@ -339,24 +339,74 @@ private slots:
         QVERIFY(window->screens().find<frmRegister>());
     }
 
-    // Keyboard changes of tab run the action too, once; the wheel does not walk the tabs.
-    void keyboardRunsATabOnceAndWheelNever()
+    // The arrow keys and the wheel only move across the tabs: landing on Employees asks no
+    // password, and no screen opens on the way.
+    void arrowKeysAndWheelOnlyMove()
     {
         auto window = loadedWindow();
         auto *tabs = window->findChild<QTabBar *>(QStringLiteral("TabStrip1"));
-        tabs->setCurrentIndex(frmMain::ReadMe - 2);   // Help: pops up the menu
+        QSignalSpy ended(window.get(), &frmMain::programEnded);
+        auto asked = std::make_shared<bool>(false);
+        ModalWatch watch([](QWidget *modal) { modal->close(); }, asked);
+        tabs->setCurrentIndex(frmMain::Customers - 1);
         tabs->setFocus();
-        QTest::keyClick(tabs, Qt::Key_Right);
-        QCOMPARE(tabs->currentIndex(), frmMain::ReadMe - 1);
-        QTRY_COMPARE(visibleTopLevels(QStringLiteral("frmReadme")), 1);
-        window->findChild<QMenu *>(QStringLiteral("mnuHelp"))->hide();
+        QTest::keyClick(tabs, Qt::Key_Left);
+        QCOMPARE(tabs->currentIndex(), frmMain::Employees - 1);
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(tabs, Qt::Key_Right);
+        QCOMPARE(tabs->currentIndex(), frmMain::Calculator - 1);
 
         QWheelEvent wheel(QPointF(5, 5), tabs->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(tabs, &wheel);
-        QTest::qWait(20);
-        QCOMPARE(tabs->currentIndex(), frmMain::ReadMe - 1);
+        QTest::qWait(50);
+        QCOMPARE(tabs->currentIndex(), frmMain::Calculator - 1);
+        QVERIFY(!*asked);
+        QCOMPARE(ended.count(), 0);
+        QCOMPARE(window->screens().openCount(), 0);
+    }
+
+    // Enter or Space runs the selected tab, once.
+    void enterOrSpaceRunsTheSelectedTab_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+        QTest::newRow("Space") << int(Qt::Key_Space) << int(Qt::NoModifier);
+    }
+    void enterOrSpaceRunsTheSelectedTab()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        auto window = loadedWindow();
+        auto *tabs = window->findChild<QTabBar *>(QStringLiteral("TabStrip1"));
+        tabs->setCurrentIndex(frmMain::ReadMe - 1);
+        tabs->setFocus();
+        QTest::keyClick(tabs, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTRY_COMPARE(visibleTopLevels(QStringLiteral("frmReadme")), 1);
         QCOMPARE(window->screens().openCount(), 1);
+        QCOMPARE(tabs->currentIndex(), frmMain::ReadMe - 1);
+        window->screens().closeAll();
+    }
+
+    // Cancel on the password still ends the program when the tab was run from the keyboard.
+    void employeesTabByKeyboardCancelEndsTheProgram()
+    {
+        auto window = loadedWindow();
+        auto *tabs = window->findChild<QTabBar *>(QStringLiteral("TabStrip1"));
+        QSignalSpy ended(window.get(), &frmMain::programEnded);
+        auto asked = std::make_shared<bool>(false);
+        ModalWatch watch([](QWidget *modal) {
+            QCOMPARE(modal->objectName(), QStringLiteral("frmLogin"));
+            modal->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click();
+        }, asked);
+        tabs->setCurrentIndex(frmMain::Employees - 1);
+        tabs->setFocus();
+        QTest::keyClick(tabs, Qt::Key_Space);
+        QTRY_COMPARE(ended.count(), 1);
+        QVERIFY(*asked);
+        QVERIFY(!window->isVisible());
     }
 
     // Each tab opens its screen once; choosing it again brings the same window forward.
