@@ -1,4 +1,5 @@
 #include "apptitle.h"
+#include "csvexport.h"
 #include "database.h"
 #include "dialogs.h"
 #include "frmmain.h"
@@ -6,12 +7,73 @@
 #include "stderrdialogs.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <cstdio>
+
+namespace {
+
+enum class CommandLine { StartDesk, Done };
+
+void nameTheProgram()
+{
+    QCoreApplication::setApplicationName(app::title);
+    QCoreApplication::setApplicationVersion(
+        QStringLiteral("%1.%2.%3").arg(app::versionMajor).arg(app::versionMinor).arg(app::versionRevision));
+}
+
+// The options work without a display, so they run before any window system is touched:
+// --help and --version print and end; --export-csv writes the book's tables and ends.
+CommandLine runOptions(int argc, char *argv[], int &status)
+{
+    QCoreApplication application(argc, argv);
+    nameTheProgram();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("The front desk of a nail and hair salon. Without options it starts the desk.\n"
+                       "The salon's data folder is $VELORINE_HOME when set, otherwise ~/.local/share/Velorine."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption exportOption(
+        QStringLiteral("export-csv"),
+        QStringLiteral("Writes every table of the salon's book as a CSV file into <folder> and ends. "
+                       "Files that exist are never written over."),
+        QStringLiteral("folder"));
+    parser.addOption(exportOption);
+    // --help, --version and unknown options end here; messages start with the program's name.
+    parser.process(application);
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "%s: Unexpected argument '%s'.\n", qPrintable(app::title), qPrintable(parser.positionalArguments().constFirst()));
+        status = 1;
+        return CommandLine::Done;
+    }
+    if (!parser.isSet(exportOption))
+        return CommandLine::StartDesk;
+
+    const QString folder = QDir::current().absoluteFilePath(parser.value(exportOption));
+    const salon::CsvExport result = salon::exportCsv(salon::employeeDbPath(), folder);
+    if (!result.error.isEmpty()) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(app::title), qPrintable(result.error));
+        status = 1;
+        return CommandLine::Done;
+    }
+    std::printf("%lld tables exported into %s\n", static_cast<long long>(result.files.size()), qPrintable(folder));
+    status = 0;
+    return CommandLine::Done;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    if (argc > 1) {
+        int status = 0;
+        if (runOptions(argc, argv, status) == CommandLine::Done)
+            return status;
+    }
+
     QApplication application(argc, argv);
-    QApplication::setApplicationName(app::title);
-    QApplication::setApplicationVersion(QStringLiteral("1.6.0"));
+    nameTheProgram();
     // The program ends when the main window closes, not when the splash or a dialog does.
     QApplication::setQuitOnLastWindowClosed(false);
 

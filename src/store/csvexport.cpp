@@ -1,0 +1,273 @@
+#include "csvexport.h"
+
+#include "currency.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+#include <QUuid>
+#include <vector>
+
+namespace salon {
+
+namespace {
+
+struct Column
+{
+    QString name;
+    QString type;   // declared type, upper case
+};
+
+struct Table
+{
+    QString name;
+    std::vector<Column> columns;
+};
+
+QString quotedName(const QString &name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+QString moneyText(Currency money)
+{
+    const std::int64_t scaled = money.scaled();
+    // The magnitude as unsigned, so the most negative amount has one too.
+    const std::uint64_t magnitude = scaled < 0 ? 0 - std::uint64_t(scaled) : std::uint64_t(scaled);
+    return QStringLiteral("%1%2.%3")
+        .arg(scaled < 0 ? QStringLiteral("-") : QString())
+        .arg(magnitude / std::uint64_t(Currency::scale))
+        .arg(magnitude % std::uint64_t(Currency::scale), 4, 10, QLatin1Char('0'));
+}
+
+QString numberText(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::Double)
+        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    return value.toString();
+}
+
+// Stored dates are ISO text already; a date with a time of day gets the ISO 'T'.
+QString dateText(const QString &stored)
+{
+    if (QDate::fromString(stored, Qt::ISODate).isValid() && stored.size() == 10)
+        return stored;
+    for (const QString &format : {QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-ddTHH:mm:ss")}) {
+        const QDateTime dt = QDateTime::fromString(stored, format);
+        if (dt.isValid())
+            return dt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+    }
+    return stored;
+}
+
+QString fieldText(const QVariant &value, const QString &type)
+{
+    if (value.isNull())
+        return {};
+    const bool numeric = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::LongLong
+                         || value.typeId() == QMetaType::Int;
+    if (type == QLatin1String("CURRENCY") && numeric) {
+        if (const auto money = Currency::fromDouble(value.toDouble()))
+            return moneyText(*money);
+    }
+    if (type == QLatin1String("DATETIME") && !numeric)
+        return dateText(value.toString());
+    if (numeric)
+        return numberText(value);
+    if (value.typeId() == QMetaType::QByteArray)
+        return QString::fromUtf8(value.toByteArray());
+    return value.toString();
+}
+
+QString sqlFailure(const QString &path, const QSqlError &error)
+{
+    return QStringLiteral("The file %1 cannot be read: %2.").arg(path, error.databaseText());
+}
+
+// The tables in the order the book lists them, with their columns' declared types.
+std::optional<QString> readTables(QSqlDatabase db, const QString &path, std::vector<Table> &tables)
+{
+    QSqlQuery names(db);
+    names.setForwardOnly(true);
+    if (!names.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                   "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid")))
+        return sqlFailure(path, names.lastError());
+    while (names.next())
+        tables.push_back({names.value(0).toString(), {}});
+    for (Table &table : tables) {
+        QSqlQuery info(db);
+        info.setForwardOnly(true);
+        if (!info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quotedName(table.name))))
+            return sqlFailure(path, info.lastError());
+        while (info.next())
+            table.columns.push_back({info.value(1).toString(), info.value(2).toString().toUpper()});
+    }
+    return std::nullopt;
+}
+
+class CsvWriter
+{
+public:
+    explicit CsvWriter(QFile &file) : m_file(file) {}
+
+    void record(const QStringList &fields)
+    {
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            if (i > 0)
+                m_buffer += ',';
+            m_buffer += csvField(fields[i]).toUtf8();
+        }
+        m_buffer += "\r\n";
+        if (m_buffer.size() >= 1 << 16)
+            flush();
+    }
+    bool flush()
+    {
+        if (!m_buffer.isEmpty() && m_file.write(m_buffer) != m_buffer.size())
+            m_failed = true;
+        m_buffer.clear();
+        return !m_failed;
+    }
+    bool failed() const { return m_failed; }
+
+private:
+    QFile &m_file;
+    QByteArray m_buffer;
+    bool m_failed = false;
+};
+
+std::optional<QString> writeTable(QSqlDatabase db, const QString &bookPath, const Table &table, QFile &file)
+{
+    CsvWriter writer(file);
+    QStringList header;
+    for (const Column &column : table.columns)
+        header << column.name;
+    writer.record(header);
+
+    QSqlQuery rows(db);
+    rows.setForwardOnly(true);
+    if (!rows.exec(QStringLiteral("SELECT * FROM %1").arg(quotedName(table.name))))
+        return sqlFailure(bookPath, rows.lastError());
+    QStringList fields;
+    while (rows.next() && !writer.failed()) {
+        fields.clear();
+        for (int i = 0; i < int(table.columns.size()); ++i)
+            fields << fieldText(rows.value(i), table.columns[std::size_t(i)].type);
+        writer.record(fields);
+    }
+    if (rows.lastError().isValid())
+        return sqlFailure(bookPath, rows.lastError());
+    if (!writer.flush() || !file.flush() || file.error() != QFileDevice::NoError)
+        return QStringLiteral("The file %1 cannot be written: %2.").arg(file.fileName(), file.errorString());
+    return std::nullopt;
+}
+
+// The export's own read-only connection, released on every path.
+class ReadOnlyBook
+{
+public:
+    explicit ReadOnlyBook(const QString &path)
+        : m_name(QStringLiteral("csv-export-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        db.open();
+    }
+    ~ReadOnlyBook()
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_name, false);
+            if (db.isOpen()) {
+                QSqlQuery(db).exec(QStringLiteral("COMMIT"));
+                db.close();
+            }
+        }
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    ReadOnlyBook(const ReadOnlyBook &) = delete;
+    ReadOnlyBook &operator=(const ReadOnlyBook &) = delete;
+    QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
+
+private:
+    QString m_name;
+};
+
+CsvExport exportFrom(QSqlDatabase db, const QString &bookPath, const QString &folder)
+{
+    CsvExport result;
+    auto fail = [&result](const QString &error) {
+        for (const QString &written : std::as_const(result.files))
+            QFile::remove(written);
+        result.files.clear();
+        result.error = error;
+        return result;
+    };
+    if (!db.isOpen())
+        return fail(QStringLiteral("The file %1 cannot be opened: %2.").arg(bookPath, db.lastError().databaseText()));
+    // One read transaction: every table comes from the same moment, whatever a desk writes meanwhile.
+    QSqlQuery begin(db);
+    if (!begin.exec(QStringLiteral("BEGIN")))
+        return fail(sqlFailure(bookPath, begin.lastError()));
+    std::vector<Table> tables;
+    if (auto problem = readTables(db, bookPath, tables))
+        return fail(*problem);
+    if (tables.empty())
+        return fail(QStringLiteral("The file %1 holds no tables.").arg(bookPath));
+
+    const QDir target(folder);
+    QStringList paths;
+    for (const Table &table : tables) {
+        if (table.name.contains(QLatin1Char('/')) || table.name.startsWith(QLatin1Char('.')))
+            return fail(QStringLiteral("The table \"%1\" cannot be named as a file.").arg(table.name));
+        paths << target.filePath(table.name + QStringLiteral(".csv"));
+    }
+    for (const QString &path : std::as_const(paths))
+        if (QFileInfo::exists(path))
+            return fail(QStringLiteral("The file %1 already exists; nothing was exported.").arg(path));
+    if (!QDir().mkpath(folder))
+        return fail(QStringLiteral("The folder %1 cannot be created.").arg(folder));
+
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+        QFile file(paths[qsizetype(i)]);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return fail(QStringLiteral("The file %1 cannot be created: %2.").arg(file.fileName(), file.errorString()));
+        result.files << file.fileName();
+        // The books are readable by the user alone; so are the copies of their rows.
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        if (auto problem = writeTable(db, bookPath, tables[i], file))
+            return fail(*problem);
+        file.close();
+        if (file.error() != QFileDevice::NoError)
+            return fail(QStringLiteral("The file %1 cannot be written: %2.").arg(file.fileName(), file.errorString()));
+    }
+    return result;
+}
+
+} // namespace
+
+QString csvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n'))
+        && !text.contains(QLatin1Char('\r')))
+        return text;
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+CsvExport exportCsv(const QString &bookPath, const QString &folder)
+{
+    if (!QFileInfo(bookPath).isFile()) {
+        CsvExport result;
+        result.error = QStringLiteral("Could not find file '%1'.").arg(bookPath);
+        return result;
+    }
+    ReadOnlyBook book(bookPath);
+    return exportFrom(book.db(), bookPath, folder);
+}
+
+} // namespace salon

@@ -1,0 +1,28 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The salon's book as CSV files for the accountant or a spreadsheet: one file per table,
+// named after the table ("Payroll Records.csv"), RFC 4180 (quoted where needed, CRLF line
+// ends), UTF-8, a header row of field names. Money has four decimals and '.' as decimal point,
+// stored dates are written in ISO form, empty fields stay empty.
+namespace salon {
+
+struct CsvExport
+{
+    QStringList files;   // the files written, in table order
+    QString error;       // empty on success; otherwise names the file and the problem
+};
+
+// Reads the book at `bookPath` read-only in one consistent snapshot (a desk may have it open)
+// and writes its tables into `folder`, which is created when missing. Nothing is written when
+// the book is missing or when any of the files already exists; a file left half-written by
+// a failure is removed.
+CsvExport exportCsv(const QString &bookPath, const QString &folder);
+
+// One field of a CSV record: quoted, with inner quotes doubled, when it holds a comma, a quote
+// or a line break.
+QString csvField(const QString &text);
+
+} // namespace salon
