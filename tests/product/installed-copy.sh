@@ -7,6 +7,7 @@ build="$1"
 scratch=$(mktemp -d)
 desk=""
 cleanup() {
+  set +e
   [ -n "$desk" ] && kill "$desk" 2>/dev/null && wait "$desk" 2>/dev/null
   rm -rf "$scratch"
 }
@@ -27,7 +28,7 @@ version=$(env -u DISPLAY QT_QPA_PLATFORM=xcb "$root/bin/velorine" --version)
 home="$scratch/home"
 mkdir -m 0700 "$scratch/runtime"
 export XDG_RUNTIME_DIR="$scratch/runtime"
-QT_QPA_PLATFORM=offscreen VELORINE_HOME="$home" "$root/bin/velorine" 2>"$scratch/desk.err" &
+QT_QPA_PLATFORM=offscreen VELORINE_HOME="$home" "$root/bin/velorine" >/dev/null 2>"$scratch/desk.err" &
 desk=$!
 for _ in $(seq 1 200); do
   [ -f "$home/Employee.db" ] && [ -f "$home/idioms.db" ] && [ -f "$home/readme.txt" ] && break
