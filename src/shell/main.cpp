@@ -9,7 +9,9 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QTimer>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -62,6 +64,28 @@ CommandLine runOptions(int argc, char *argv[], int &status)
     return CommandLine::Done;
 }
 
+// For the start-up benchmark (VELORINE_REPORT_FIRST_PAINT=1): when the main window first
+// paints, prints the monotonic clock in nanoseconds and ends.
+class FirstPaintReport : public QObject
+{
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (!m_done && event->type() == QEvent::Paint && watched->objectName() == QLatin1String("frmMain")) {
+            m_done = true;
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            std::printf("first-paint-ns %lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+            std::fflush(stdout);
+            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        }
+        return false;
+    }
+
+private:
+    bool m_done = false;
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -76,6 +100,10 @@ int main(int argc, char *argv[])
     nameTheProgram();
     // The program ends when the main window closes, not when the splash or a dialog does.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    FirstPaintReport firstPaint;
+    if (qEnvironmentVariableIsSet("VELORINE_REPORT_FIRST_PAINT"))
+        application.installEventFilter(&firstPaint);
 
     StderrDialogs stderrDialogs;
     if (qEnvironmentVariable("VELORINE_DIALOGS") == QLatin1String("stderr"))

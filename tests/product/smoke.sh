@@ -33,6 +33,8 @@ Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp -noreset 9>"$scratch/displ
 xserver=$!
 wait_for test -s "$scratch/display" || fail "Xvfb did not start: $(cat "$scratch/xvfb.err")"
 export DISPLAY=":$(head -n1 "$scratch/display")"
+# Xvfb names its display a moment before it takes connections.
+wait_for xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb takes no connections: $(cat "$scratch/xvfb.err")"
 mkdir -m 0700 "$scratch/runtime"
 export XDG_RUNTIME_DIR="$scratch/runtime" QT_QPA_PLATFORM=xcb VELORINE_HOME="$scratch/home"
 unset VELORINE_DIALOGS QT_LOGGING_RULES

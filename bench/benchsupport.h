@@ -1,0 +1,39 @@
+#pragma once
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// Shared by the start-up and memory benchmarks.
+namespace bench {
+
+// The monotonic clock, in nanoseconds, as the programs under test print it.
+long long monotonicNanos();
+// The peak resident memory of this process (VmHWM), in kilobytes.
+long long peakResidentKb();
+
+// An X server of the bench's own (Xvfb on a free display, 1280x800), so both programs meet the
+// same server; ends with the object.
+class XServer
+{
+public:
+    XServer();
+    ~XServer();
+    XServer(const XServer &) = delete;
+    XServer &operator=(const XServer &) = delete;
+    // ":N", or empty when Xvfb could not be started.
+    QString display() const { return m_display; }
+
+private:
+    QProcess m_process;
+    QString m_display;
+};
+
+// Runs a program to its end and returns the value after `key` on the line "<key> <value>" of its
+// output, or -1 (with the output shown) when there was none.
+long long runForValue(const QString &program, const QStringList &arguments, const QProcessEnvironment &env,
+                      const QString &key, long long *startedNanos = nullptr);
+
+double median(std::vector<double> values);
+
+} // namespace bench

@@ -1,0 +1,160 @@
+// Memory: the peak resident memory of Velorine with every screen open on the large generated
+// book (100,000 customers, 1,000,000 journal rows), against a bare Qt main window started the
+// same way; the goal is at most 1.5 times the bare window's plus 20 MB.
+// Usage: velorine-memory-bench [folder]   (the book is generated there once and reused)
+// The screens behind the password and the questions they ask on opening are reached directly:
+// every question is answered "1" and every message OK.
+#include "benchsupport.h"
+#include "bookgenerator.h"
+#include "database.h"
+#include "dialogs.h"
+#include "frmmain.h"
+#include "storeerror.h"
+
+#include "frmcalculator.h"
+#include "frmmember.h"
+#include "frmnotepad.h"
+#include "frmreadme.h"
+#include "frmregister.h"
+#include "frmreport.h"
+#include "frmsupplier.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <cstdio>
+
+namespace {
+
+constexpr int customerCount = 100000;
+constexpr int journalCount = 1000000;
+
+class AnswerEverything : public Dialogs
+{
+public:
+    QString askText(QWidget *, const QString &, const QString &, const QString &) override { return QStringLiteral("1"); }
+    Answer message(QWidget *, const QString &, const QString &, Buttons buttons, Icon) override
+    {
+        return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::No : Answer::Ok;
+    }
+    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    bool choosePrinter(QWidget *, QPrinter &) override { return false; }
+    QColor chooseColor(QWidget *, const QColor &) override { return {}; }
+};
+
+void settle(int millis)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < millis)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// The child: the main window and every screen open and painted, then the peak resident memory.
+int openEveryScreen(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    AnswerEverything answers;
+    Dialogs::setInstance(&answers);
+    if (auto problem = salon::open()) {
+        std::fprintf(stderr, "%s\n", qPrintable(*problem));
+        return 1;
+    }
+    {
+        frmMain window;
+        if (!window.load())
+            return 1;
+        window.show();
+        settle(100);
+        auto open = [&window](auto *tag) {
+            using Screen = std::remove_pointer_t<decltype(tag)>;
+            try {
+                window.showSingle<Screen>();
+            } catch (const StoreError &error) {
+                std::fprintf(stderr, "%s: %s\n", typeid(Screen).name(), qPrintable(error.text()));
+            }
+            settle(100);
+        };
+        open(static_cast<frmMember *>(nullptr));
+        open(static_cast<frmReport *>(nullptr));
+        open(static_cast<frmSupplier *>(nullptr));
+        open(static_cast<frmCalculator *>(nullptr));
+        open(static_cast<frmNotePad *>(nullptr));
+        open(static_cast<frmRegister *>(nullptr));
+        open(static_cast<frmReadme *>(nullptr));
+        settle(300);
+        std::printf("screens-open %d\n", window.screens().openCount());
+        std::printf("peak-rss-kb %lld\n", bench::peakResidentKb());
+        window.screens().closeAll();
+    }
+    salon::close();
+    Dialogs::setInstance(nullptr);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc > 1 && qstrcmp(argv[1], "--open-every-screen") == 0)
+        return openEveryScreen(argc, argv);
+
+    QCoreApplication application(argc, argv);
+    QTemporaryDir scratch;
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : scratch.path();
+    QDir().mkpath(folder);
+    qputenv("VELORINE_HOME", folder.toLocal8Bit());
+    const bool fresh = !QFileInfo::exists(folder + QStringLiteral("/Employee.db"));
+    if (auto problem = salon::open()) {
+        std::fprintf(stderr, "%s\n", qPrintable(*problem));
+        return 1;
+    }
+    if (fresh) {
+        QElapsedTimer timer;
+        timer.start();
+        generateBook(salon::employeeDb(), customerCount, journalCount);
+        std::printf("generated %d customers and %d journal rows in %.1f s\n", customerCount, journalCount,
+                    double(timer.elapsed()) / 1000.0);
+    }
+    QSqlQuery(salon::employeeDb()).exec(QStringLiteral("UPDATE Misc SET count = 0"));
+    salon::close();
+
+    std::unique_ptr<bench::XServer> xserver;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (env.value(QStringLiteral("DISPLAY")).isEmpty()) {
+        xserver = std::make_unique<bench::XServer>();
+        if (xserver->display().isEmpty()) {
+            std::fprintf(stderr, "No DISPLAY, and Xvfb could not be started.\n");
+            return 1;
+        }
+        env.insert(QStringLiteral("DISPLAY"), xserver->display());
+    }
+    QTemporaryDir runtime;
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("VELORINE_HOME"), folder);
+
+    const QString here = QCoreApplication::applicationDirPath();
+    const long long bare = bench::runForValue(here + QStringLiteral("/velorine-barewindow"), {}, env,
+                                              QStringLiteral("peak-rss-kb"));
+    const long long velorine = bench::runForValue(QCoreApplication::applicationFilePath(),
+                                                  {QStringLiteral("--open-every-screen")}, env,
+                                                  QStringLiteral("peak-rss-kb"));
+    if (bare < 0 || velorine < 0)
+        return 1;
+    const double limit = 1.5 * double(bare) + 20 * 1024;
+    std::printf("peak resident memory (%s)\n", qPrintable(env.value(QStringLiteral("DISPLAY"))));
+    std::printf("  bare Qt main window                 %8.1f MB\n", double(bare) / 1024);
+    std::printf("  Velorine, every screen open         %8.1f MB\n", double(velorine) / 1024);
+    std::printf("  goal: 1.5 x bare + 20 MB            %8.1f MB  (%s)\n", limit / 1024,
+                double(velorine) <= limit ? "met" : "missed");
+    return 0;
+}
