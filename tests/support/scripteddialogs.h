@@ -58,7 +58,7 @@ private:
         Kind kind;
         QString text;
         Answer answer = Answer::Ok;
-        QColor color;
+        QColor color = {};
     };
     // The next scripted step, which must be of `kind`; nullptr (and a test failure) otherwise.
     const Step *take(Kind kind, const QString &what);

@@ -156,7 +156,7 @@ void tst_CalculatorEngine::startStateAfterReset()
     // Reset leaves the accumulator as it was: after 5 + 3 = and a reset (window reopened),
     // the next calculation starts fresh but nothing is lost that the engine keeps.
     CalculatorEngine engine;
-    for (const QString &key : {"5", "+", "3", "="})
+    for (const QString &key : QStringList{"5", "+", "3", "="})
         engine.pressKey(key);
     engine.reset();
     QCOMPARE(engine.readoutText(), QStringLiteral("0."));

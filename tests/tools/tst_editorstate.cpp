@@ -233,7 +233,7 @@ void tst_EditorState::pushFillsFromTheTop()
 void tst_EditorState::fifthFileDropsTheOldest()
 {
     RecentFileMenu menu;
-    for (const QString &name : {"/1", "/2", "/3", "/4", "/5"})
+    for (const QString &name : QStringList{"/1", "/2", "/3", "/4", "/5"})
         menu.update(name);
     QCOMPARE(storedList(), (QStringList{"/5", "/4", "/3", "/2"}));
     QCOMPARE(menu.caption(1), QStringLiteral("/5"));
@@ -246,7 +246,7 @@ void tst_EditorState::fifthFileDropsTheOldest()
 void tst_EditorState::existingNameKeepsItsPlace()
 {
     RecentFileMenu menu;
-    for (const QString &name : {"/1", "/2", "/3"})
+    for (const QString &name : QStringList{"/1", "/2", "/3"})
         menu.update(name);
     menu.update(QStringLiteral("/2"));
     QCOMPARE(storedList(), (QStringList{"/3", "/2", "/1", ""}));
