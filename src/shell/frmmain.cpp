@@ -78,6 +78,15 @@ private:
     std::function<void(int)> m_onClick;
 };
 
+// A label's text colour through its palette: a style sheet would cost the start-up a style of its
+// own for the label.
+void setTextColour(QWidget *label, const QColor &colour)
+{
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    label->setPalette(pal);
+}
+
 QPushButton *pagingButton(const char *name, const char *caption)
 {
     auto *button = new QPushButton(QString::fromLatin1(caption));
@@ -179,7 +188,7 @@ QWidget *frmMain::buildCalendar()
         font.setBold(true);
         heading->setFont(font);
         if (column == 0)
-            heading->setStyleSheet(QStringLiteral("color: #ff0000;"));
+            setTextColour(heading, QColor(255, 0, 0));
     }
     auto *rule = new QFrame(grid);
     rule->setFrameShape(QFrame::HLine);
@@ -219,7 +228,7 @@ QWidget *frmMain::buildSidePanel()
     titleFont.setPointSizeF(titleFont.pointSizeF() * 2.4);
     titleFont.setBold(true);
     title->setFont(titleFont);
-    title->setStyleSheet(QStringLiteral("color: #8e1f4f;"));
+    setTextColour(title, QColor(0x8e, 0x1f, 0x4f));
     auto *tagline = new QLabel(QStringLiteral("Nail and Hair Salon Front Desk"));
     tagline->setObjectName(QStringLiteral("lblTagline"));
 
@@ -237,7 +246,10 @@ QWidget *frmMain::buildSidePanel()
     m_bookDamaged = new QLabel;
     m_bookDamaged->setObjectName(QStringLiteral("lblBookDamaged"));
     m_bookDamaged->setWordWrap(true);
-    m_bookDamaged->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
+    setTextColour(m_bookDamaged, QColor(0xb0, 0x00, 0x20));
+    QFont damagedFont = m_bookDamaged->font();
+    damagedFont.setBold(true);
+    m_bookDamaged->setFont(damagedFont);
     m_bookDamaged->hide();
 
     // Three decorative boxes; nothing in the program reads or writes them.

@@ -36,6 +36,14 @@ QPixmap salonPicture()
         p.drawRect(QRectF(x, 160, 3, 9));
     return pixmap;
 }
+
+// Text colour through the palette: a style sheet would cost the start-up a style of its own.
+void setTextColour(QWidget *label, const QColor &colour)
+{
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    label->setPalette(pal);
+}
 } // namespace
 
 frmSplash::frmSplash(const QString &ownerName, const QString &company)
@@ -59,7 +67,7 @@ frmSplash::frmSplash(const QString &ownerName, const QString &company)
     titleFont.setPointSizeF(titleFont.pointSizeF() * 2.6);
     titleFont.setBold(true);
     lblProductName->setFont(titleFont);
-    lblProductName->setStyleSheet(QStringLiteral("color: #8e1f4f;"));
+    setTextColour(lblProductName, QColor(0x8e, 0x1f, 0x4f));
 
     auto *lblTagline = new QLabel(QStringLiteral("Nail and Hair Salon Front Desk"));
     lblTagline->setObjectName(QStringLiteral("lblTagline"));
@@ -85,7 +93,7 @@ frmSplash::frmSplash(const QString &ownerName, const QString &company)
     lblPlatform->setObjectName(QStringLiteral("lblPlatform"));
     auto *lblLoading = new QLabel(QStringLiteral("Starting, please wait..."));
     lblLoading->setObjectName(QStringLiteral("lblLoading"));
-    lblLoading->setStyleSheet(QStringLiteral("color: #7a6a70;"));
+    setTextColour(lblLoading, QColor(0x7a, 0x6a, 0x70));
 
     auto *text = new QVBoxLayout;
     text->setSpacing(4);

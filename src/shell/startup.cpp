@@ -14,20 +14,20 @@
 #include "storeerror.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QPointer>
+#include <QTimer>
 
 namespace {
-QString miscText(const char *field)
+QString text(RecordSet &misc, const char *field)
 {
-    RecordSet misc(salon::employeeDb(), QStringLiteral("Misc"));
     return misc.value(QString::fromLatin1(field)).toString();
 }
 
 // Clears the first-run flag; true when it was set. Cleared before the dialog shows, so a first
 // run whose dialog is closed without saving still counts as done.
-bool takeFirstRunFlag()
+bool takeFirstRunFlag(RecordSet &misc)
 {
-    RecordSet misc(salon::employeeDb(), QStringLiteral("Misc"));
     if (misc.value(QStringLiteral("count")).toInt() != 1)
         return false;
     misc.edit();
@@ -49,6 +49,37 @@ void refuse(const InstanceLock &lock, InstanceLock::Result result)
     else
         showMessage(&splash, lock.failureText(), app::title, Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
     splash.close();
+}
+
+// Starts the whole-book check once the main window has painted, so the check's thread does not
+// compete with the window's first paint for the processor.
+class StartAfterFirstPaint : public QObject
+{
+public:
+    StartAfterFirstPaint(QWidget *window, StartupCheck *check) : QObject(check), m_check(check)
+    {
+        window->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            // Queued, so the paint under way finishes first.
+            QMetaObject::invokeMethod(m_check, &StartupCheck::start, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    StartupCheck *m_check;
+};
+
+void startAfterFirstPaint(QWidget *window, StartupCheck *check)
+{
+    new StartAfterFirstPaint(window, check);
+    // A window that is never painted (started minimised) still has its books checked.
+    QTimer::singleShot(2000, check, &StartupCheck::start);
 }
 
 void failStart(const QString &problem)
@@ -77,15 +108,18 @@ std::unique_ptr<frmMain> startUp(int &exitStatus)
         }
     }
     try {
-        auto splash = std::make_unique<frmSplash>(miscText("Name"), miscText("Company"));
+        // The settings row, opened once for the whole start-up.
+        RecordSet misc(salon::employeeDb(), QStringLiteral("Misc"));
+        auto splash = std::make_unique<frmSplash>(text(misc, "Name"), text(misc, "Company"));
         splash->show();
         QCoreApplication::processEvents();
 
         // What start-up asks or says while the splash is up is owned by the splash, so the
         // window manager keeps it above the splash rather than hidden behind it.
-        if (takeFirstRunFlag()) {
+        if (takeFirstRunFlag(misc)) {
             frmPersonalize personalize(splash.get());
             personalize.exec();
+            misc.requery();   // the owner details were stored through the dialog's own set
         }
         splash->repaint();
 
@@ -104,13 +138,13 @@ std::unique_ptr<frmMain> startUp(int &exitStatus)
         splash->close();
         splash.reset();
 
-        main->setCompany(miscText("Company"));
+        main->setCompany(text(misc, "Company"));
         shoppassword::setAskFunction([](QWidget *) { return frmLogin::shared()->ask(); });
         main->show();
         // The whole-book check runs beside the desk's first minutes, not before them.
         auto *check = new StartupCheck({salon::employeeDbPath(), salon::idiomsDbPath()}, main.get());
         check->setObjectName(QStringLiteral("startupCheck"));
-        check->start();
+        startAfterFirstPaint(main.get(), check);
         exitStatus = 0;
         return main;
     } catch (const StoreError &error) {
