@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 #include <cstring>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -17,6 +18,13 @@ long long monotonicNanos()
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+long long processorMicros()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000LL + usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
 }
 
 long long peakResidentKb()
@@ -84,8 +92,18 @@ XServer::~XServer()
     }
 }
 
+long long valueIn(const QByteArray &output, const QString &key)
+{
+    for (const QByteArray &line : output.split('\n')) {
+        const QList<QByteArray> parts = line.split(' ');
+        if (parts.size() == 2 && parts[0] == key.toUtf8())
+            return parts[1].toLongLong();
+    }
+    return -1;
+}
+
 long long runForValue(const QString &program, const QStringList &arguments, const QProcessEnvironment &env,
-                      const QString &key, long long *startedNanos)
+                      const QString &key, long long *startedNanos, QByteArray *output)
 {
     QProcess process;
     process.setProcessEnvironment(env);
@@ -98,15 +116,14 @@ long long runForValue(const QString &program, const QStringList &arguments, cons
         process.kill();
         process.waitForFinished();
     }
-    const QByteArray output = process.readAllStandardOutput();
-    for (const QByteArray &line : output.split('\n')) {
-        const QList<QByteArray> parts = line.split(' ');
-        if (parts.size() == 2 && parts[0] == key.toUtf8())
-            return parts[1].toLongLong();
-    }
-    std::fprintf(stderr, "%s printed no %s:\n%s%s\n", qPrintable(program), qPrintable(key), output.constData(),
-                 process.readAllStandardError().constData());
-    return -1;
+    const QByteArray printed = process.readAllStandardOutput();
+    if (output)
+        *output = printed;
+    const long long value = valueIn(printed, key);
+    if (value < 0)
+        std::fprintf(stderr, "%s printed no %s:\n%s%s\n", qPrintable(program), qPrintable(key), printed.constData(),
+                     process.readAllStandardError().constData());
+    return value;
 }
 
 double median(std::vector<double> values)

@@ -9,6 +9,8 @@ namespace bench {
 
 // The monotonic clock, in nanoseconds, as the programs under test print it.
 long long monotonicNanos();
+// The processor time (user and system) this process has used, in microseconds.
+long long processorMicros();
 // The peak resident memory of this process (VmHWM), in kilobytes.
 long long peakResidentKb();
 
@@ -30,9 +32,11 @@ private:
 };
 
 // Runs a program to its end and returns the value after `key` on the line "<key> <value>" of its
-// output, or -1 (with the output shown) when there was none.
+// output, or -1 (with the output shown) when there was none. `output` receives all it printed.
 long long runForValue(const QString &program, const QStringList &arguments, const QProcessEnvironment &env,
-                      const QString &key, long long *startedNanos = nullptr);
+                      const QString &key, long long *startedNanos = nullptr, QByteArray *output = nullptr);
+// The value after `key` in a program's output, or -1.
+long long valueIn(const QByteArray &output, const QString &key);
 
 double median(std::vector<double> values);
 

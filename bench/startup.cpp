@@ -24,12 +24,20 @@ bool prepareBook(const QString &folder)
     return cleared;
 }
 
-// Milliseconds from starting `program` to its first paint; -1 when it printed none.
-double startToFirstPaint(const QString &program, const QProcessEnvironment &env)
+struct Run
+{
+    double wallMs = -1;   // from starting the program to its first paint
+    double cpuMs = -1;    // processor time the program had used by then
+};
+
+Run startToFirstPaint(const QString &program, const QProcessEnvironment &env)
 {
     long long started = 0;
-    const long long painted = bench::runForValue(program, {}, env, QStringLiteral("first-paint-ns"), &started);
-    return painted < 0 ? -1 : double(painted - started) / 1e6;
+    QByteArray output;
+    const long long painted = bench::runForValue(program, {}, env, QStringLiteral("first-paint-ns"), &started, &output);
+    if (painted < 0)
+        return {};
+    return {double(painted - started) / 1e6, double(bench::valueIn(output, QStringLiteral("first-paint-cpu-us"))) / 1e3};
 }
 
 } // namespace
@@ -65,20 +73,26 @@ int main(int argc, char *argv[])
     // One run of each first, so neither pays for a cold file cache.
     startToFirstPaint(bare, env);
     startToFirstPaint(velorine, env);
-    std::vector<double> bareTimes, velorineTimes;
+    std::vector<double> bareTimes, velorineTimes, bareCpu, velorineCpu;
     for (int i = 0; i < runs; ++i) {
-        const double b = startToFirstPaint(bare, env);
-        const double v = startToFirstPaint(velorine, env);
-        if (b < 0 || v < 0)
+        const Run b = startToFirstPaint(bare, env);
+        const Run v = startToFirstPaint(velorine, env);
+        if (b.wallMs < 0 || v.wallMs < 0)
             return 1;
-        bareTimes.push_back(b);
-        velorineTimes.push_back(v);
+        bareTimes.push_back(b.wallMs);
+        velorineTimes.push_back(v.wallMs);
+        bareCpu.push_back(b.cpuMs);
+        velorineCpu.push_back(v.cpuMs);
     }
     const double b = bench::median(bareTimes);
     const double v = bench::median(velorineTimes);
-    std::printf("start to first paint, median of %d runs (%s)\n", runs, qPrintable(env.value(QStringLiteral("DISPLAY"))));
-    std::printf("  bare Qt main window %8.1f ms\n", b);
-    std::printf("  Velorine            %8.1f ms\n", v);
-    std::printf("  ratio               %8.2f  (goal: at most 1.50)\n", v / b);
+    const double bc = bench::median(bareCpu);
+    const double vc = bench::median(velorineCpu);
+    std::printf("start to first paint, median of %d runs (%s)    wall        processor\n", runs,
+                qPrintable(env.value(QStringLiteral("DISPLAY"))));
+    std::printf("  bare Qt main window                    %8.1f ms  %8.1f ms\n", b, bc);
+    std::printf("  Velorine                               %8.1f ms  %8.1f ms\n", v, vc);
+    std::printf("  ratio                                  %8.2f     %8.2f     (goal: at most 1.50)\n", v / b, vc / bc);
+    // The processor column is steadier on a busy machine; the goal is on the wall clock.
     return 0;
 }

@@ -30,10 +30,10 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -140,8 +140,11 @@ frmMain::~frmMain()
 
 QWidget *frmMain::buildCalendar()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Calendar"));
+    // A plain frame under its caption: a group box has the style load its frame picture, and
+    // every image plugin with it, before the window's first paint.
+    auto *frame = new QFrame;
     frame->setObjectName(QStringLiteral("fraCalendar"));
+    frame->setFrameShape(QFrame::StyledPanel);
 
     auto *cmdPreviousYear = pagingButton("cmdPreviousYear", "< Y");
     auto *cmdPreviousMonth = pagingButton("cmdPreviousMonth", "< M");
@@ -158,13 +161,24 @@ QWidget *frmMain::buildCalendar()
     QFont dateFont = m_dateDisplay->font();
     dateFont.setBold(true);
     m_dateDisplay->setFont(dateFont);
-    // Wide enough for the longest date of any month and weekday, so paging never resizes the frame.
+    // Wide enough for the longest date of any month and weekday, so paging never resizes the
+    // frame: the widest weekday name in the month of the widest name (days 22 to 28 of a month
+    // hold every weekday). Measuring the names rather than all 84 such dates keeps start-up short.
     const QFontMetrics metrics(dateFont);
-    int widest = 0;
-    for (int month = 1; month <= 12; ++month)
-        for (int day = 22; day <= 28; ++day)
-            widest = std::max(widest, metrics.horizontalAdvance(longDateText(QDate(2000, month, day))));
-    m_dateDisplay->setMinimumWidth(widest + 12);
+    const QLocale locale;
+    auto widest = [&metrics](int first, int last, const std::function<QString(int)> &name) {
+        int best = first;
+        for (int i = first + 1; i <= last; ++i)
+            if (metrics.horizontalAdvance(name(i)) > metrics.horizontalAdvance(name(best)))
+                best = i;
+        return best;
+    };
+    const int month = widest(1, 12, [&locale](int m) { return locale.monthName(m, QLocale::LongFormat); });
+    const int weekday = widest(1, 7, [&locale](int d) { return locale.dayName(d, QLocale::LongFormat); });
+    QDate longest(2000, month, 22);
+    while (longest.dayOfWeek() != weekday)
+        longest = longest.addDays(1);
+    m_dateDisplay->setMinimumWidth(metrics.horizontalAdvance(longDateText(longest)) + 12);
 
     auto *paging = new QHBoxLayout;
     paging->setSpacing(4);
@@ -215,7 +229,14 @@ QWidget *frmMain::buildCalendar()
     layout->setSpacing(10);
     layout->addLayout(paging);
     layout->addWidget(grid, 0, Qt::AlignHCenter);
-    return frame;
+
+    auto *captioned = new QWidget;
+    auto *outer = new QVBoxLayout(captioned);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(2);
+    outer->addWidget(new QLabel(QStringLiteral("Calendar")));
+    outer->addWidget(frame);
+    return captioned;
 }
 
 QWidget *frmMain::buildSidePanel()
@@ -225,7 +246,7 @@ QWidget *frmMain::buildSidePanel()
     auto *title = new QLabel(app::title);
     title->setObjectName(QStringLiteral("lblTitle"));
     QFont titleFont = title->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 2.4);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 2.6);   // as on the splash: one font for both
     titleFont.setBold(true);
     title->setFont(titleFont);
     setTextColour(title, QColor(0x8e, 0x1f, 0x4f));

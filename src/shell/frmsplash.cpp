@@ -71,9 +71,6 @@ frmSplash::frmSplash(const QString &ownerName, const QString &company)
 
     auto *lblTagline = new QLabel(QStringLiteral("Nail and Hair Salon Front Desk"));
     lblTagline->setObjectName(QStringLiteral("lblTagline"));
-    QFont taglineFont = lblTagline->font();
-    taglineFont.setPointSizeF(taglineFont.pointSizeF() * 1.2);
-    lblTagline->setFont(taglineFont);
 
     auto *lblVersion = new QLabel(app::versionText());
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
