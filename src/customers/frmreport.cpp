@@ -8,6 +8,7 @@
 #include "gridmodel.h"
 #include "pointer.h"
 #include "recordset.h"
+#include "visitjournal.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -59,6 +60,16 @@ frmReport::frmReport(QWidget *parent)
     m_journal = journal.records;
     m_grid = journal.model;
     connect(m_customers, &RecordSet::currentChanged, this, &frmReport::showJournal);
+    // A sale committed for the customer on screen shows at once; the report stays where it is.
+    connect(&visitjournal::Notifier::instance(), &visitjournal::Notifier::visitsAdded, this,
+            [this](const QVariant &customerId) {
+                try {
+                    if (m_customers->hasCurrent() && m_customers->value(QStringLiteral("CustomerID")) == customerId)
+                        showJournal();
+                } catch (const StoreError &) {
+                    // An unreadable customer row has no journal to show.
+                }
+            });
 
     buildLayout();
     const char *fields[] = {"FirstName", "LastName", "Line1", "Line2", "City", "State", "Zip", "HomePhone", "Notes"};

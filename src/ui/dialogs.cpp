@@ -40,6 +40,11 @@ QString askText(QWidget *parent, const QString &prompt)
     return Dialogs::instance().askText(parent, prompt, app::title, QString());
 }
 
+std::optional<QString> askTextOrCancel(QWidget *parent, const QString &prompt)
+{
+    return Dialogs::instance().askTextOrCancel(parent, prompt, app::title, QString());
+}
+
 Dialogs::Answer showMessage(QWidget *parent, const QString &text, const QString &title,
                             Dialogs::Buttons buttons, Dialogs::Icon icon)
 {
@@ -59,6 +64,17 @@ QString QtDialogs::askText(QWidget *parent, const QString &prompt, const QString
     bool ok = false;
     const QString text = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
     return ok ? text : QString();
+}
+
+std::optional<QString> QtDialogs::askTextOrCancel(QWidget *parent, const QString &prompt, const QString &title,
+                                                  const QString &defaultText)
+{
+    PointerPause pause;
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
 }
 
 Dialogs::Answer QtDialogs::message(QWidget *parent, const QString &text, const QString &title,

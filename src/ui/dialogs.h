@@ -1,6 +1,7 @@
 #pragma once
 #include <QColor>
 #include <QString>
+#include <optional>
 
 class QPrinter;
 class QWidget;
@@ -19,6 +20,12 @@ public:
     // An input box: a prompt, the title and a default text. Cancel reads as empty text.
     virtual QString askText(QWidget *parent, const QString &prompt, const QString &title,
                             const QString &defaultText) = 0;
+    // The same input box, telling Cancel (nullopt) apart from an empty answer.
+    virtual std::optional<QString> askTextOrCancel(QWidget *parent, const QString &prompt, const QString &title,
+                                                   const QString &defaultText)
+    {
+        return askText(parent, prompt, title, defaultText);
+    }
     // A message box; returns the button pressed.
     virtual Answer message(QWidget *parent, const QString &text, const QString &title,
                            Buttons buttons, Icon icon) = 0;
@@ -41,6 +48,7 @@ public:
 
 // Short forms used by the screens.
 QString askText(QWidget *parent, const QString &prompt);
+std::optional<QString> askTextOrCancel(QWidget *parent, const QString &prompt);
 Dialogs::Answer showMessage(QWidget *parent, const QString &text, const QString &title,
                             Dialogs::Buttons buttons = Dialogs::Buttons::Ok,
                             Dialogs::Icon icon = Dialogs::Icon::None);
@@ -54,6 +62,8 @@ class QtDialogs : public Dialogs
 public:
     QString askText(QWidget *parent, const QString &prompt, const QString &title,
                     const QString &defaultText) override;
+    std::optional<QString> askTextOrCancel(QWidget *parent, const QString &prompt, const QString &title,
+                                           const QString &defaultText) override;
     Answer message(QWidget *parent, const QString &text, const QString &title, Buttons buttons,
                    Icon icon) override;
     QString openFileName(QWidget *parent, const QString &caption, const QString &dir,

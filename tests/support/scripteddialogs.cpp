@@ -24,6 +24,7 @@ ScriptedDialogs::ScriptedDialogs() { Dialogs::setInstance(this); }
 ScriptedDialogs::~ScriptedDialogs() { Dialogs::setInstance(nullptr); }
 
 void ScriptedDialogs::answerText(const QString &answer) { m_script.push_back({Kind::Text, answer}); }
+void ScriptedDialogs::answerCancel() { m_script.push_back({Kind::Text, {}, Answer::Cancel}); }
 void ScriptedDialogs::answerMessage(Answer answer) { m_script.push_back({Kind::Message, {}, answer}); }
 void ScriptedDialogs::answerOpenFile(const QString &fileName) { m_script.push_back({Kind::OpenFile, fileName}); }
 void ScriptedDialogs::answerSaveFile(const QString &fileName) { m_script.push_back({Kind::SaveFile, fileName}); }
@@ -74,6 +75,16 @@ QString ScriptedDialogs::askText(QWidget *, const QString &prompt, const QString
     m_shown.append({Kind::Text, prompt, title});
     const Step *step = take(Kind::Text, prompt);
     return step ? step->text : QString();
+}
+
+std::optional<QString> ScriptedDialogs::askTextOrCancel(QWidget *, const QString &prompt, const QString &title,
+                                                        const QString &)
+{
+    m_shown.append({Kind::Text, prompt, title});
+    const Step *step = take(Kind::Text, prompt);
+    if (!step || step->answer == Answer::Cancel)
+        return std::nullopt;
+    return step->text;
 }
 
 Dialogs::Answer ScriptedDialogs::message(QWidget *, const QString &text, const QString &title,

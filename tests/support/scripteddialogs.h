@@ -27,6 +27,8 @@ public:
 
     // Scripted answers, used in order of the questions asked.
     void answerText(const QString &answer);
+    // Cancel on an input box (read as empty text by askText()).
+    void answerCancel();
     void answerMessage(Answer answer = Answer::Ok);
     void answerOpenFile(const QString &fileName);
     void answerSaveFile(const QString &fileName);
@@ -43,6 +45,8 @@ public:
 
     QString askText(QWidget *parent, const QString &prompt, const QString &title,
                     const QString &defaultText) override;
+    std::optional<QString> askTextOrCancel(QWidget *parent, const QString &prompt, const QString &title,
+                                           const QString &defaultText) override;
     Answer message(QWidget *parent, const QString &text, const QString &title, Buttons buttons,
                    Icon icon) override;
     QString openFileName(QWidget *parent, const QString &caption, const QString &dir,

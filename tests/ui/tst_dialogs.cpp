@@ -1,6 +1,9 @@
 #include "dialogs.h"
 #include "scripteddialogs.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QtTest>
 
 // The scripted seam answers in order and records what the program showed.
@@ -21,6 +24,37 @@ private slots:
         QCOMPARE(dialogs.promptTexts(), QStringList{QStringLiteral("Please enter a number: ")});
         QCOMPARE(dialogs.last().buttons, Dialogs::Buttons::YesNo);
         QCOMPARE(dialogs.pending(), 0);
+    }
+
+    // Cancel is told apart from an empty answer; askText() still reads Cancel as empty.
+    void inputBoxTellsCancelFromEmpty_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<bool>("answered");
+        QTest::newRow("OK with nothing typed") << true << true;
+        QTest::newRow("Cancel") << false << false;
+    }
+    void inputBoxTellsCancelFromEmpty()
+    {
+        QFETCH(bool, accept);
+        QFETCH(bool, answered);
+        QtDialogs dialogs;
+        auto close = [accept] {
+            auto box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            accept ? box->accept() : box->reject();
+        };
+        QTimer::singleShot(0, close);
+        const std::optional<QString> answer = dialogs.askTextOrCancel(nullptr, QStringLiteral("Rate: "), QStringLiteral("Velorine"), {});
+        QCOMPARE(answer.has_value(), answered);
+        if (answered)
+            QCOMPARE(*answer, QString());
+        QTimer::singleShot(0, close);
+        QCOMPARE(dialogs.askText(nullptr, QStringLiteral("Rate: "), QStringLiteral("Velorine"), {}), QString());
+
+        ScriptedDialogs scripted;
+        accept ? scripted.answerText(QString()) : scripted.answerCancel();
+        QCOMPARE(askTextOrCancel(nullptr, QStringLiteral("Rate: ")).has_value(), answered);
     }
 
     void restoresTheQtDialogsWhenItGoes()

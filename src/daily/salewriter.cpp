@@ -1,0 +1,148 @@
+#include "salewriter.h"
+
+#include "database.h"
+#include "dates.h"
+#include "saleline.h"
+#include "storeerror.h"
+#include "visitjournal.h"
+
+#include <QSqlQuery>
+
+namespace sale {
+namespace {
+
+QSqlQuery run(QSqlDatabase db, const QString &sql, const QVariantList &values = {})
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        throw StoreError::fromSql(query.lastError());
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw StoreError::fromSql(query.lastError());
+    return query;
+}
+
+// Writes that must reach exactly one row: a row deleted meanwhile fails the sale.
+void runOnOneRow(QSqlDatabase db, const QString &sql, const QVariantList &values)
+{
+    if (run(db, sql, values).numRowsAffected() != 1)
+        throw StoreError(StoreError::RecordDeleted, QStringLiteral("Record is deleted."));
+}
+
+QSqlQuery rowOf(QSqlDatabase db, const QString &sql, qint64 key)
+{
+    QSqlQuery query = run(db, sql, {key});
+    if (!query.next())
+        throw StoreError(StoreError::RecordDeleted, QStringLiteral("Record is deleted."));
+    return query;
+}
+
+StoreError overflow(const char *field)
+{
+    return StoreError(StoreError::NumericOverflow,
+                      QStringLiteral("Numeric field overflow in the field %1.").arg(QLatin1String(field)));
+}
+
+// A money field as stored; empty is 0. What is not an amount fails the sale rather than count as 0.
+Currency money(const QVariant &stored, const char *field)
+{
+    if (stored.isNull())
+        return {};
+    bool ok = false;
+    const double value = stored.toDouble(&ok);
+    const auto amount = ok ? Currency::fromDouble(value) : std::nullopt;
+    if (!amount)
+        throw StoreError(StoreError::ConversionError,
+                         QStringLiteral("Data type conversion error: '%1' does not fit the field %2.")
+                             .arg(stored.toString(), QLatin1String(field)));
+    return *amount;
+}
+
+// An amount to be stored must read back as the same amount.
+Currency storable(std::optional<Currency> amount, const char *field)
+{
+    if (!amount || !Currency::fromDouble(amount->toDouble()))
+        throw overflow(field);
+    return *amount;
+}
+
+} // namespace
+
+RecordedSale recordSaleLine(QSqlDatabase db, const SaleLine &line)
+{
+    RecordedSale sale;
+    {
+        salon::Transaction transaction(db);
+
+        QSqlQuery product = rowOf(db, QStringLiteral("SELECT ServiceName, UnitPrice FROM Products WHERE rowid = ?"),
+                                  line.productKey);
+        sale.serviceName = product.value(0).toString();
+        const auto priced = priceSaleLine(money(product.value(1), "UnitPrice"), line.quantity, line.discountRate);
+        sale.extended = storable(priced ? std::optional(priced->extended) : std::nullopt, "SalePrice");
+        runOnOneRow(db, QStringLiteral("UPDATE Products SET Quantity = ?, Discount = ?, SalePrice = ? WHERE rowid = ?"),
+                    {line.quantity, line.discountRate, sale.extended.toDouble(), line.productKey});
+
+        QSqlQuery technician = rowOf(
+            db, QStringLiteral("SELECT EmployeeID, SubTotal, Total, SalesTaxRate FROM Employee WHERE rowid = ?"),
+            line.employeeKey);
+        const QVariant employeeId = technician.value(0);
+        const Currency subTotal = money(technician.value(1), "SubTotal");
+        const Currency dayTotal = money(technician.value(2), "Total");
+        // The rate is kept at single precision; its shortest text is the rate the desk typed.
+        sale.taxRate = QString::number(technician.value(3).toFloat(), 'g', 7).toDouble();
+
+        QSqlQuery customer = rowOf(db, QStringLiteral("SELECT CustomerID FROM Customers WHERE rowid = ?"),
+                                   line.customerKey);
+        sale.customerId = customer.value(0);
+
+        // The day's numbering.
+        QSqlQuery miscRow = run(db, QStringLiteral("SELECT rowid, ChangeCount, ChangeDate, MyNumber FROM Misc "
+                                                   "ORDER BY rowid LIMIT 1"));
+        if (!miscRow.next())
+            throw StoreError(StoreError::NoCurrentRecord, QStringLiteral("No current record."));
+        const qint64 miscKey = miscRow.value(0).toLongLong();
+        DailyNumbering misc;
+        misc.changeCount = miscRow.value(1).toLongLong();
+        misc.changeDate = storedDate(miscRow.value(2));
+        if (!miscRow.value(3).isNull())
+            misc.myNumber = miscRow.value(3).toLongLong();
+        miscRow.finish();
+        const QDate firstSale = misc.changeCount == 1
+            ? visitjournal::serviceDateOf(db, misc.myNumber.value_or(0) + 1) : QDate();
+        sale.serviceId = visitjournal::nextServiceId(db);
+        const NumberedSale numbered = nextDailyCount(misc, firstSale, line.today, sale.serviceId);
+        sale.count = numbered.count;
+        runOnOneRow(db, QStringLiteral("UPDATE Misc SET ChangeCount = ?, ChangeDate = ?, MyNumber = ? WHERE rowid = ?"),
+                    {numbered.numbering.changeCount, numbered.numbering.changeDate.toString(Qt::ISODate),
+                     numbered.numbering.myNumber.value_or(0), miscKey});
+
+        visitjournal::append(db, {sale.serviceId, sale.customerId, employeeId, line.today, sale.serviceName,
+                                  line.quantity, sale.extended, sale.count});
+
+        // The customer's last visit, in the month/day/year text the book keeps dates in.
+        runOnOneRow(db, QStringLiteral("UPDATE Customers SET ServiceDate = ? WHERE rowid = ?"),
+                    {mdyText(line.today), line.customerKey});
+
+        sale.subTotal = storable(subTotalAfter(subTotal, sale.extended), "SubTotal");
+        sale.dayTotal = storable(dayTotalAfter(dayTotal, sale.extended, sale.taxRate), "Total");
+        runOnOneRow(db, QStringLiteral("UPDATE Employee SET SubTotal = ?, Total = ? WHERE rowid = ?"),
+                    {sale.subTotal.toDouble(), sale.dayTotal.toDouble(), line.employeeKey});
+
+        transaction.commit();
+    }
+    visitjournal::announce(sale.customerId);
+    return sale;
+}
+
+void clearTicketCells(QSqlDatabase db, qint64 employeeKey)
+{
+    salon::Transaction transaction(db);
+    run(db, QStringLiteral("UPDATE Products SET SalePrice = 0, Discount = 0, Quantity = 0"));
+    if (employeeKey >= 0)
+        run(db, QStringLiteral("UPDATE Employee SET SubTotal = 0 WHERE rowid = ?"), {employeeKey});
+    transaction.commit();
+}
+
+} // namespace sale

@@ -1,0 +1,174 @@
+#include "database.h"
+#include "salewriter.h"
+#include "storeerror.h"
+#include "testhome.h"
+#include "visitjournal.h"
+
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QtTest>
+
+using namespace sale;
+
+namespace {
+
+const QDate mar10(2026, 3, 10);
+
+QVariantList rowValues(const QString &sql)
+{
+    QSqlQuery query(salon::employeeDb());
+    if (!query.exec(sql) || !query.next())
+        qFatal("query failed: %s", qPrintable(sql));
+    QVariantList values;
+    for (int i = 0; i < query.record().count(); ++i)
+        values << query.value(i);
+    return values;
+}
+
+qint64 number(const QString &sql) { return rowValues(sql).value(0).toLongLong(); }
+
+// Everything a sale line may write, as one text: a failed sale must leave it as it was.
+QString bookState()
+{
+    QString state;
+    for (const char *sql : {"SELECT rowid, * FROM Products", "SELECT rowid, * FROM Employee", "SELECT rowid, * FROM Customers",
+                            "SELECT * FROM Misc", "SELECT * FROM \"Service Records\"",
+                            "SELECT * FROM sqlite_sequence"}) {
+        QSqlQuery query(salon::employeeDb());
+        query.exec(QLatin1String(sql));
+        while (query.next())
+            for (int i = 0; i < query.record().count(); ++i)
+                state += query.value(i).toString() + u'|';
+        state += u'\n';
+    }
+    return state;
+}
+
+void exec(const QString &sql, const QVariantList &values = {})
+{
+    QSqlQuery query(salon::employeeDb());
+    query.prepare(sql);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        qFatal("exec failed: %s", qPrintable(sql));
+}
+
+} // namespace
+
+// The sale writer on a real book: technician 1 (tax 0.07), customer 1, and the starter price
+// list with a 19.99 service as product row 1.
+class TestSaleWriter : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestHome> home;
+    qint64 technician = 0;
+    qint64 customer = 0;
+
+    SaleLine line(qint64 quantity = 2, double rate = 0.1, QDate today = mar10) const
+    {
+        return {1, technician, customer, quantity, rate, today};
+    }
+
+private slots:
+    void initTestCase() { useTestLocale(); }
+
+    void init()
+    {
+        home = std::make_unique<TestHome>();
+        QVERIFY2(home->openError().isEmpty(), qPrintable(home->openError()));
+        addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 1}, {QStringLiteral("FirstName"), QStringLiteral("Kim")},
+                                            {QStringLiteral("SubTotal"), 0}, {QStringLiteral("Total"), 0},
+                                            {QStringLiteral("SalesTaxRate"), 0.07}});
+        addRow(QStringLiteral("Customers"), {{QStringLiteral("CustomerID"), 1}, {QStringLiteral("FirstName"), QStringLiteral("Ann")},
+                                             {QStringLiteral("LastName"), QStringLiteral("Lee")}});
+        technician = number(QStringLiteral("SELECT max(rowid) FROM Employee"));
+        customer = number(QStringLiteral("SELECT max(rowid) FROM Customers"));
+        exec(QStringLiteral("UPDATE Products SET ServiceName = 'Gel Set', UnitPrice = 19.99 WHERE rowid = 1"));
+        exec(QStringLiteral("UPDATE Misc SET ChangeCount = 0, ChangeDate = '2026-03-09', MyNumber = 0"));
+    }
+    void cleanup() { home.reset(); }
+
+    void storesTheWholeSaleLine()
+    {
+        QSignalSpy announced(&visitjournal::Notifier::instance(), &visitjournal::Notifier::visitsAdded);
+        const RecordedSale sale = recordSaleLine(salon::employeeDb(), line());
+        QCOMPARE(sale.extended, *Currency::fromDouble(35.982));
+        QCOMPARE(sale.dayTotal, *Currency::fromDouble(38.5007));
+        QCOMPARE(sale.count, qint64(1));
+
+        QCOMPARE(rowValues(QStringLiteral("SELECT Quantity, Discount, SalePrice FROM Products WHERE rowid = 1")),
+                 (QVariantList{2, 0.1, 35.982}));
+        QCOMPARE(rowValues(QStringLiteral("SELECT CustomerID, EmployeeID, ServiceDate, NameOfService, Quantity, Cost, Count "
+                                          "FROM \"Service Records\"")),
+                 (QVariantList{1, 1, QStringLiteral("2026-03-10"), QStringLiteral("Gel Set"), 2, 35.982, 1}));
+        QCOMPARE(rowValues(QStringLiteral("SELECT ChangeCount, ChangeDate, MyNumber FROM Misc")),
+                 (QVariantList{0, QStringLiteral("2026-03-10"), 0}));
+        QCOMPARE(rowValues(QStringLiteral("SELECT ServiceDate FROM Customers")), QVariantList{QStringLiteral("3/10/2026")});
+        QCOMPARE(rowValues(QStringLiteral("SELECT SubTotal, Total FROM Employee")), (QVariantList{35.982, 38.5007}));
+        QCOMPARE(announced.count(), 1);
+        QCOMPARE(announced.first().first(), QVariant(1));
+    }
+
+    void numbersEachDayFromOne()
+    {
+        QList<qint64> counts;
+        for (const QDate &day : {mar10, mar10, mar10, mar10.addDays(1), mar10.addDays(1), mar10.addDays(3)})
+            counts << recordSaleLine(salon::employeeDb(), line(1, 0.1, day)).count;
+        QCOMPARE(counts, (QList<qint64>{1, 2, 3, 1, 2, 1}));
+        QCOMPARE(rowValues(QStringLiteral("SELECT ChangeCount, ChangeDate, MyNumber FROM Misc")),
+                 (QVariantList{0, QStringLiteral("2026-03-13"), 5}));
+    }
+
+    // A book left by the older numbering after a day of exactly one sale: ChangeCount 1 and
+    // MyNumber one below that sale's row. The next day starts at 1 again.
+    void bookLeftMidDayRestartsTheNextDay()
+    {
+        exec(QStringLiteral("INSERT INTO \"Service Records\" (ServiceID, CustomerID, EmployeeID, ServiceDate, Count) "
+                            "VALUES (41, 1, 1, '2026-03-09', 1)"));
+        exec(QStringLiteral("UPDATE Misc SET ChangeCount = 1, ChangeDate = '2026-03-01', MyNumber = 40"));
+        QCOMPARE(recordSaleLine(salon::employeeDb(), line()).count, qint64(1));
+        QCOMPARE(rowValues(QStringLiteral("SELECT ChangeCount, ChangeDate, MyNumber FROM Misc")),
+                 (QVariantList{0, QStringLiteral("2026-03-10"), 41}));
+    }
+
+    // The last write fails (the day total would overflow): the cells, numbering, journal row and
+    // last visit written before it are rolled back, and no report is told of a row.
+    void failedSaleLeavesTheBookAsItWas_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("day total overflows") << QStringLiteral("UPDATE Employee SET Total = 922337203685460");
+        QTest::newRow("customer deleted") << QStringLiteral("DELETE FROM Customers");
+        QTest::newRow("no Misc row") << QStringLiteral("DELETE FROM Misc");
+        QTest::newRow("day total not an amount") << QStringLiteral("UPDATE Employee SET Total = 'lots'");
+    }
+    void failedSaleLeavesTheBookAsItWas()
+    {
+        QFETCH(QString, damage);
+        recordSaleLine(salon::employeeDb(), line(1));
+        exec(damage);
+        const QString before = bookState();
+        QSignalSpy announced(&visitjournal::Notifier::instance(), &visitjournal::Notifier::visitsAdded);
+        QVERIFY_THROWS_EXCEPTION(StoreError, recordSaleLine(salon::employeeDb(), line(3, 0.2)));
+        QCOMPARE(bookState(), before);
+        QCOMPARE(announced.count(), 0);
+        // The connection is usable again: no transaction was left open.
+        QVERIFY(QSqlQuery(salon::employeeDb()).exec(QStringLiteral("BEGIN IMMEDIATE")));
+        QVERIFY(QSqlQuery(salon::employeeDb()).exec(QStringLiteral("ROLLBACK")));
+    }
+
+    void clearTicketZeroesTheCellsAndTheSubTotal()
+    {
+        recordSaleLine(salon::employeeDb(), line());
+        clearTicketCells(salon::employeeDb(), technician);
+        QCOMPARE(number(QStringLiteral("SELECT count(*) FROM Products WHERE Quantity <> 0 OR Discount <> 0 OR SalePrice <> 0")),
+                 qint64(0));
+        QCOMPARE(rowValues(QStringLiteral("SELECT SubTotal, Total FROM Employee")), (QVariantList{0, 38.5007}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSaleWriter)
+#include "tst_salewriter.moc"
