@@ -9,6 +9,7 @@
 #include "frmreport.h"
 #include "namesearch.h"
 #include "recordset.h"
+#include "salebench.h"
 #include "screens.h"
 
 #include <QApplication>
@@ -194,6 +195,7 @@ int main(int argc, char **argv)
         }
     });
     report("customer name search: 20 names", search, plainSearch);
+    benchSaleLine(db);
 
     // A grid's set made on a whole table and re-pointed at once reads only the rows it shows.
     const double repoint = bestMicros(3, [&] {
