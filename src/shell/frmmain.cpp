@@ -17,6 +17,7 @@
 #include "storeerror.h"
 
 #include "frmcalculator.h"
+#include "frmdaily.h"
 #include "frmmember.h"
 #include "frmnotepad.h"
 #include "frmreport.h"
@@ -496,7 +497,10 @@ void frmMain::chooseTab(int tab)
         openScreen<frmMember>();
         break;
     case DailyActivity:
-        // pointer::busy(); showSingle<frmDaily>()->ClearTicket();
+        pointer::busy();
+        if (frmDaily *daily = openScreen<frmDaily>())
+            daily->ClearTicket();
+        pointer::normal();
         break;
     case Calculator:
         showSingle<frmCalculator>();

@@ -432,6 +432,17 @@ QVariantList RecordSet::rowAt(qint64 position) const
     return readRow(m_keys[std::size_t(position)]);
 }
 
+void RecordSet::refreshRow(qint64 key)
+{
+    ensureOpen();
+    m_rowCache.remove(key);
+    if (m_currentKey == key)
+        m_currentKey = -1;
+    const qint64 position = positionOf(key);
+    if (position >= 0)
+        emit rowUpdated(position);
+}
+
 QVariantList RecordSet::currentRow() const
 {
     // The current row is read afresh after every move, so that what another screen stored in

@@ -102,6 +102,9 @@ public:
 
     // The values of the row at a position, without moving (for grids).
     QVariantList rowAt(qint64 position) const;
+    // A stored row was written outside this set (a transaction of several tables): its values
+    // are read again when next needed, and views are told through rowUpdated().
+    void refreshRow(qint64 key);
 
     EditMode editMode() const { return m_editMode; }
     void addNew();

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 namespace {
 Dialogs *installed = nullptr;
@@ -126,6 +127,16 @@ QString QtDialogs::saveFileName(QWidget *parent, const QString &caption, const Q
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
+}
+
+bool Dialogs::defaultPrinter(QPrinter &printer)
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        return false;
+    printer.setOutputFormat(QPrinter::NativeFormat);
+    printer.setPrinterName(info.printerName());
+    return true;
 }
 
 bool QtDialogs::choosePrinter(QWidget *parent, QPrinter &printer)

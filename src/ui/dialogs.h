@@ -37,6 +37,8 @@ public:
                                  const QString &filter, const QString &defaultSuffix) = 0;
     // Lets the user pick and set up a printer (or a PDF file); false when cancelled.
     virtual bool choosePrinter(QWidget *parent, QPrinter &printer) = 0;
+    // Sets `printer` to the system's default printer without asking; false when none is installed.
+    virtual bool defaultPrinter(QPrinter &printer);
     // A colour; an invalid colour when cancelled.
     virtual QColor chooseColor(QWidget *parent, const QColor &initial) = 0;
 

@@ -448,14 +448,28 @@ private slots:
         QVERIFY(!pointer::isBusy());
     }
 
-    // The daily ticket is not part of the program yet: its tab does nothing and says nothing.
-    void dailyTabIsInert()
+    // The Daily Activity tab opens the ticket once (asking for the technician) and resets the
+    // ticket every time it is chosen.
+    void dailyTabOpensTheTicketAndResetsIt()
     {
         ScriptedDialogs dialogs;
         auto window = loadedWindow();
+        auto ticketCells = [] {
+            QSqlQuery query(salon::employeeDb());
+            query.exec(QStringLiteral("SELECT count(*) FROM Products WHERE Quantity <> 0 OR SalePrice <> 0"));
+            query.next();
+            return query.value(0).toInt();
+        };
+        QSqlQuery(salon::employeeDb()).exec(QStringLiteral("UPDATE Products SET Quantity = 2, SalePrice = 30"));
+        dialogs.answerText(QString());
         window->chooseTab(frmMain::DailyActivity);
-        QCOMPARE(dialogs.shown().size(), 0);
-        QCOMPARE(window->screens().openCount(), 0);
+        QCOMPARE(dialogs.promptTexts(), QStringList{QStringLiteral("Please enter your Employee ID number: ")});
+        QCOMPARE(window->screens().openCount(), 1);
+        QCOMPARE(ticketCells(), 0);
+        QSqlQuery(salon::employeeDb()).exec(QStringLiteral("UPDATE Products SET Quantity = 2, SalePrice = 30"));
+        window->chooseTab(frmMain::DailyActivity);
+        QCOMPARE(dialogs.shown().size(), 1);
+        QCOMPARE(ticketCells(), 0);
         QVERIFY(!pointer::isBusy());
     }
 

@@ -117,6 +117,15 @@ QString ScriptedDialogs::saveFileName(QWidget *, const QString &caption, const Q
     return step->text;
 }
 
+bool ScriptedDialogs::defaultPrinter(QPrinter &printer)
+{
+    if (m_defaultPdf.isEmpty())
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_defaultPdf);
+    return true;
+}
+
 bool ScriptedDialogs::choosePrinter(QWidget *, QPrinter &printer)
 {
     m_shown.append({Kind::Printer, QString(), QString()});

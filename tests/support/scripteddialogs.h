@@ -35,6 +35,9 @@ public:
     // The printer is set to write a PDF to `pdfPath`; an empty path cancels the dialog.
     void answerPrinter(const QString &pdfPath);
     void answerColor(const QColor &color);
+    // The default printer: a PDF written to `pdfPath`; empty (the default) means no printer
+    // is installed. Not a question, so it is neither scripted nor recorded.
+    void setDefaultPrinterPdf(const QString &pdfPath) { m_defaultPdf = pdfPath; }
 
     const QList<Shown> &shown() const { return m_shown; }
     QStringList messageTexts() const;
@@ -54,6 +57,7 @@ public:
     QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
                          const QString &filter, const QString &defaultSuffix) override;
     bool choosePrinter(QWidget *parent, QPrinter &printer) override;
+    bool defaultPrinter(QPrinter &printer) override;
     QColor chooseColor(QWidget *parent, const QColor &initial) override;
 
 private:
@@ -70,4 +74,5 @@ private:
     std::deque<Step> m_script;
     Step m_current;
     QList<Shown> m_shown;
+    QString m_defaultPdf;
 };

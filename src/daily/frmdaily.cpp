@@ -1,0 +1,682 @@
+#include "frmdaily.h"
+
+#include "binder.h"
+#include "boundform.h"
+#include "databar.h"
+#include "database.h"
+#include "dialogs.h"
+#include "editablegrid.h"
+#include "frmproducts.h"
+#include "pointer.h"
+#include "recordset.h"
+#include "salewriter.h"
+#include "shoppassword.h"
+#include "dates.h"
+#include "values.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+Currency moneyOf(const QVariant &value)
+{
+    return value.isNull() ? Currency() : Currency::fromDouble(value.toDouble()).value_or(Currency());
+}
+
+// The rate as stored at single precision, read back as the rate that was typed.
+double rateOf(const QVariant &value)
+{
+    return value.isNull() ? 0.0 : QString::number(value.toFloat(), 'g', 7).toDouble();
+}
+
+bool isEnter(const QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent *>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// Enter in a cell being typed stores the cell and then sells the row, as Enter on the grid does.
+class TicketDelegate : public QStyledItemDelegate
+{
+public:
+    TicketDelegate(QObject *parent, std::function<void()> enter) : QStyledItemDelegate(parent), m_enter(std::move(enter)) {}
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        auto editor = qobject_cast<QWidget *>(object);
+        if (editor && isEnter(event)) {
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+            m_enter();
+            return true;
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
+private:
+    std::function<void()> m_enter;
+};
+
+QLineEdit *lineEdit(QWidget *parent, const char *name, bool readOnly = false)
+{
+    auto box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    if (readOnly) {
+        box->setReadOnly(true);
+        box->setFocusPolicy(Qt::NoFocus);
+        box->setAlignment(Qt::AlignRight);
+    }
+    return box;
+}
+
+} // namespace
+
+frmDaily::frmDaily(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("frmDaily"));
+    setWindowTitle(QStringLiteral("Velorine - Daily Activity"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    QSqlDatabase db = salon::employeeDb();
+    m_technicians = new RecordSet(db, QStringLiteral("select *  from [Employee]"), this);
+    m_products = new RecordSet(db, QStringLiteral("Products"), this);
+    m_customers = new RecordSet(db, QStringLiteral("Customers"), this);
+    m_misc = new RecordSet(db, QStringLiteral("Misc"), this);
+
+    m_bar = new DataBar(m_technicians, this);
+    m_bar->setObjectName(QStringLiteral("datPrimaryRS"));
+    m_bar->setValidate(DataBar::Validate::Short);
+    m_bar->installEventFilter(this);
+    m_technicianBinder = new Binder(m_technicians, this);
+    m_technicianBinder->setErrorReporter([this](const StoreError &error) { m_bar->reportError(error); });
+    m_customerBinder = new Binder(m_customers, this);
+    m_customerBinder->setErrorReporter([this](const StoreError &error) { showMessage(this, error.text()); });
+    m_grid = new EditableGrid(m_products,
+                              {{QStringLiteral("ServiceID"), QStringLiteral("Service ID"), QStringLiteral("General Number")},
+                               {QStringLiteral("ServiceName"), QStringLiteral("Service Description"), QString()},
+                               {QStringLiteral("UnitPrice"), QStringLiteral("Unit Price"), QStringLiteral("Currency")},
+                               {QStringLiteral("Quantity"), QStringLiteral("Quantity"), QStringLiteral("General Number")},
+                               {QStringLiteral("Discount"), QStringLiteral("Discount"), QStringLiteral("Standard")},
+                               {QStringLiteral("SalePrice"), QStringLiteral("Extended Price"), QStringLiteral("Currency")}},
+                              {3, 4}, [this](int row, const QString &field, const QString &text) {
+                                  return writeCell(row, field, text);
+                              }, this);
+
+    buildLayout();
+    m_technicianBinder->bind(txtName, QStringLiteral("FirstName"));
+    m_technicianBinder->bind(txtSSecurity, QStringLiteral("SSecurity"));
+    m_customerBinder->bind(txtFirstname, QStringLiteral("FirstName"));
+    m_customerBinder->bind(txtLastname, QStringLiteral("LastName"));
+    m_customerBinder->bind(txtAddress, QStringLiteral("Line1"));
+    m_customerBinder->bind(txtCity, QStringLiteral("City"));
+    m_customerBinder->bind(txtState, QStringLiteral("State"));
+    m_customerBinder->bind(txtZip, QStringLiteral("Zip"));
+    m_customerBinder->bind(txtNote, QStringLiteral("Notes"));
+    m_customerBinder->bind(txtServiceDate, QStringLiteral("ServiceDate"));
+    connect(m_technicians, &RecordSet::currentChanged, this, &frmDaily::showTechnicianTotals);
+    connect(m_technicians, &RecordSet::rowUpdated, this, &frmDaily::showTechnicianTotals);
+
+    resize(1040, 700);
+    bound::centre(this);
+    pointer::normal();
+    m_technicians->requery();
+    askTechnician();
+}
+
+void frmDaily::buildLayout()
+{
+    txtName = lineEdit(this, "txtName");
+    txtSSecurity = lineEdit(this, "txtSSecurity");
+    txtSubTotal = lineEdit(this, "txtSubTotal", true);
+    txtSaletax = lineEdit(this, "txtSaletax", true);
+    txtTotals = lineEdit(this, "txtTotals", true);
+    txtTotal = lineEdit(this, "txtTotal", true);
+    txtFirstname = lineEdit(this, "txtFirstname");
+    txtLastname = lineEdit(this, "txtLastname");
+    txtAddress = lineEdit(this, "txtAddress");
+    txtCity = lineEdit(this, "txtCity");
+    txtState = lineEdit(this, "txtState");
+    txtZip = lineEdit(this, "txtZip");
+    txtNote = new QPlainTextEdit(this);
+    txtNote->setObjectName(QStringLiteral("txtNote"));
+    txtNote->setTabChangesFocus(true);
+    txtNote->setFixedHeight(txtName->sizeHint().height() * 2 + 6);
+    txtServiceDate = lineEdit(this, "txtServiceDate");
+    txtTotals->setText(QStringLiteral("0"));
+
+    auto button = [this](const QString &text, const char *name) {
+        auto b = new QPushButton(text, this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    auto labelled = [this](QGridLayout *grid, int row, int column, const QString &text, QWidget *box) {
+        auto label = new QLabel(text, this);
+        label->setBuddy(box);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        grid->addWidget(label, row, column);
+        grid->addWidget(box, row, column + 1);
+    };
+
+    auto technician = new QGroupBox(QStringLiteral("Nail Technician"), this);
+    auto techGrid = new QGridLayout(technician);
+    labelled(techGrid, 0, 0, QStringLiteral("Nail Tech.:"), txtName);
+    labelled(techGrid, 1, 0, QStringLiteral("Social Security:"), txtSSecurity);
+    labelled(techGrid, 2, 0, QStringLiteral("Sub-Total:"), txtSubTotal);
+    labelled(techGrid, 3, 0, QStringLiteral("Tax Rate:"), txtSaletax);
+    labelled(techGrid, 4, 0, QStringLiteral("Total:"), txtTotals);
+    labelled(techGrid, 5, 0, QStringLiteral("Today's Total:"), txtTotal);
+    techGrid->addWidget(m_bar, 6, 0, 1, 2);
+    techGrid->setColumnStretch(1, 1);
+
+    auto billTo = new QGroupBox(QStringLiteral("&Bill To:"), this);
+    auto billGrid = new QGridLayout(billTo);
+    auto name = new QHBoxLayout;
+    name->addWidget(txtFirstname);
+    name->addWidget(txtLastname);
+    billGrid->addWidget(new QLabel(QStringLiteral("Name:"), this), 0, 0, Qt::AlignRight);
+    billGrid->addLayout(name, 0, 1, 1, 3);
+    labelled(billGrid, 1, 0, QStringLiteral("Address:"), txtAddress);
+    billGrid->addWidget(txtAddress, 1, 1, 1, 3);
+    labelled(billGrid, 2, 0, QStringLiteral("City:"), txtCity);
+    auto stateZip = new QHBoxLayout;
+    auto stateLabel = new QLabel(QStringLiteral("State:"), this);
+    stateLabel->setBuddy(txtState);
+    auto zipLabel = new QLabel(QStringLiteral("Zip:"), this);
+    zipLabel->setBuddy(txtZip);
+    txtState->setMaximumWidth(60);
+    txtZip->setMaximumWidth(100);
+    stateZip->addWidget(stateLabel);
+    stateZip->addWidget(txtState);
+    stateZip->addWidget(zipLabel);
+    stateZip->addWidget(txtZip);
+    billGrid->addLayout(stateZip, 2, 2, 1, 2);
+    labelled(billGrid, 3, 0, QStringLiteral("Notes:"), txtNote);
+    billGrid->addWidget(txtNote, 3, 1, 1, 3);
+    labelled(billGrid, 4, 0, QStringLiteral("Service Date:"), txtServiceDate);
+    auto searchRow = new QHBoxLayout;
+    QPushButton *cmdPrevious = button(QStringLiteral("<"), "cmdPrevious");
+    QPushButton *cmdSearch = button(QStringLiteral("Search for Client"), "cmdSearch");
+    QPushButton *cmdNext = button(QStringLiteral(">"), "cmdNext");
+    cmdPrevious->setFixedWidth(40);
+    cmdNext->setFixedWidth(40);
+    searchRow->addWidget(cmdPrevious);
+    searchRow->addWidget(cmdSearch, 1);
+    searchRow->addWidget(cmdNext);
+    billGrid->addLayout(searchRow, 4, 2, 1, 2);
+    billGrid->setColumnStretch(1, 1);
+    billGrid->setColumnStretch(3, 1);
+
+    DBGrid1 = new QTableView(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setModel(m_grid);
+    DBGrid1->setItemDelegate(new TicketDelegate(DBGrid1, [this] {
+        if (!m_cellRefused)
+            saleLine();
+    }));
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                             | QAbstractItemView::AnyKeyPressed);
+    DBGrid1->setAlternatingRowColors(true);
+    DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 8);
+    const int widths[] = {80, 0, 100, 80, 80, 120};
+    for (int i = 0; i < 6; ++i)
+        if (widths[i])
+            DBGrid1->setColumnWidth(i, widths[i]);
+    DBGrid1->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    DBGrid1->installEventFilter(this);
+    // The grid's row is the set's current row: the service being sold.
+    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &at) {
+        if (!at.isValid() || at.row() == m_products->absolutePosition())
+            return;
+        try {
+            m_products->moveFirst();
+            m_products->move(at.row());
+        } catch (const StoreError &error) {
+            showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        }
+    });
+    connect(m_products, &RecordSet::reset, this, [this] {
+        if (m_products->hasCurrent())
+            DBGrid1->setCurrentIndex(m_grid->index(0, 3));
+    });
+
+    auto buttons = new QHBoxLayout;
+    QPushButton *cmdData = button(QStringLiteral("Data Entry"), "cmdData");
+    QPushButton *cmdEndOfDay = button(QStringLiteral("End Of Day"), "cmdEndOfDay");
+    QPushButton *cmdPrint = button(QStringLiteral("Print Invoice"), "cmdPrint");
+    QPushButton *cmdSave = button(QStringLiteral("S a v e"), "cmdSave");
+    QPushButton *cmdClose = button(QStringLiteral("C l o s e"), "cmdClose");
+    for (QPushButton *b : {cmdData, cmdEndOfDay, cmdPrint}) {
+        b->setMinimumWidth(110);
+        buttons->addWidget(b);
+    }
+    buttons->addStretch(1);
+    for (QPushButton *b : {cmdSave, cmdClose}) {
+        b->setMinimumWidth(110);
+        buttons->addWidget(b);
+    }
+
+    connect(cmdSearch, &QPushButton::clicked, this, &frmDaily::cmdSearch_Click);
+    connect(cmdNext, &QPushButton::clicked, this, &frmDaily::cmdNext_Click);
+    connect(cmdPrevious, &QPushButton::clicked, this, &frmDaily::cmdPrevious_Click);
+    connect(cmdData, &QPushButton::clicked, this, &frmDaily::cmdData_Click);
+    connect(cmdEndOfDay, &QPushButton::clicked, this, &frmDaily::endOfDayRequested);
+    connect(cmdPrint, &QPushButton::clicked, this, &frmDaily::printReceipt);
+    connect(cmdSave, &QPushButton::clicked, this, &frmDaily::cmdSave_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &frmDaily::cmdClose_Click);
+
+    auto top = new QHBoxLayout;
+    top->addWidget(technician, 2);
+    top->addWidget(billTo, 3);
+    auto layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->addLayout(top);
+    layout->addWidget(DBGrid1, 1);
+    layout->addLayout(buttons);
+}
+
+// The technician is found by the number typed (its first two characters), not by position:
+// a number that matches no one is asked again; an empty answer or Cancel takes the first row.
+void frmDaily::askTechnician()
+{
+    for (;;) {
+        const QString answer = askText(this, QStringLiteral("Please enter your Employee ID number: "));
+        const std::int16_t number = toInt16HalfEven(valPrefix(answer, 2)).value_or(0);
+        try {
+            if (number == 0) {
+                m_technicians->moveFirst();
+                return;
+            }
+            m_technicians->findFirst(QStringLiteral("EmployeeID = ?"), {int(number)});
+            if (!m_technicians->noMatch())
+                return;
+        } catch (const StoreError &error) {
+            m_bar->reportError(error);
+            return;
+        }
+        showMessage(this, QStringLiteral("There is no employee with the number %1.").arg(number),
+                    Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+    }
+}
+
+void frmDaily::showTechnicianTotals()
+{
+    QString subTotal, rate, total;
+    try {
+        if (m_technicians->hasCurrent()) {
+            subTotal = moneyOf(m_technicians->value(QStringLiteral("SubTotal"))).text();
+            rate = numberText(rateOf(m_technicians->value(QStringLiteral("SalesTaxRate"))));
+            total = moneyOf(m_technicians->value(QStringLiteral("Total"))).text();
+        }
+    } catch (const StoreError &) {
+        // The data bar reports an unreadable row; the boxes show nothing for it.
+    }
+    txtSubTotal->setText(subTotal);
+    txtSaletax->setText(rate);
+    txtTotal->setText(total);
+}
+
+// Typing in the ticket: Quantity takes a whole number from 0 up, Discount a rate from 0 to 1.
+bool frmDaily::writeCell(int row, const QString &field, const QString &text)
+{
+    QVariant value;
+    if (field == QLatin1String("Quantity")) {
+        bool ok = false;
+        const qlonglong quantity = text.trimmed().isEmpty() ? 0 : QLocale().toLongLong(text.trimmed(), &ok);
+        if ((!ok && !text.trimmed().isEmpty()) || quantity < 0 || quantity > 1000000) {
+            showMessage(this, QStringLiteral("The quantity must be a whole number from 0 up."), Dialogs::Buttons::Ok,
+                        Dialogs::Icon::Warning);
+            m_cellRefused = true;
+            return false;
+        }
+        value = quantity;
+    } else {
+        const sale::RateReading reading = sale::readRate(sale::RateQuestion::Discount, text);
+        if (reading.kind == sale::RateReading::Kind::Refused) {
+            showMessage(this, reading.refusal, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+            m_cellRefused = true;
+            return false;
+        }
+        value = reading.rate;
+    }
+    try {
+        if (m_products->absolutePosition() != row) {
+            m_products->moveFirst();
+            m_products->move(row);
+        }
+        m_products->edit();
+        m_products->setValue(field, value);
+        m_products->update();
+    } catch (const StoreError &error) {
+        m_products->cancelUpdate();
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        m_cellRefused = true;
+        return false;
+    }
+    m_cellRefused = false;
+    return true;
+}
+
+bool frmDaily::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == DBGrid1 && isEnter(event)) {
+        m_cellRefused = false;
+        saleLine();
+        return true;
+    }
+    // A press on the technician bar resets the ticket before another technician is chosen.
+    if (watched == m_bar && event->type() == QEvent::MouseButtonPress)
+        ClearTicket();
+    return QWidget::eventFilter(watched, event);
+}
+
+std::optional<double> frmDaily::askDiscount()
+{
+    const QString prompt = sale::ratePrompt(sale::RateQuestion::Discount);
+    for (;;) {
+        const std::optional<QString> answer = askTextOrCancel(this, prompt);
+        if (!answer)
+            return std::nullopt;
+        const sale::RateReading reading = sale::readRate(sale::RateQuestion::Discount, *answer);
+        if (reading.kind != sale::RateReading::Kind::Refused)
+            return reading.rate;   // an empty answer is no discount
+        showMessage(this, reading.refusal, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+    }
+}
+
+// Enter on a row of the grid: the row's service is sold to the ticket's customer by the
+// ticket's technician. Nothing is written until the whole line is, in one transaction.
+void frmDaily::saleLine()
+{
+    if (!m_technicians->hasCurrent()) {
+        showMessage(this, QStringLiteral("Please choose the technician before entering a sale."), Dialogs::Buttons::Ok,
+                    Dialogs::Icon::Information);
+        return;
+    }
+    if (!m_customers->hasCurrent()) {
+        showMessage(this, QStringLiteral("Please find the customer before entering a sale."), Dialogs::Buttons::Ok,
+                    Dialogs::Icon::Information);
+        return;
+    }
+    if (!m_products->hasCurrent())
+        return;
+
+    sale::SaleLine line;
+    try {
+        const QVariant quantity = m_products->value(QStringLiteral("Quantity"));
+        line.quantity = quantity.isNull() ? 0 : quantity.toLongLong();
+        const QVariant discount = m_products->value(QStringLiteral("Discount"));
+        line.discountRate = discount.isNull() ? 0.0 : discount.toDouble();
+        line.productKey = m_products->bookmark();
+        line.employeeKey = m_technicians->bookmark();
+        line.customerKey = m_customers->bookmark();
+    } catch (const StoreError &error) {
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        return;
+    }
+    if (line.discountRate == 0.0 || !sale::isRate(line.discountRate)) {
+        const std::optional<double> rate = askDiscount();
+        if (!rate)
+            return;
+        line.discountRate = *rate;
+    }
+    line.today = QDate::currentDate();
+
+    sale::RecordedSale sale;
+    pointer::busy();
+    try {
+        sale = sale::recordSaleLine(salon::employeeDb(), line);
+    } catch (const StoreError &error) {
+        pointer::normal();
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        return;
+    }
+    pointer::normal();
+
+    // Committed: now the screen shows it.
+    m_products->refreshRow(line.productKey);
+    m_technicians->refreshRow(line.employeeKey);
+    if (m_customerBinder->isDirty()) {
+        // The Bill To boxes hold edits still to be stored; only the last visit is shown anew.
+        txtServiceDate->setText(mdyText(line.today));
+    }
+    m_customers->refreshRow(line.customerKey);
+    showTechnicianTotals();
+    m_ticketTotal = sale::ticketTotal(sale.subTotal, sale.taxRate);
+    txtTotals->setText(numberText(m_ticketTotal));
+    m_receiptContent.lines.push_back({sale.serviceName, sale.extended});
+    m_receiptContent.totals = sale::receiptTotals(sale.subTotal, sale.taxRate);
+    showReceipt();
+}
+
+void frmDaily::showReceipt()
+{
+    if (m_receipt)
+        m_receipt->showContent(m_receiptContent);
+}
+
+frmReceipt *frmDaily::ensureReceipt()
+{
+    if (!m_receipt) {
+        m_receipt = new frmReceipt(this);
+        m_receipt->showContent(m_receiptContent);
+    }
+    return m_receipt;
+}
+
+void frmDaily::ClearTicket()
+{
+    qint64 technician = -1;
+    try {
+        if (m_technicians->hasCurrent())
+            technician = m_technicians->bookmark();
+        sale::clearTicketCells(salon::employeeDb(), technician);
+    } catch (const StoreError &error) {
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        return;
+    }
+    try {
+        m_products->requery();
+        if (technician >= 0)
+            m_technicians->refreshRow(technician);
+    } catch (const StoreError &error) {
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+    }
+    showTechnicianTotals();
+    m_ticketTotal = 0;
+    txtTotals->setText(QStringLiteral("0"));
+
+    // A fresh receipt for the customer now on the ticket.
+    m_receiptContent = ReceiptContent();
+    try {
+        if (m_customers->hasCurrent()) {
+            m_receiptContent.firstName = m_customers->value(QStringLiteral("FirstName")).toString();
+            m_receiptContent.lastName = m_customers->value(QStringLiteral("LastName")).toString();
+        }
+    } catch (const StoreError &) {
+        // An unreadable customer leaves the name captions.
+    }
+    m_receiptContent.totals = {QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")};
+    showReceipt();
+}
+
+QVariant frmDaily::GetLastname(const QString &strLastname)
+{
+    try {
+        qint64 found = -1;
+        QVariant customerId;
+        {
+            salon::ShortConnection connection;
+            RecordSet table(connection.db(), QStringLiteral("Customers"));
+            table.setIndex(QStringLiteral("LastName"));
+            table.seek(strLastname);
+            if (table.noMatch()) {
+                showMessage(this, QStringLiteral("No record found with  ") + strLastname + QStringLiteral(" ."));
+                return {};
+            }
+            found = table.bookmark();
+            customerId = table.value(QStringLiteral("CustomerID"));
+        }
+        const qint64 before = m_customers->hasCurrent() ? m_customers->bookmark() : -1;
+        try {
+            m_customers->moveToBookmark(found);
+        } catch (const StoreError &error) {
+            if (error.number() != StoreError::InvalidBookmark)
+                throw;
+            // Added since the ticket read its customers.
+            m_customerBinder->writePending();
+            m_customers->requery();
+            m_customers->moveToBookmark(found);
+        }
+        // Another customer's ticket starts afresh.
+        if (found != before)
+            ClearTicket();
+        return customerId;
+    } catch (const StoreError &error) {
+        showMessage(this, QStringLiteral("Error %1: %2").arg(error.number()).arg(error.text()), QStringLiteral("ERROR"));
+        return {};
+    }
+}
+
+void frmDaily::cmdSearch_Click()
+{
+    const QString name = askText(this, QStringLiteral("Enter Last Name for search: ")).trimmed();
+    if (name.isEmpty())
+        return;
+    GetLastname(name);
+}
+
+void frmDaily::cmdNext_Click()
+{
+    try {
+        if (!m_customers->eof())
+            m_customers->moveNext();
+    } catch (const StoreError &) {
+        // Moving on is best effort; the ticket is reset all the same.
+    }
+    ClearTicket();
+}
+
+void frmDaily::cmdPrevious_Click()
+{
+    try {
+        if (!m_customers->bof())
+            m_customers->movePrevious();
+    } catch (const StoreError &) {
+    }
+    ClearTicket();
+}
+
+bool frmDaily::cmdSave_Click()
+{
+    try {
+        if (m_technicians->hasCurrent())
+            m_technicianBinder->update();
+    } catch (const StoreError &error) {
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        return false;
+    }
+    return true;
+}
+
+void frmDaily::cmdClose_Click()
+{
+    if (cmdSave_Click())
+        close();
+}
+
+void frmDaily::cmdData_Click()
+{
+    if (!shoppassword::askShopPassword(this))
+        return;
+    {
+        frmProducts products(this);
+        connect(&products, &frmProducts::taxRateChanged, this, [this] {
+            if (m_technicians->hasCurrent())
+                m_technicians->refreshRow(m_technicians->bookmark());
+            showTechnicianTotals();
+        });
+        products.exec();
+    }
+    // New prices and services show on the ticket.
+    try {
+        m_products->requery();
+    } catch (const StoreError &error) {
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+    }
+    pointer::normal();
+}
+
+void frmDaily::printReceipt()
+{
+    frmReceipt *receipt = ensureReceipt();
+    receipt->show();
+    receipt->raise();
+
+    QPrinter printer(QPrinter::HighResolution);
+    if (!Dialogs::instance().defaultPrinter(printer)) {
+        if (showMessage(this, QStringLiteral("No printer is installed, so the receipt was not printed. "
+                                             "Do you want to save it as a PDF file instead?"),
+                        Dialogs::Buttons::YesNo, Dialogs::Icon::Question) == Dialogs::Answer::Yes)
+            saveReceiptAsPdf();
+        return;
+    }
+    pointer::busy();
+    const bool printed = receipt->printOn(printer);
+    pointer::normal();
+    if (!printed
+        && showMessage(this, QStringLiteral("The receipt could not be printed on %1. Do you want to save it as a PDF file instead?")
+                                 .arg(printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName()),
+                       Dialogs::Buttons::YesNo, Dialogs::Icon::Warning) == Dialogs::Answer::Yes)
+        saveReceiptAsPdf();
+}
+
+bool frmDaily::saveReceiptAsPdf()
+{
+    const QString fileName = Dialogs::instance().saveFileName(this, QStringLiteral("Save Receipt As"), QString(),
+                                                             QStringLiteral("PDF files (*.pdf)"), QStringLiteral("pdf"));
+    if (fileName.isEmpty() || !m_receipt)
+        return false;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(fileName);
+    if (m_receipt->printOn(printer))
+        return true;
+    showMessage(this, QStringLiteral("The receipt could not be saved as %1.").arg(fileName), Dialogs::Buttons::Ok,
+                Dialogs::Icon::Critical);
+    return false;
+}
+
+void frmDaily::closeEvent(QCloseEvent *event)
+{
+    m_bar->validate(DataBar::Action::Close);
+    try {
+        m_customerBinder->writePending();
+    } catch (const StoreError &error) {
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        event->ignore();
+        return;
+    }
+    bound::closeStoringEdits(event, *m_technicianBinder, *m_bar);
+    if (event->isAccepted() && m_receipt)
+        m_receipt->close();
+}

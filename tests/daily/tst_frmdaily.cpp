@@ -1,0 +1,483 @@
+#include "database.h"
+#include "dates.h"
+#include "frmdaily.h"
+#include "frmproducts.h"
+#include "frmreceipt.h"
+#include "recordset.h"
+#include "scripteddialogs.h"
+#include "shoppassword.h"
+#include "testhome.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTableView>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+const QString technicianPrompt = QStringLiteral("Please enter your Employee ID number: ");
+const QString discountPrompt = QStringLiteral("Please enter Discount Rate in Decimal Number (ex.: 10% = 0.1): ");
+
+void exec(const QString &sql)
+{
+    QSqlQuery query(salon::employeeDb());
+    if (!query.exec(sql))
+        qFatal("exec failed: %s", qPrintable(sql));
+}
+
+QVariantList values(const QString &sql)
+{
+    QSqlQuery query(salon::employeeDb());
+    QVariantList result;
+    if (!query.exec(sql))
+        qFatal("query failed: %s", qPrintable(sql));
+    while (query.next())
+        for (int i = 0; i < query.record().count(); ++i)
+            result << query.value(i);
+    return result;
+}
+
+QString bookState()
+{
+    QString state;
+    for (const char *sql : {"SELECT * FROM Products", "SELECT * FROM Employee", "SELECT * FROM Customers",
+                            "SELECT * FROM Misc", "SELECT * FROM \"Service Records\""})
+        for (const QVariant &value : values(QLatin1String(sql)))
+            state += value.toString() + u'|';
+    return state;
+}
+
+} // namespace
+
+// The daily ticket over technicians 1, 2, 3 and 5 (number 4 was deleted), customers Ann Lee
+// (1), Bob Kay (3; number 2 was deleted) and Cy Lee (4), and the starter price list whose
+// first row is a 19.99 "Gel Set". Technicians sell at a tax rate of 0.07.
+class TestFrmDaily : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestHome> home;
+    std::unique_ptr<ScriptedDialogs> dialogs;
+    std::unique_ptr<frmDaily> form;
+
+    template <class T>
+    T *child(const char *name) const
+    {
+        T *found = form->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("no child %s", name);
+        return found;
+    }
+    QString text(const char *box) const { return child<QLineEdit>(box)->text(); }
+    void click(const char *button) { QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton); }
+    QTableView *grid() const { return child<QTableView>("DBGrid1"); }
+    QString cell(int row, int column) const { return grid()->model()->index(row, column).data().toString(); }
+
+    // Opens the ticket on the first technician and the first customer, as the main window does.
+    void openTicket(const QString &technicianAnswer = QString())
+    {
+        dialogs->answerText(technicianAnswer);
+        form = std::make_unique<frmDaily>();
+        form->ClearTicket();
+        form->show();
+    }
+    // Types a quantity into a row's Quantity cell and presses Enter in it.
+    void sell(int row, const QString &quantity)
+    {
+        const QModelIndex index = grid()->model()->index(row, 3);
+        grid()->setCurrentIndex(index);
+        grid()->edit(index);
+        QLineEdit *editor = nullptr;
+        for (QLineEdit *box : grid()->viewport()->findChildren<QLineEdit *>())
+            if (box->isVisible())
+                editor = box;   // closed editors linger until deleted later
+        QVERIFY(editor);
+        editor->setText(quantity);
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+    void findCustomer(const QString &lastName)
+    {
+        dialogs->answerText(lastName);
+        click("cmdSearch");
+    }
+    qint64 journalRows() const { return values(QStringLiteral("SELECT count(*) FROM \"Service Records\"")).first().toLongLong(); }
+
+private slots:
+    void initTestCase() { useTestLocale(); }
+
+    void init()
+    {
+        useTestLocale();
+        home = std::make_unique<TestHome>();
+        dialogs = std::make_unique<ScriptedDialogs>();
+        for (int id : {1, 2, 3, 5})
+            addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), id}, {QStringLiteral("FirstName"), QStringLiteral("Tech%1").arg(id)},
+                                                {QStringLiteral("SubTotal"), 0}, {QStringLiteral("Total"), 0},
+                                                {QStringLiteral("SalesTaxRate"), 0.07}});
+        addRow(QStringLiteral("Customers"), {{QStringLiteral("CustomerID"), 1}, {QStringLiteral("FirstName"), QStringLiteral("Ann")},
+                                             {QStringLiteral("LastName"), QStringLiteral("Lee")}});
+        addRow(QStringLiteral("Customers"), {{QStringLiteral("CustomerID"), 2}, {QStringLiteral("LastName"), QStringLiteral("Gone")}});
+        addRow(QStringLiteral("Customers"), {{QStringLiteral("CustomerID"), 3}, {QStringLiteral("FirstName"), QStringLiteral("Bob")},
+                                             {QStringLiteral("LastName"), QStringLiteral("Kay")}});
+        addRow(QStringLiteral("Customers"), {{QStringLiteral("CustomerID"), 4}, {QStringLiteral("FirstName"), QStringLiteral("Cy")},
+                                             {QStringLiteral("LastName"), QStringLiteral("Lee")}});
+        exec(QStringLiteral("DELETE FROM Customers WHERE CustomerID = 2"));
+        exec(QStringLiteral("UPDATE Products SET ServiceName = 'Gel Set', UnitPrice = 19.99 WHERE rowid = 1"));
+        exec(QStringLiteral("UPDATE Products SET Quantity = 5, Discount = 0.5, SalePrice = 12"));
+        shoppassword::setAskFunction([](QWidget *) { return true; });
+    }
+    void cleanup()
+    {
+        form.reset();
+        QCOMPARE(dialogs->pending(), 0);
+        dialogs.reset();
+        home.reset();
+        shoppassword::setAskFunction({});
+    }
+
+    void technicianIsFoundByNumber_data()
+    {
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QString>("technician");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("5 after a deleted 4") << QStringList{"5"} << "Tech5" << QStringList();
+        QTest::newRow("first two characters") << QStringList{"3rd"} << "Tech3" << QStringList();
+        QTest::newRow("unknown number asks again") << QStringList{"4", "3"} << "Tech3"
+                                                   << QStringList{"There is no employee with the number 4."};
+        QTest::newRow("empty takes the first") << QStringList{""} << "Tech1" << QStringList();
+        QTest::newRow("letters take the first") << QStringList{"abc"} << "Tech1" << QStringList();
+    }
+    void technicianIsFoundByNumber()
+    {
+        QFETCH(QStringList, answers);
+        QFETCH(QString, technician);
+        QFETCH(QStringList, messages);
+        for (const QString &answer : answers) {
+            dialogs->answerText(answer);
+            if (answer == QLatin1String("4"))
+                dialogs->answerMessage();
+        }
+        form = std::make_unique<frmDaily>();
+        QCOMPARE(text("txtName"), technician);
+        QCOMPARE(dialogs->messageTexts(), messages);
+        QCOMPARE(child<QWidget>("datPrimaryRS")->findChild<QLabel *>()->text().startsWith(QStringLiteral("Record: ")), true);
+    }
+
+    void saleLineIsStoredAndShown()
+    {
+        openTicket(QStringLiteral("2"));
+        QCOMPARE(text("txtSubTotal"), QStringLiteral("0"));
+        QCOMPARE(cell(0, 3), QStringLiteral("0"));
+        findCustomer(QStringLiteral("kay"));
+        dialogs->answerText(QStringLiteral("0.1"));
+        sell(0, QStringLiteral("2"));
+        QCOMPARE(dialogs->promptTexts().last(), discountPrompt);
+        QCOMPARE(text("txtSubTotal"), QStringLiteral("35.982"));
+        QCOMPARE(text("txtTotals"), QStringLiteral("38.50074"));
+        QCOMPARE(text("txtTotal"), QStringLiteral("38.5007"));
+        QCOMPARE(text("txtServiceDate"), mdyText(QDate::currentDate()));
+        QCOMPARE(cell(0, 3), QStringLiteral("2"));
+        QCOMPARE(cell(0, 4), QStringLiteral("0.10"));
+        QCOMPARE(cell(0, 5), QStringLiteral("$35.98"));
+        QCOMPARE(values(QStringLiteral("SELECT CustomerID, EmployeeID, Quantity, Cost, Count FROM \"Service Records\"")),
+                 (QVariantList{3, 2, 2, 35.982, 1}));
+        QCOMPARE(values(QStringLiteral("SELECT Total FROM Employee WHERE EmployeeID = 2")), QVariantList{38.5007});
+
+        // The discount now in the row is used without asking; the totals keep growing.
+        QTest::keyClick(grid(), Qt::Key_Return);
+        QCOMPARE(text("txtSubTotal"), QStringLiteral("71.964"));
+        QCOMPARE(text("txtTotal"), QStringLiteral("77.0014"));
+        QCOMPARE(form->receiptContent().lines.size(), std::size_t(2));
+        QCOMPARE(form->receiptContent().totals.total, QStringLiteral("77.00148"));
+    }
+
+    void totalsInACommaLocale()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        openTicket();
+        dialogs->answerText(QStringLiteral("0,1"));
+        sell(0, QStringLiteral("2"));
+        dialogs->answerText(QStringLiteral("0,2"));
+        sell(1, QStringLiteral("1"));   // Pedicure at 25
+        QCOMPARE(text("txtSubTotal"), QStringLiteral("55,982"));
+        QCOMPARE(text("txtTotals"), QStringLiteral("59,90074"));
+        QCOMPARE(text("txtTotal"), QStringLiteral("59,9007"));
+        QCOMPARE(text("txtSaletax"), QStringLiteral("0,07"));
+    }
+
+    void discountAnswers_data()
+    {
+        QTest::addColumn<QStringList>("answers");   // "<cancel>" cancels
+        QTest::addColumn<int>("refusals");
+        QTest::addColumn<QString>("subTotal");
+        // 19.99 × 0.125 is 2.49874999… in double arithmetic: a discount of 2.4987 a unit.
+        QTest::newRow("whole answer") << QStringList{"0.125"} << 0 << "34.9826";
+        QTest::newRow("empty is no discount") << QStringList{""} << 0 << "39.98";
+        QTest::newRow("refused, then a rate") << QStringList{"10", "10%", "0.5"} << 2 << "19.99";
+        QTest::newRow("Cancel writes nothing") << QStringList{"<cancel>"} << 0 << "0";
+        QTest::newRow("refused, then Cancel") << QStringList{"abc", "<cancel>"} << 1 << "0";
+    }
+    void discountAnswers()
+    {
+        QFETCH(QStringList, answers);
+        QFETCH(int, refusals);
+        QFETCH(QString, subTotal);
+        openTicket();
+        const QString before = bookState();
+        for (const QString &answer : answers) {
+            if (answer == QLatin1String("<cancel>")) {
+                dialogs->answerCancel();
+            } else {
+                dialogs->answerText(answer);
+                if (answer != QLatin1String("0.5") && answer != QLatin1String("0.125") && !answer.isEmpty())
+                    dialogs->answerMessage();
+            }
+        }
+        const QModelIndex quantity = grid()->model()->index(0, 3);
+        grid()->setCurrentIndex(quantity);
+        grid()->model()->setData(quantity, QStringLiteral("2"));
+        const QString cellsWritten = bookState();
+        QTest::keyClick(grid(), Qt::Key_Return);
+        QCOMPARE(dialogs->messageTexts().size(), refusals);
+        for (const QString &message : dialogs->messageTexts())
+            QCOMPARE(message, QStringLiteral("The discount rate must be a decimal number from 0 to 1 (ex.: 10% = 0.1)."));
+        QCOMPARE(text("txtSubTotal"), subTotal);
+        if (subTotal == QLatin1String("0")) {
+            QCOMPARE(bookState(), cellsWritten);
+            QCOMPARE(journalRows(), qint64(0));
+        }
+        QVERIFY(before != cellsWritten);
+    }
+
+    void discountTypedInTheGridIsARate()
+    {
+        openTicket();
+        const QModelIndex discount = grid()->model()->index(0, 4);
+        dialogs->answerMessage();
+        QVERIFY(!grid()->model()->setData(discount, QStringLiteral("10")));
+        QCOMPARE(dialogs->messageTexts().size(), 1);
+        QVERIFY(grid()->model()->setData(discount, QStringLiteral("0.25")));
+        QCOMPARE(values(QStringLiteral("SELECT Discount FROM Products WHERE rowid = 1")), QVariantList{0.25});
+        // A discount in the row is used as it stands: no question.
+        grid()->setCurrentIndex(grid()->model()->index(0, 3));
+        grid()->model()->setData(grid()->model()->index(0, 3), QStringLiteral("1"));
+        QTest::keyClick(grid(), Qt::Key_Return);
+        QCOMPARE(text("txtSubTotal"), QStringLiteral("14.9925"));
+    }
+
+    void failedSaleLeavesFileAndScreen()
+    {
+        openTicket();
+        exec(QStringLiteral("UPDATE Employee SET Total = 'lots'"));
+        grid()->setCurrentIndex(grid()->model()->index(0, 3));
+        grid()->model()->setData(grid()->model()->index(0, 3), QStringLiteral("2"));
+        const QString before = bookState();
+        const QStringList boxes{text("txtSubTotal"), text("txtTotals"), text("txtServiceDate"), cell(0, 5)};
+        dialogs->answerText(QStringLiteral("0.1"));
+        dialogs->answerMessage();
+        QTest::keyClick(grid(), Qt::Key_Return);
+        QCOMPARE(dialogs->last().icon, Dialogs::Icon::Critical);
+        QVERIFY(dialogs->last().text.contains(QStringLiteral("'lots'")));
+        QCOMPARE(bookState(), before);
+        QCOMPARE((QStringList{text("txtSubTotal"), text("txtTotals"), text("txtServiceDate"), cell(0, 5)}), boxes);
+        QVERIFY(form->receiptContent().lines.empty());
+    }
+
+    void enterWithoutACustomerIsRefused()
+    {
+        exec(QStringLiteral("DELETE FROM Customers"));
+        openTicket();
+        dialogs->answerMessage();
+        QTest::keyClick(grid(), Qt::Key_Return);
+        QCOMPARE(dialogs->messageTexts(), QStringList{QStringLiteral("Please find the customer before entering a sale.")});
+        QCOMPARE(journalRows(), qint64(0));
+    }
+
+    void searchLandsOnTheFoundCustomer()
+    {
+        openTicket();
+        QCOMPARE(text("txtFirstname"), QStringLiteral("Ann"));
+        findCustomer(QStringLiteral("KAY"));   // CustomerID 3, the second row since 2 was deleted
+        QCOMPARE(text("txtFirstname"), QStringLiteral("Bob"));
+        QCOMPARE(form->receiptContent().firstName, QStringLiteral("Bob"));
+        QCOMPARE(form->GetLastname(QStringLiteral("lee")), QVariant(1));   // the first Lee in index order
+        dialogs->answerMessage();
+        QCOMPARE(form->GetLastname(QStringLiteral("Nobody")), QVariant());
+        QCOMPARE(dialogs->messageTexts(), QStringList{QStringLiteral("No record found with  Nobody .")});
+        QCOMPARE(text("txtFirstname"), QStringLiteral("Ann"));
+        findCustomer(QStringLiteral("   "));   // blanks only: nothing happens
+    }
+
+    // Next and Previous, and a search that changes the customer, start a fresh ticket: the
+    // cells, the sub-total and "Total:" go to 0 and the receipt carries the new name only.
+    void anotherCustomerGetsAFreshTicket_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("firstName");
+        QTest::newRow("next") << "next" << "Bob";
+        QTest::newRow("search") << "search" << "Cy";
+    }
+    void anotherCustomerGetsAFreshTicket()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, firstName);
+        openTicket();
+        dialogs->answerText(QStringLiteral("0.1"));
+        sell(0, QStringLiteral("2"));
+        QCOMPARE(form->receiptContent().lines.size(), std::size_t(1));
+        if (how == QLatin1String("next")) {
+            click("cmdNext");
+        } else {
+            dialogs->answerText(QStringLiteral("Lee"));   // the first Lee is Ann, already on the ticket
+            click("cmdSearch");
+            QCOMPARE(form->receiptContent().lines.size(), std::size_t(1));
+            form->datThird()->moveLast();
+        }
+        if (how == QLatin1String("search"))
+            form->ClearTicket();
+        QCOMPARE(values(QStringLiteral("SELECT count(*) FROM Products WHERE Quantity <> 0 OR Discount <> 0 OR SalePrice <> 0")),
+                 QVariantList{0});
+        QCOMPARE(text("txtSubTotal"), QStringLiteral("0"));
+        QCOMPARE(text("txtTotals"), QStringLiteral("0"));
+        QCOMPARE(text("txtTotal"), QStringLiteral("38.5007"));
+        QCOMPARE(form->receiptContent().firstName, firstName);
+        QVERIFY(form->receiptContent().lines.empty());
+        QCOMPARE(form->receiptContent().totals.total, QStringLiteral("0"));
+    }
+
+    void nextPastTheLastCustomerStillResets()
+    {
+        openTicket();
+        click("cmdNext");
+        click("cmdNext");
+        click("cmdNext");
+        click("cmdNext");
+        QVERIFY(!form->datThird()->hasCurrent());
+        QCOMPARE(text("txtSubTotal"), QStringLiteral("0"));
+        click("cmdPrevious");
+        QCOMPARE(text("txtFirstname"), QStringLiteral("Cy"));
+    }
+
+    void receiptListsEveryLineAndPrintsAsText()
+    {
+        exec(QStringLiteral("UPDATE Misc SET Company = 'Polished Nails', City = 'Riverton'"));
+        openTicket();
+        for (int row = 0; row < 4; ++row) {
+            dialogs->answerText(QString());
+            sell(row, QStringLiteral("1"));
+        }
+        const QString pdf = home->path() + QStringLiteral("/receipt.pdf");
+        dialogs->setDefaultPrinterPdf(pdf);
+        click("cmdPrint");
+        frmReceipt *receipt = form->receipt();
+        QVERIFY(receipt && receipt->isVisible());
+        QStringList shown;
+        for (QLabel *label : receipt->findChildren<QLabel *>(QStringLiteral("lblService")))
+            if (label->isVisibleTo(receipt))
+                shown << label->text();
+        QCOMPARE(shown.size(), 4);
+        QCOMPARE(shown.first(), QStringLiteral("Gel Set"));
+
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(pdftotext.waitForFinished());
+        const QString printed = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        for (const QString &expected : shown + QStringList{QStringLiteral("Ann"), QStringLiteral("Customer's Name:"),
+                                                            QStringLiteral("Thank you very much for your business"),
+                                                            QStringLiteral("Polished Nails"), QStringLiteral("Riverton"),
+                                                            form->receiptContent().totals.total})
+            QVERIFY2(printed.contains(expected), qPrintable(expected + QStringLiteral(" missing from: ") + printed));
+    }
+
+    void noPrinterOffersAPdf()
+    {
+        openTicket();
+        const QString pdf = home->path() + QStringLiteral("/saved.pdf");
+        dialogs->answerMessage(Dialogs::Answer::Yes);
+        dialogs->answerSaveFile(pdf);
+        click("cmdPrint");
+        QVERIFY(dialogs->messageTexts().first().startsWith(QStringLiteral("No printer is installed")));
+        QVERIFY(QFileInfo(pdf).size() > 0);
+        // An unwritable place is reported, not taken for success.
+        dialogs->answerMessage(Dialogs::Answer::Yes);
+        dialogs->answerSaveFile(QStringLiteral("/nonexistent/folder/receipt.pdf"));
+        dialogs->answerMessage();
+        click("cmdPrint");
+        QCOMPARE(dialogs->messageTexts().last(), QStringLiteral("The receipt could not be saved as /nonexistent/folder/receipt.pdf."));
+    }
+
+    void dataEntryIsBehindThePassword()
+    {
+        openTicket();
+        shoppassword::setAskFunction([](QWidget *) { return false; });
+        click("cmdData");
+        QVERIFY(!form->findChild<frmProducts *>());
+    }
+
+    // The price list: the tax rate is the salon's, and Close re-reads the ticket's prices.
+    void priceListSetsTheTaxRateAndPrices()
+    {
+        openTicket(QStringLiteral("3"));
+        bool ran = false;
+        QTimer::singleShot(0, this, [&] {
+            auto products = form->findChild<frmProducts *>();
+            QVERIFY(products && products->isModal());
+            dialogs->answerText(QStringLiteral("7"));
+            dialogs->answerMessage();
+            dialogs->answerText(QStringLiteral("0.0825"));
+            QTest::mouseClick(products->findChild<QPushButton *>(QStringLiteral("cmdTaxRate")), Qt::LeftButton);
+            auto priceGrid = products->findChild<QTableView *>(QStringLiteral("grdDataGrid"));
+            QCOMPARE(priceGrid->model()->columnCount(), 3);
+            QVERIFY(priceGrid->model()->setData(priceGrid->model()->index(0, 2), QStringLiteral("21.50")));
+            QTest::mouseClick(products->findChild<QPushButton *>(QStringLiteral("cmdClose")), Qt::LeftButton);
+            ran = true;
+        });
+        click("cmdData");
+        QVERIFY(ran);
+        QCOMPARE(dialogs->messageTexts(), QStringList{QStringLiteral("The sales-tax rate must be a decimal number from 0 to 1 (Ex. 0.07 = 7%).")});
+        QCOMPARE(values(QStringLiteral("SELECT DISTINCT SalesTaxRate FROM Employee")), QVariantList{0.0825});
+        QCOMPARE(text("txtSaletax"), QStringLiteral("0.0825"));
+        QCOMPARE(cell(0, 2), QStringLiteral("$21.50"));
+    }
+
+    void taxRateCancelOrEmptyChangesNothing()
+    {
+        TestHome *keep = home.get();
+        Q_UNUSED(keep);
+        frmProducts products;
+        dialogs->answerCancel();
+        QTest::mouseClick(products.findChild<QPushButton *>(QStringLiteral("cmdTaxRate")), Qt::LeftButton);
+        dialogs->answerText(QString());
+        QTest::mouseClick(products.findChild<QPushButton *>(QStringLiteral("cmdTaxRate")), Qt::LeftButton);
+        QCOMPARE(values(QStringLiteral("SELECT DISTINCT SalesTaxRate FROM Employee")), QVariantList{0.07});
+    }
+
+    void priceListAsksBeforeDeletingAndAddsCleanRows()
+    {
+        frmProducts products;
+        RecordSet *rows = products.datPrimaryRS();
+        const qint64 count = rows->recordCount();
+        dialogs->answerMessage(Dialogs::Answer::No);
+        QTest::mouseClick(products.findChild<QPushButton *>(QStringLiteral("cmdDelete")), Qt::LeftButton);
+        QCOMPARE(dialogs->last().text, QStringLiteral("Are you sure you want to delete this record ?"));
+        QCOMPARE(rows->recordCount(), count);
+        dialogs->answerMessage(Dialogs::Answer::Yes);
+        QTest::mouseClick(products.findChild<QPushButton *>(QStringLiteral("cmdDelete")), Qt::LeftButton);
+        QCOMPARE(rows->recordCount(), count - 1);
+
+        QTest::mouseClick(products.findChild<QPushButton *>(QStringLiteral("cmdAdd")), Qt::LeftButton);
+        QCOMPARE(rows->recordCount(), count);
+        QCOMPARE(rows->absolutePosition(), count - 1);
+        for (const char *field : {"Quantity", "Discount", "SalePrice"})
+            QCOMPARE(rows->value(QLatin1String(field)).toDouble(), 0.0);
+    }
+};
+
+QTEST_MAIN(TestFrmDaily)
+#include "tst_frmdaily.moc"
