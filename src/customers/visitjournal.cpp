@@ -12,11 +12,11 @@ QSqlQuery run(QSqlDatabase db, const QString &sql, const QVariantList &values)
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        throw StoreError::fromSql(query.lastError());
+        throw StoreError::fromSql(query.lastError(), db);
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (!query.exec())
-        throw StoreError::fromSql(query.lastError());
+        throw StoreError::fromSql(query.lastError(), db);
     return query;
 }
 
@@ -30,7 +30,7 @@ qint64 nextServiceId(QSqlDatabase db)
         "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'Service Records'), 0), "
         "coalesce((SELECT max(ServiceID) FROM \"Service Records\"), 0)) + 1"), {});
     if (!query.next())
-        throw StoreError::fromSql(query.lastError());
+        throw StoreError::fromSql(query.lastError(), db);
     return query.value(0).toLongLong();
 }
 

@@ -206,7 +206,7 @@ void frmProducts::cmdTaxRate_Click()
             store.prepare(QStringLiteral("UPDATE Employee SET SalesTaxRate = ?"));
             store.addBindValue(QString::number(float(reading.rate), 'g', 7).toDouble());
             if (!store.exec())
-                throw StoreError::fromSql(store.lastError());
+                throw StoreError::fromSql(store.lastError(), db);
             transaction.commit();
         } catch (const StoreError &error) {
             showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);

@@ -1,5 +1,6 @@
 #include "frmreceipt.h"
 
+#include "boundform.h"
 #include "database.h"
 #include "recordset.h"
 
@@ -109,7 +110,8 @@ frmReceipt::frmReceipt(QWidget *parent) : QWidget(parent, Qt::Window)
 
     showContent({});
     showOwner();
-    resize(460, 560);
+    resize(460, sizeHint().height());
+    bound::centre(this);
 }
 
 QLabel *frmReceipt::addLabel(const QString &name, const QString &text)

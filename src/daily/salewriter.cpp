@@ -16,11 +16,11 @@ QSqlQuery run(QSqlDatabase db, const QString &sql, const QVariantList &values = 
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        throw StoreError::fromSql(query.lastError());
+        throw StoreError::fromSql(query.lastError(), db);
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (!query.exec())
-        throw StoreError::fromSql(query.lastError());
+        throw StoreError::fromSql(query.lastError(), db);
     return query;
 }
 
