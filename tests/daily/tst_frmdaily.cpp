@@ -197,6 +197,24 @@ private slots:
         QCOMPARE(form->receiptContent().totals.total, QStringLiteral("77.00148"));
     }
 
+    // A sale stores its own line only: an edit typed into the Bill To boxes stays pending, and
+    // is stored when the customer is left.
+    void billToEditsStayPending()
+    {
+        openTicket();
+        child<QLineEdit>("txtCity")->setText(QStringLiteral("Lakeside"));
+        dialogs->answerText(QStringLiteral("0.1"));
+        sell(0, QStringLiteral("1"));
+        const QString today = mdyText(QDate::currentDate());
+        QCOMPARE(values(QStringLiteral("SELECT ifnull(City, '-'), ServiceDate FROM Customers WHERE CustomerID = 1")),
+                 (QVariantList{QStringLiteral("-"), today}));
+        QCOMPARE(text("txtCity"), QStringLiteral("Lakeside"));
+        QCOMPARE(text("txtServiceDate"), today);
+        click("cmdNext");
+        QCOMPARE(values(QStringLiteral("SELECT City, ServiceDate FROM Customers WHERE CustomerID = 1")),
+                 (QVariantList{QStringLiteral("Lakeside"), today}));
+    }
+
     void totalsInACommaLocale()
     {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
