@@ -104,6 +104,8 @@ frmDaily::frmDaily(QWidget *parent) : QWidget(parent, Qt::Window)
     m_bar->setObjectName(QStringLiteral("datPrimaryRS"));
     m_bar->setValidate(DataBar::Validate::Short);
     m_bar->installEventFilter(this);
+    for (QWidget *part : m_bar->findChildren<QWidget *>())
+        part->installEventFilter(this);
     m_technicianBinder = new Binder(m_technicians, this);
     m_technicianBinder->setErrorReporter([this](const StoreError &error) { m_bar->reportError(error); });
     m_customerBinder = new Binder(m_customers, this);
@@ -384,7 +386,7 @@ bool frmDaily::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     // A press on the technician bar resets the ticket before another technician is chosen.
-    if (watched == m_bar && event->type() == QEvent::MouseButtonPress)
+    if ((watched == m_bar || watched->parent() == m_bar) && event->type() == QEvent::MouseButtonPress)
         ClearTicket();
     return QWidget::eventFilter(watched, event);
 }
@@ -608,7 +610,7 @@ void frmDaily::cmdData_Click()
 {
     if (!shoppassword::askShopPassword(this))
         return;
-    {
+    try {
         frmProducts products(this);
         connect(&products, &frmProducts::taxRateChanged, this, [this] {
             if (m_technicians->hasCurrent())
@@ -616,6 +618,10 @@ void frmDaily::cmdData_Click()
             showTechnicianTotals();
         });
         products.exec();
+    } catch (const StoreError &error) {
+        // The price list could not be opened.
+        showMessage(this, QStringLiteral("Data error event hit err:") + error.text(), Dialogs::Buttons::Ok,
+                    Dialogs::Icon::Critical);
     }
     // New prices and services show on the ticket.
     try {

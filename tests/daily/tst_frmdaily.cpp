@@ -16,6 +16,7 @@
 #include <QSqlRecord>
 #include <QTableView>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -367,6 +368,20 @@ private slots:
         QCOMPARE(form->receiptContent().firstName, firstName);
         QVERIFY(form->receiptContent().lines.empty());
         QCOMPARE(form->receiptContent().totals.total, QStringLiteral("0"));
+    }
+
+    // A press on the technician bar resets the ticket before the next technician comes:
+    // the departing technician's sub-total is 0, the day total stays.
+    void pressOnTheTechnicianBarResets()
+    {
+        openTicket();
+        dialogs->answerText(QStringLiteral("0.1"));
+        sell(0, QStringLiteral("2"));
+        QTest::mouseClick(child<QWidget>("datPrimaryRS")->findChild<QToolButton *>(QStringLiteral("moveNext")), Qt::LeftButton);
+        QCOMPARE(text("txtName"), QStringLiteral("Tech2"));
+        QCOMPARE(values(QStringLiteral("SELECT SubTotal, Total FROM Employee WHERE EmployeeID = 1")), (QVariantList{0, 38.5007}));
+        QCOMPARE(text("txtTotals"), QStringLiteral("0"));
+        QVERIFY(form->receiptContent().lines.empty());
     }
 
     void nextPastTheLastCustomerStillResets()
