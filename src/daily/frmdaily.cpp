@@ -142,6 +142,13 @@ frmDaily::frmDaily(QWidget *parent) : QWidget(parent, Qt::Window)
     askTechnician();
 }
 
+// The binders go before the record sets they watch, which Qt would delete first.
+frmDaily::~frmDaily()
+{
+    delete m_technicianBinder;
+    delete m_customerBinder;
+}
+
 void frmDaily::buildLayout()
 {
     txtName = lineEdit(this, "txtName");

@@ -27,6 +27,7 @@ class frmDaily : public QWidget
     Q_OBJECT
 public:
     explicit frmDaily(QWidget *parent = nullptr);
+    ~frmDaily() override;
 
     RecordSet *datPrimaryRS() const { return m_technicians; }
     RecordSet *datSecondaryRS() const { return m_products; }
