@@ -34,6 +34,8 @@ namespace {
 
 Currency moneyOf(const QVariant &value)
 {
+    if (value.metaType() == QMetaType::fromType<Currency>())
+        return value.value<Currency>();
     return value.isNull() ? Currency() : Currency::fromDouble(value.toDouble()).value_or(Currency());
 }
 
@@ -88,38 +90,41 @@ QLineEdit *lineEdit(QWidget *parent, const char *name, bool readOnly = false)
 
 } // namespace
 
-frmDaily::frmDaily(QWidget *parent) : QWidget(parent, Qt::Window)
+frmDaily::frmDaily(QWidget *parent)
+    : QWidget(parent, Qt::Window), m_bound(this, QStringLiteral("select *  from [Employee]"), QStringLiteral("datPrimaryRS"))
 {
     setObjectName(QStringLiteral("frmDaily"));
     setWindowTitle(QStringLiteral("Velorine - Daily Activity"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     QSqlDatabase db = salon::employeeDb();
-    m_technicians = new RecordSet(db, QStringLiteral("select *  from [Employee]"), this);
-    m_products = new RecordSet(db, QStringLiteral("Products"), this);
-    m_customers = new RecordSet(db, QStringLiteral("Customers"), this);
-    m_misc = new RecordSet(db, QStringLiteral("Misc"), this);
+    m_technicians = m_bound.records();
+    m_bar = m_bound.bar();
+    m_technicianBinder = m_bound.binder();
+    m_productSet = std::make_unique<RecordSet>(db, QStringLiteral("Products"));
+    m_customerSet = std::make_unique<RecordSet>(db, QStringLiteral("Customers"));
+    m_miscSet = std::make_unique<RecordSet>(db, QStringLiteral("Misc"));
+    m_products = m_productSet.get();
+    m_customers = m_customerSet.get();
+    m_misc = m_miscSet.get();
 
-    m_bar = new DataBar(m_technicians, this);
-    m_bar->setObjectName(QStringLiteral("datPrimaryRS"));
     m_bar->setValidate(DataBar::Validate::Short);
     m_bar->installEventFilter(this);
     for (QWidget *part : m_bar->findChildren<QWidget *>())
         part->installEventFilter(this);
-    m_technicianBinder = new Binder(m_technicians, this);
-    m_technicianBinder->setErrorReporter([this](const StoreError &error) { m_bar->reportError(error); });
-    m_customerBinder = new Binder(m_customers, this);
+    m_customerBinding = std::make_unique<Binder>(m_customers);
+    m_customerBinder = m_customerBinding.get();
     m_customerBinder->setErrorReporter([this](const StoreError &error) { showMessage(this, error.text()); });
-    m_grid = new EditableGrid(m_products,
-                              {{QStringLiteral("ServiceID"), QStringLiteral("Service ID"), QStringLiteral("General Number")},
-                               {QStringLiteral("ServiceName"), QStringLiteral("Service Description"), QString()},
-                               {QStringLiteral("UnitPrice"), QStringLiteral("Unit Price"), QStringLiteral("Currency")},
-                               {QStringLiteral("Quantity"), QStringLiteral("Quantity"), QStringLiteral("General Number")},
-                               {QStringLiteral("Discount"), QStringLiteral("Discount"), QStringLiteral("Standard")},
-                               {QStringLiteral("SalePrice"), QStringLiteral("Extended Price"), QStringLiteral("Currency")}},
-                              {3, 4}, [this](int row, const QString &field, const QString &text) {
-                                  return writeCell(row, field, text);
-                              }, this);
+    m_ticketGrid = std::make_unique<EditableGrid>(
+        m_products,
+        QList<GridModel::Column>{{QStringLiteral("ServiceID"), QStringLiteral("Service ID"), QStringLiteral("General Number")},
+                                 {QStringLiteral("ServiceName"), QStringLiteral("Service Description"), QString()},
+                                 {QStringLiteral("UnitPrice"), QStringLiteral("Unit Price"), QStringLiteral("Currency")},
+                                 {QStringLiteral("Quantity"), QStringLiteral("Quantity"), QStringLiteral("General Number")},
+                                 {QStringLiteral("Discount"), QStringLiteral("Discount"), QStringLiteral("Standard")},
+                                 {QStringLiteral("SalePrice"), QStringLiteral("Extended Price"), QStringLiteral("Currency")}},
+        QList<int>{3, 4}, [this](int row, const QString &field, const QString &text) { return writeCell(row, field, text); });
+    m_grid = m_ticketGrid.get();
 
     buildLayout();
     m_technicianBinder->bind(txtName, QStringLiteral("FirstName"));
@@ -140,13 +145,6 @@ frmDaily::frmDaily(QWidget *parent) : QWidget(parent, Qt::Window)
     pointer::normal();
     m_technicians->requery();
     askTechnician();
-}
-
-// The binders go before the record sets they watch, which Qt would delete first.
-frmDaily::~frmDaily()
-{
-    delete m_technicianBinder;
-    delete m_customerBinder;
 }
 
 void frmDaily::buildLayout()
@@ -689,7 +687,7 @@ void frmDaily::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    bound::closeStoringEdits(event, *m_technicianBinder, *m_bar);
+    m_bound.close(event);
     if (event->isAccepted() && m_receipt)
         m_receipt->close();
 }

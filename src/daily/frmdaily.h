@@ -1,13 +1,15 @@
 #pragma once
+#include "boundscreen.h"
+#include "editablegrid.h"
 #include "frmreceipt.h"
 
 #include <QPointer>
+#include <memory>
 #include <QVariant>
 #include <QWidget>
 
 class Binder;
 class DataBar;
-class EditableGrid;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -27,7 +29,6 @@ class frmDaily : public QWidget
     Q_OBJECT
 public:
     explicit frmDaily(QWidget *parent = nullptr);
-    ~frmDaily() override;
 
     RecordSet *datPrimaryRS() const { return m_technicians; }
     RecordSet *datSecondaryRS() const { return m_products; }
@@ -68,6 +69,15 @@ private:
     bool cmdSave_Click();
     void cmdClose_Click();
     void cmdData_Click();
+
+    // The technicians with their bar and binder; the other sets, then what listens to them,
+    // so that members go in a safe order (listeners first).
+    BoundScreen m_bound;
+    std::unique_ptr<RecordSet> m_productSet;
+    std::unique_ptr<RecordSet> m_customerSet;
+    std::unique_ptr<RecordSet> m_miscSet;
+    std::unique_ptr<Binder> m_customerBinding;
+    std::unique_ptr<EditableGrid> m_ticketGrid;
 
     RecordSet *m_technicians;
     RecordSet *m_products;

@@ -18,27 +18,27 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-frmProducts::frmProducts(QWidget *parent) : QDialog(parent)
+frmProducts::frmProducts(QWidget *parent)
+    : QDialog(parent),
+      m_bound(this,
+              QStringLiteral("select [ServiceID],[ServiceName],[UnitPrice],[Quantity],[Discount],[SalePrice] from [Products]"),
+              QStringLiteral("datPrimaryRS"))
 {
     setObjectName(QStringLiteral("frmProducts"));
     setWindowTitle(QStringLiteral("Velorine - Product and Servicing data entry"));
     setModal(true);
 
-    m_records = new RecordSet(salon::employeeDb(),
-                              QStringLiteral("select [ServiceID],[ServiceName],[UnitPrice],[Quantity],[Discount],[SalePrice] "
-                                             "from [Products]"),
-                              this);
-    m_bar = new DataBar(m_records, this);
-    m_bar->setObjectName(QStringLiteral("datPrimaryRS"));
+    m_records = m_bound.records();
+    m_bar = m_bound.bar();
     m_bar->setValidate(DataBar::Validate::Full);
     m_bar->setDataErrorReport(true);
-    m_grid = new EditableGrid(m_records,
-                              {{QStringLiteral("ServiceID"), QStringLiteral("Service ID"), QStringLiteral("General Number")},
-                               {QStringLiteral("ServiceName"), QStringLiteral("Service Description"), QString()},
-                               {QStringLiteral("UnitPrice"), QStringLiteral("Unit Price"), QStringLiteral("Currency")}},
-                              {0, 1, 2}, [this](int row, const QString &field, const QString &text) {
-                                  return writeCell(row, field, text);
-                              }, this);
+    m_priceGrid = std::make_unique<EditableGrid>(
+        m_records,
+        QList<GridModel::Column>{{QStringLiteral("ServiceID"), QStringLiteral("Service ID"), QStringLiteral("General Number")},
+                                 {QStringLiteral("ServiceName"), QStringLiteral("Service Description"), QString()},
+                                 {QStringLiteral("UnitPrice"), QStringLiteral("Unit Price"), QStringLiteral("Currency")}},
+        QList<int>{0, 1, 2}, [this](int row, const QString &field, const QString &text) { return writeCell(row, field, text); });
+    m_grid = m_priceGrid.get();
 
     auto caption = new QLabel(QStringLiteral("Velorine - Product and Servicing Information"), this);
     caption->setObjectName(QStringLiteral("grdDataGridCaption"));
@@ -117,7 +117,7 @@ bool frmProducts::writeCell(int row, const QString &field, const QString &text)
                                   .arg(QLocale().toString(12.5, 'f', 2)));
             return false;
         }
-        value = price->toDouble();
+        value = QVariant::fromValue(*price);
     } else {
         bool ok = false;
         const qlonglong number = QLocale().toLongLong(text.trimmed(), &ok);

@@ -1,8 +1,11 @@
 #pragma once
+#include "boundscreen.h"
+#include "editablegrid.h"
+
 #include <QDialog>
+#include <memory>
 
 class DataBar;
-class EditableGrid;
 class QTableView;
 class RecordSet;
 
@@ -28,6 +31,8 @@ private:
     void cmdUpdate_Click();
     void cmdTaxRate_Click();
 
+    BoundScreen m_bound;
+    std::unique_ptr<EditableGrid> m_priceGrid;
     RecordSet *m_records;
     DataBar *m_bar;
     EditableGrid *m_grid;
