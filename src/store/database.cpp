@@ -321,11 +321,20 @@ QString readmePath() { return dataFolder() + QStringLiteral("/readme.txt"); }
 
 QSqlDatabase openExisting(const QString &path, const QString &connectionName)
 {
-    QSqlDatabase db = openUnchanged(path, connectionName);
-    setPragmas(db);
-    if (isDamaged(path))
-        stopWriting(db);
-    return db;
+    try {
+        QSqlDatabase db = openUnchanged(path, connectionName);
+        setPragmas(db);
+        if (isDamaged(path))
+            stopWriting(db);
+        return db;
+    } catch (const StoreError &) {
+        // The handle above is gone by now, so the name can be released cleanly.
+        if (QSqlDatabase::contains(connectionName)) {
+            QSqlDatabase::database(connectionName, false).close();
+            QSqlDatabase::removeDatabase(connectionName);
+        }
+        throw;
+    }
 }
 
 std::optional<QString> prepareDataFolder()
@@ -508,14 +517,7 @@ ShortConnection::ShortConnection()
 {
     static int serial = 0;
     m_name = QStringLiteral("search%1").arg(++serial);
-    try {
-        openExisting(employeeDbPath(), m_name);
-    } catch (const StoreError &) {
-        // No destructor runs for a constructor that throws: release the name here.
-        QSqlDatabase::database(m_name, false).close();
-        QSqlDatabase::removeDatabase(m_name);
-        throw;
-    }
+    openExisting(employeeDbPath(), m_name);   // releases the name itself when it fails
 }
 
 ShortConnection::~ShortConnection()

@@ -374,10 +374,26 @@ private slots:
         next.commit();
     }
 
-    void aFailedShortConnectionIsReleased()
+    // A connection that fails to open leaves no name behind, whatever step failed.
+    void aFailedOpenReleasesItsConnection_data()
     {
+        QTest::addColumn<QByteArray>("content");   // empty: no file at all
+        QTest::newRow("missing file") << QByteArray();
+        QTest::newRow("not a database") << QByteArray("these are the salon's notes, not its book\n").repeated(100);
+    }
+    void aFailedOpenReleasesItsConnection()
+    {
+        QFETCH(QByteArray, content);
         TestHome home;
         const QStringList before = QSqlDatabase::connectionNames();
+        const QString path = home.path() + QStringLiteral("/Other.db");
+        if (!content.isEmpty())
+            writeFile(path, content);
+        QVERIFY_THROWS_EXCEPTION(StoreError, salon::openExisting(path, QStringLiteral("other")));
+        QCOMPARE(QSqlDatabase::connectionNames(), before);
+        QVERIFY(!QSqlDatabase::contains(QStringLiteral("other")));
+
+        // The searches' short-lived connection, on a book that went missing.
         QVERIFY(QFile::rename(salon::employeeDbPath(), salon::employeeDbPath() + QStringLiteral(".away")));
         QVERIFY_THROWS_EXCEPTION(StoreError, salon::ShortConnection());
         QCOMPARE(QSqlDatabase::connectionNames(), before);
