@@ -2,6 +2,7 @@
 #include "database.h"
 #include "frmmember.h"
 #include "recordset.h"
+#include "screenhelpers.h"
 #include "scripteddialogs.h"
 #include "testhome.h"
 
@@ -23,29 +24,7 @@ private:
     std::unique_ptr<ScriptedDialogs> dialogs;
     QPointer<frmMember> form;
 
-    static void addCustomer(const QVariant &id, const QVariant &first, const QVariant &last)
-    {
-        addRow(QStringLiteral("Customers"), {{QStringLiteral("CustomerID"), id}, {QStringLiteral("FirstName"), first},
-                                             {QStringLiteral("LastName"), last}});
-    }
-    static qint64 customerCount() { return RecordSet(salon::employeeDb(), QStringLiteral("Customers")).recordCount(); }
-
-    template<typename T = QLineEdit>
-    T *child(const char *name) const
-    {
-        T *found = form->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no child %s", name);
-        return found;
-    }
-    void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
-    void type(const char *name, const QString &text)
-    {
-        QLineEdit *box = child(name);
-        box->selectAll();
-        QTest::keyClicks(box, text);
-    }
-    QString caption() const { return form->findChild<DataBar *>(QStringLiteral("datCustomer"))->caption(); }
+    QString caption() const { return child<DataBar>(form, "datCustomer")->caption(); }
     void closeForm()
     {
         form->close();
@@ -78,8 +57,8 @@ private slots:
     void opensOnTheFirstCustomer()
     {
         QCOMPARE(form->windowTitle(), QStringLiteral("Velorine - Customer Information"));
-        QCOMPARE(child("txtMemberID")->text(), QStringLiteral("1"));
-        QCOMPARE(child("txtLastname")->text(), QStringLiteral("Lee"));
+        QCOMPARE(child(form, "txtMemberID")->text(), QStringLiteral("1"));
+        QCOMPARE(child(form, "txtLastname")->text(), QStringLiteral("Lee"));
         QCOMPARE(caption(), QStringLiteral("Record: 1"));
     }
 
@@ -115,16 +94,16 @@ private slots:
         QFETCH(QString, memberId);
         QFETCH(QString, message);
         form->datCustomer()->move(1);   // start on Bob
-        type("txtSearchFirst", first);
-        type("txtSearchLast", last);
+        typeInto(form, "txtSearchFirst", first);
+        typeInto(form, "txtSearchLast", last);
         if (!message.isEmpty())
             dialogs->answerMessage();
-        click(button.constData());
+        click(form, button.constData());
         QCOMPARE(dialogs->messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
         if (!message.isEmpty())
             QCOMPARE(dialogs->last().title, QStringLiteral("Velorine"));
-        QCOMPARE(child("txtMemberID")->text(), memberId.isEmpty() ? QStringLiteral("2") : memberId);
-        QCOMPARE(customerCount(), qint64(6));
+        QCOMPARE(child(form, "txtMemberID")->text(), memberId.isEmpty() ? QStringLiteral("2") : memberId);
+        QCOMPARE(rowCount(QStringLiteral("Customers")), qint64(6));
     }
 
     // Once a customer is deleted, numbers no longer equal row positions: the search must
@@ -132,36 +111,36 @@ private slots:
     void searchShowsTheFoundCustomerWhenNumbersAreNotPositions()
     {
         dialogs->answerMessage(Dialogs::Answer::Yes);
-        click("cmdDelete");   // Ann Lee no. 1 goes; the other Ann Lee (no. 3) is now row 2
-        type("txtSearchFirst", QStringLiteral("Pat"));
-        type("txtSearchLast", QStringLiteral("O'Brien"));
-        click("cmdSearch");
-        QCOMPARE(child("txtMemberID")->text(), QStringLiteral("4"));
-        QCOMPARE(child("txtFirstname")->text(), QStringLiteral("Pat"));
+        click(form, "cmdDelete");   // Ann Lee no. 1 goes; the other Ann Lee (no. 3) is now row 2
+        typeInto(form, "txtSearchFirst", QStringLiteral("Pat"));
+        typeInto(form, "txtSearchLast", QStringLiteral("O'Brien"));
+        click(form, "cmdSearch");
+        QCOMPARE(child(form, "txtMemberID")->text(), QStringLiteral("4"));
+        QCOMPARE(child(form, "txtFirstname")->text(), QStringLiteral("Pat"));
         QCOMPARE(caption(), QStringLiteral("Record: 3"));
     }
 
     void nextAndPreviousStepThroughTheMatches()
     {
-        type("txtSearchFirst", QStringLiteral("ann"));
-        type("txtSearchLast", QStringLiteral("lee"));
-        click("cmdNext");   // from no. 1 on screen
-        QCOMPARE(child("txtMemberID")->text(), QStringLiteral("3"));
+        typeInto(form, "txtSearchFirst", QStringLiteral("ann"));
+        typeInto(form, "txtSearchLast", QStringLiteral("lee"));
+        click(form, "cmdNext");   // from no. 1 on screen
+        QCOMPARE(child(form, "txtMemberID")->text(), QStringLiteral("3"));
         dialogs->answerMessage();
-        click("cmdNext");
+        click(form, "cmdNext");
         QCOMPARE(dialogs->messageTexts(), QStringList{QStringLiteral("No records found with:  Name = 'ann lee'.")});
-        QCOMPARE(child("txtMemberID")->text(), QStringLiteral("3"));
-        click("cmdPrevious");
-        QCOMPARE(child("txtMemberID")->text(), QStringLiteral("1"));
+        QCOMPARE(child(form, "txtMemberID")->text(), QStringLiteral("3"));
+        click(form, "cmdPrevious");
+        QCOMPARE(child(form, "txtMemberID")->text(), QStringLiteral("1"));
     }
 
     void searchFindsACustomerAddedAfterTheScreenOpened()
     {
         addCustomer(7, QStringLiteral("New"), QStringLiteral("Comer"));
-        type("txtSearchFirst", QStringLiteral("New"));
-        type("txtSearchLast", QStringLiteral("Comer"));
-        click("cmdSearch");
-        QCOMPARE(child("txtMemberID")->text(), QStringLiteral("7"));
+        typeInto(form, "txtSearchFirst", QStringLiteral("New"));
+        typeInto(form, "txtSearchLast", QStringLiteral("Comer"));
+        click(form, "cmdSearch");
+        QCOMPARE(child(form, "txtMemberID")->text(), QStringLiteral("7"));
     }
 
     void deleteAnswers_data()
@@ -184,12 +163,12 @@ private slots:
         QFETCH(QString, memberId);
         form->datCustomer()->move(startRow);
         dialogs->answerMessage(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
-        click("cmdDelete");
+        click(form, "cmdDelete");
         QCOMPARE(dialogs->last().text, QStringLiteral("Are you sure you want to delete THIS CUSTOMER FILE ?"));
         QCOMPARE(dialogs->last().buttons, Dialogs::Buttons::YesNo);
-        QCOMPARE(customerCount(), count);
+        QCOMPARE(rowCount(QStringLiteral("Customers")), count);
         QCOMPARE(this->caption(), caption);
-        QCOMPARE(child("txtMemberID")->text(), memberId);
+        QCOMPARE(child(form, "txtMemberID")->text(), memberId);
     }
 
     void saveWithoutACustomerSaysSoAndCloses()
@@ -197,7 +176,7 @@ private slots:
         form->datCustomer()->moveLast();
         form->datCustomer()->moveNext();
         dialogs->answerMessage();
-        click("cmdSave");
+        click(form, "cmdSave");
         QCOMPARE(dialogs->last().text, QStringLiteral("Please use Add command to enter new data"));
         QCOMPARE(dialogs->last().icon, Dialogs::Icon::Information);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -207,36 +186,36 @@ private slots:
     void saveOfACustomerDeletedElsewhereSaysSoAndCloses()
     {
         QVERIFY(QSqlQuery(salon::employeeDb()).exec(QStringLiteral("DELETE FROM Customers WHERE CustomerID = 1")));
-        type("txtLine1", QStringLiteral("12 Elm St"));
+        typeInto(form, "txtLine1", QStringLiteral("12 Elm St"));
         dialogs->answerMessage();
-        click("cmdSave");
+        click(form, "cmdSave");
         QCOMPARE(dialogs->messageTexts(), QStringList{QStringLiteral("Please use Add command to enter new data")});
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(form.isNull());
-        QCOMPARE(customerCount(), qint64(5));
+        QCOMPARE(rowCount(QStringLiteral("Customers")), qint64(5));
     }
 
     void saveOfABadNumberKeepsTheScreenAndTheTyping()
     {
-        type("txtMemberID", QStringLiteral("12a"));
+        typeInto(form, "txtMemberID", QStringLiteral("12a"));
         dialogs->answerMessage();
-        click("cmdSave");
+        click(form, "cmdSave");
         QVERIFY(dialogs->last().text.contains(QStringLiteral("CustomerID")));
         QVERIFY(!form.isNull());
-        QCOMPARE(child("txtMemberID")->text(), QStringLiteral("12a"));
+        QCOMPARE(child(form, "txtMemberID")->text(), QStringLiteral("12a"));
     }
 
     void addThenSaveKeepsTheNewCustomerShown()
     {
-        click("cmdAdd");
-        QCOMPARE(child("txtFirstname")->text(), QString());
-        type("txtMemberID", QStringLiteral("7"));
-        type("txtFirstname", QStringLiteral("Eve"));
-        child<QComboBox>("comPrefix")->setCurrentText(QStringLiteral("Ms."));
-        click("cmdSave");
-        QCOMPARE(customerCount(), qint64(7));
+        click(form, "cmdAdd");
+        QCOMPARE(child(form, "txtFirstname")->text(), QString());
+        typeInto(form, "txtMemberID", QStringLiteral("7"));
+        typeInto(form, "txtFirstname", QStringLiteral("Eve"));
+        child<QComboBox>(form, "comPrefix")->setCurrentText(QStringLiteral("Ms."));
+        click(form, "cmdSave");
+        QCOMPARE(rowCount(QStringLiteral("Customers")), qint64(7));
         QCOMPARE(caption(), QStringLiteral("Record: 7"));
-        QCOMPARE(child("txtFirstname")->text(), QStringLiteral("Eve"));
+        QCOMPARE(child(form, "txtFirstname")->text(), QStringLiteral("Eve"));
         QCOMPARE(form->datCustomer()->value(QStringLiteral("Prefix")).toString(), QStringLiteral("Ms."));
     }
 
@@ -251,11 +230,11 @@ private slots:
     {
         QFETCH(QByteArray, button);
         form->datCustomer()->moveNext();
-        type("txtLine1", QStringLiteral("12 Elm St"));
+        typeInto(form, "txtLine1", QStringLiteral("12 Elm St"));
         if (button.isEmpty())
             form->close();
         else
-            click(button.constData());
+            click(form, button.constData());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(form.isNull());
         RecordSet customers(salon::employeeDb(), QStringLiteral("Customers"));
@@ -267,7 +246,7 @@ private slots:
     // row is left, not carried over to the next customer.
     void notesRoundTrip()
     {
-        auto notes = child<QPlainTextEdit>("txtNotes");
+        auto notes = child<QPlainTextEdit>(form, "txtNotes");
         notes->selectAll();
         QTest::keyClicks(notes, QStringLiteral("call back Tuesday"));
         form->datCustomer()->moveNext();

@@ -2,6 +2,7 @@
 #include "database.h"
 #include "frmreport.h"
 #include "recordset.h"
+#include "screenhelpers.h"
 #include "scripteddialogs.h"
 #include "testhome.h"
 
@@ -23,11 +24,6 @@ private:
     std::unique_ptr<ScriptedDialogs> dialogs;
     QPointer<frmReport> form;
 
-    static void addCustomer(const QVariant &id, const QString &first, const QString &last)
-    {
-        addRow(QStringLiteral("Customers"), {{QStringLiteral("CustomerID"), id}, {QStringLiteral("FirstName"), first},
-                                             {QStringLiteral("LastName"), last}});
-    }
     static void addVisit(RecordSet &journal, int customer, const QString &service, double cost)
     {
         journal.addNew();
@@ -41,7 +37,7 @@ private:
         journal.update();
     }
 
-    QTableView *grid() const { return form->findChild<QTableView *>(QStringLiteral("grdDataGrid")); }
+    QTableView *grid() const { return child<QTableView>(form, "grdDataGrid"); }
     // The service descriptions the grid lists.
     QStringList listed() const
     {
@@ -57,7 +53,6 @@ private:
                 return box;
         qFatal("no txtFields(%d)", index);
     }
-    void click(const char *name) { QTest::mouseClick(form->findChild<QPushButton *>(QLatin1String(name)), Qt::LeftButton); }
     QString caption() const { return form->findChild<DataBar *>(QStringLiteral("datPrimaryRS"))->caption(); }
     static qint64 customerCount() { return RecordSet(salon::employeeDb(), QStringLiteral("Customers")).recordCount(); }
 
@@ -153,7 +148,7 @@ private slots:
         form->datPrimaryRS()->moveLast();
         QCOMPARE(field(0)->text(), QStringLiteral("No"));
         QCOMPARE(listed(), QStringList());
-        click("cmdAdd");
+        click(form, "cmdAdd");
         QCOMPARE(listed(), QStringList());
     }
 
@@ -180,7 +175,7 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(QString, caption);
         form->datPrimaryRS()->move(startRow);
-        click("cmdDelete");
+        click(form, "cmdDelete");
         QCOMPARE(customerCount(), qint64(2));
         QCOMPARE(field(0)->text(), shown);
         QCOMPARE(this->caption(), caption);
@@ -188,12 +183,12 @@ private slots:
 
     void deletingTheOnlyCustomerLeavesNoneAndNoMessage()
     {
-        click("cmdDelete");
-        click("cmdDelete");
-        click("cmdDelete");
+        click(form, "cmdDelete");
+        click(form, "cmdDelete");
+        click(form, "cmdDelete");
         QCOMPARE(customerCount(), qint64(0));
         QCOMPARE(caption(), QStringLiteral("Record: 0"));
-        click("cmdDelete");   // nothing left: quietly nothing
+        click(form, "cmdDelete");   // nothing left: quietly nothing
         QVERIFY(dialogs->shown().isEmpty());
     }
 
@@ -209,7 +204,7 @@ private slots:
         form->datPrimaryRS()->moveNext();
         field(7)->setText(QStringLiteral("555-0102"));
         if (closeButton)
-            click("cmdClose");
+            click(form, "cmdClose");
         else
             form->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -224,7 +219,7 @@ private slots:
         form->datPrimaryRS()->moveLast();
         form->datPrimaryRS()->moveNext();
         dialogs->answerMessage();
-        click("cmdUpdate");
+        click(form, "cmdUpdate");
         QCOMPARE(dialogs->messageTexts(), QStringList{QStringLiteral("No current record.")});
     }
 };

@@ -2,6 +2,7 @@
 #include "database.h"
 #include "frmsupplier.h"
 #include "recordset.h"
+#include "screenhelpers.h"
 #include "scripteddialogs.h"
 #include "testhome.h"
 
@@ -31,11 +32,7 @@ private:
         suppliers.setValue(QStringLiteral("SupplierName"), name);
         suppliers.update();
     }
-    static qint64 supplierCount() { return RecordSet(salon::employeeDb(), QStringLiteral("Suppliers")).recordCount(); }
-    template<typename T = QLineEdit>
-    T *child(const char *name) const { return form->findChild<T *>(QLatin1String(name)); }
-    void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
-    QString caption() const { return child<DataBar>("datPrimary")->caption(); }
+    QString caption() const { return child<DataBar>(form, "datPrimary")->caption(); }
 
 private slots:
     void init()
@@ -61,19 +58,19 @@ private slots:
     void headingShowsTheCompanyTwice()
     {
         QCOMPARE(form->windowTitle(), QStringLiteral("Velorine - Suppliers Information"));
-        QCOMPARE(child<QLabel>("lblVelorine1")->text(), QStringLiteral("Nail Studio"));
-        QCOMPARE(child<QLabel>("lblVelorine2")->text(), QStringLiteral("Nail Studio"));
-        QCOMPARE(child("txtCompany")->text(), QStringLiteral("Polish Co"));
+        QCOMPARE(child<QLabel>(form, "lblVelorine1")->text(), QStringLiteral("Nail Studio"));
+        QCOMPARE(child<QLabel>(form, "lblVelorine2")->text(), QStringLiteral("Nail Studio"));
+        QCOMPARE(child(form, "txtCompany")->text(), QStringLiteral("Polish Co"));
         QCOMPARE(caption(), QStringLiteral("Record: 1"));
     }
 
     void titleFromTheListIsStored()
     {
-        auto title = child<QComboBox>("cmbTitle");
+        auto title = child<QComboBox>(form, "cmbTitle");
         QCOMPARE(title->count(), 4);
         QCOMPARE(title->itemText(2), QStringLiteral("Mrs."));
         title->setCurrentIndex(2);
-        click("cmdUpdate");
+        click(form, "cmdUpdate");
         RecordSet suppliers(salon::employeeDb(), QStringLiteral("Suppliers"));
         QCOMPARE(suppliers.value(QStringLiteral("ContactTitle")).toString(), QStringLiteral("Mrs."));
     }
@@ -98,11 +95,11 @@ private slots:
         QFETCH(QString, caption);
         form->datPrimary()->move(startRow);
         dialogs->answerMessage(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
-        click("cmdDelete");
+        click(form, "cmdDelete");
         QCOMPARE(dialogs->last().text, QStringLiteral("Are you sure you want to delete THIS SUPPLIER FILE ?"));
         QCOMPARE(dialogs->last().title, QStringLiteral("Velorine"));
-        QCOMPARE(supplierCount(), count);
-        QCOMPARE(child("txtCompany")->text(), shown);
+        QCOMPARE(rowCount(QStringLiteral("Suppliers")), count);
+        QCOMPARE(child(form, "txtCompany")->text(), shown);
         QCOMPARE(this->caption(), caption);
     }
 
@@ -110,14 +107,14 @@ private slots:
     {
         for (int i = 0; i < 2; ++i) {
             dialogs->answerMessage(Dialogs::Answer::Yes);
-            click("cmdDelete");
+            click(form, "cmdDelete");
         }
         dialogs->answerMessage(Dialogs::Answer::Yes);
-        click("cmdDelete");
-        QCOMPARE(supplierCount(), qint64(0));
+        click(form, "cmdDelete");
+        QCOMPARE(rowCount(QStringLiteral("Suppliers")), qint64(0));
         QVERIFY(!form->datPrimary()->hasCurrent());
         QCOMPARE(caption(), QStringLiteral("Record: 0"));
-        click("cmdDelete");   // an empty book: no question, nothing happens
+        click(form, "cmdDelete");   // an empty book: no question, nothing happens
         QCOMPARE(dialogs->shown().size(), 3);
     }
 
@@ -126,7 +123,7 @@ private slots:
         form->datPrimary()->moveLast();
         form->datPrimary()->moveNext();
         dialogs->answerMessage();
-        click("cmdUpdate");
+        click(form, "cmdUpdate");
         QCOMPARE(dialogs->messageTexts(), QStringList{QStringLiteral("You need to use Add command to enter new record.")});
         QVERIFY(!form.isNull());
     }
@@ -140,7 +137,7 @@ private slots:
                                       QStringLiteral("txtPhone"), QStringLiteral("txtFax"), QStringLiteral("txtEMail"),
                                       QStringLiteral("txtNote"), QStringLiteral("cmdAdd")};
         QStringList order;
-        QWidget *widget = child("txtSupplierID");
+        QWidget *widget = child(form, "txtSupplierID");
         while (order.size() < expected.size()) {
             if (widget->focusPolicy() & Qt::TabFocus)
                 order << widget->objectName();
@@ -151,14 +148,14 @@ private slots:
 
     void addUpdateThenExit()
     {
-        click("cmdAdd");
-        QCOMPARE(child("txtSupplierID")->text(), QString());
-        QTest::keyClicks(child("txtSupplierID"), QStringLiteral("S4"));
-        QTest::keyClicks(child("txtCompany"), QStringLiteral("Brush & Co"));
-        click("cmdUpdate");
+        click(form, "cmdAdd");
+        QCOMPARE(child(form, "txtSupplierID")->text(), QString());
+        QTest::keyClicks(child(form, "txtSupplierID"), QStringLiteral("S4"));
+        QTest::keyClicks(child(form, "txtCompany"), QStringLiteral("Brush & Co"));
+        click(form, "cmdUpdate");
         QCOMPARE(caption(), QStringLiteral("Record: 4"));
-        QTest::keyClicks(child("txtCity"), QStringLiteral("Springfield"));
-        click("cmdExit");
+        QTest::keyClicks(child(form, "txtCity"), QStringLiteral("Springfield"));
+        click(form, "cmdExit");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(form.isNull());
         RecordSet suppliers(salon::employeeDb(), QStringLiteral("Suppliers"));

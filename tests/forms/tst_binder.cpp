@@ -7,6 +7,7 @@
 #include "gridmodel.h"
 #include "pointer.h"
 #include "recordset.h"
+#include "screenhelpers.h"
 #include "scripteddialogs.h"
 #include "testhome.h"
 
@@ -34,26 +35,12 @@ private:
     QComboBox *prefix = nullptr;
     QPlainTextEdit *notes = nullptr;
 
-    static void addCustomer(int id, const QString &firstName, const QString &lastName)
-    {
-        RecordSet customers(salon::employeeDb(), QStringLiteral("Customers"));
-        customers.addNew();
-        customers.setValue(QStringLiteral("CustomerID"), id);
-        customers.setValue(QStringLiteral("FirstName"), firstName);
-        customers.setValue(QStringLiteral("LastName"), lastName);
-        customers.update();
-    }
     static QString storedFirstName(int id)
     {
         RecordSet customers(salon::employeeDb(), QStringLiteral("Customers"));
         customers.findFirst(QStringLiteral("CustomerID = ?"), {id});
         return customers.noMatch() ? QStringLiteral("<none>") : customers.value(QStringLiteral("FirstName")).toString();
     }
-    static qint64 customerCount()
-    {
-        return RecordSet(salon::employeeDb(), QStringLiteral("Customers")).recordCount();
-    }
-
     // A bound screen over `source` with the first name, prefix and notes boxes.
     void build(const QString &source = QStringLiteral("Customers"), const QString &firstField = QStringLiteral("FirstName"),
                const QString &prefixField = QStringLiteral("Prefix"))
@@ -71,12 +58,6 @@ private:
         binder->bind(first, firstField);
         binder->bind(prefix, prefixField);
         binder->bind(notes, QStringLiteral("Notes"));
-    }
-    void click(const char *button) { QTest::mouseClick(bar->findChild<QToolButton *>(QLatin1String(button)), Qt::LeftButton); }
-    void type(QLineEdit *box, const QString &text)
-    {
-        box->selectAll();
-        QTest::keyClicks(box, text);
     }
 
 private slots:
@@ -103,7 +84,7 @@ private slots:
     {
         build();
         QCOMPARE(first->text(), QStringLiteral("Ann"));
-        click("moveNext");
+        click(bar, "moveNext");
         QCOMPARE(first->text(), QStringLiteral("Bob"));
         rs->moveLast();
         QCOMPARE(first->text(), QStringLiteral("Cy"));
@@ -125,9 +106,9 @@ private slots:
         QFETCH(QString, caption);
         build();
         for (QChar m : moves) {
-            if (m == u'N') click("moveNext");
-            else if (m == u'L') click("moveLast");
-            else if (m == u'F') click("moveFirst");
+            if (m == u'N') click(bar, "moveNext");
+            else if (m == u'L') click(bar, "moveLast");
+            else if (m == u'F') click(bar, "moveFirst");
             else rs->moveNext();   // the program passing the end
         }
         QCOMPARE(bar->caption(), caption);
@@ -141,7 +122,7 @@ private slots:
         for (QWidget *box : std::initializer_list<QWidget *>{first, prefix, notes})
             QVERIFY(!box->isEnabled());
         for (const char *name : {"moveFirst", "movePrevious", "moveNext", "moveLast"})
-            QVERIFY2(!bar->findChild<QToolButton *>(QLatin1String(name))->isEnabled(), name);
+            QVERIFY2(!child<QToolButton>(bar, name)->isEnabled(), name);
         binder->addNew();
         for (QWidget *box : std::initializer_list<QWidget *>{first, prefix, notes})
             QVERIFY(box->isEnabled());
@@ -159,11 +140,11 @@ private slots:
     {
         QFETCH(QString, how);
         build();
-        type(first, QStringLiteral("Anne"));
+        typeInto(first, QStringLiteral("Anne"));
         prefix->setEditText(QStringLiteral("Dr."));
         notes->setPlainText(QStringLiteral("prefers mornings"));
         if (how == QLatin1String("bar"))
-            click("moveNext");
+            click(bar, "moveNext");
         else if (how == QLatin1String("program"))
             rs->move(2);
         else
@@ -180,7 +161,7 @@ private slots:
     {
         build();
         rs->moveNext();
-        type(first, QStringLiteral("Robert"));
+        typeInto(first, QStringLiteral("Robert"));
         binder->writePending();   // what a screen does when it closes
         form.reset();
         QCOMPARE(storedFirstName(2), QStringLiteral("Robert"));
@@ -191,8 +172,8 @@ private slots:
         build();
         binder->addNew();
         QCOMPARE(first->text(), QString());
-        click("moveLast");
-        QCOMPARE(customerCount(), qint64(3));
+        click(bar, "moveLast");
+        QCOMPARE(rowCount(QStringLiteral("Customers")), qint64(3));
         QCOMPARE(first->text(), QStringLiteral("Cy"));
     }
 
@@ -200,9 +181,9 @@ private slots:
     {
         build();
         binder->addNew();
-        type(first, QStringLiteral("Dee"));
-        click("moveFirst");
-        QCOMPARE(customerCount(), qint64(4));
+        typeInto(first, QStringLiteral("Dee"));
+        click(bar, "moveFirst");
+        QCOMPARE(rowCount(QStringLiteral("Customers")), qint64(4));
         QCOMPARE(rs->recordCount(), qint64(4));
         rs->moveLast();
         QCOMPARE(first->text(), QStringLiteral("Dee"));
@@ -212,7 +193,7 @@ private slots:
     {
         build();
         binder->addNew();
-        type(first, QStringLiteral("Dee"));
+        typeInto(first, QStringLiteral("Dee"));
         binder->update();
         QCOMPARE(rs->absolutePosition(), qint64(3));
         QCOMPARE(bar->caption(), QStringLiteral("Record: 4"));
@@ -233,9 +214,9 @@ private slots:
     {
         build(QStringLiteral("Customers"), QStringLiteral("CustomerID"));
         bar->setDataErrorReport(true);
-        type(first, QStringLiteral("seven"));
+        typeInto(first, QStringLiteral("seven"));
         dialogs->answerMessage();
-        click("moveNext");
+        click(bar, "moveNext");
         QCOMPARE(dialogs->messageTexts(),
                  QStringList{dataErrorText(StoreError(0, QStringLiteral(
                      "Data type conversion error: 'seven' does not fit the field CustomerID.")))});
@@ -252,18 +233,18 @@ private slots:
         build();
         RecordSet other(salon::employeeDb(), QStringLiteral("Customers"));
         other.remove();   // Ann, shown by the screen
-        type(first, QStringLiteral("Anne"));
+        typeInto(first, QStringLiteral("Anne"));
         dialogs->answerMessage();
-        click("moveNext");
+        click(bar, "moveNext");
         QCOMPARE(dialogs->messageTexts(), QStringList{QStringLiteral("Record is deleted.")});
         QCOMPARE(first->text(), QStringLiteral("Anne"));   // still readable
-        click("moveNext");
+        click(bar, "moveNext");
         QCOMPARE(first->text(), QStringLiteral("Bob"));
-        QCOMPARE(customerCount(), qint64(2));
+        QCOMPARE(rowCount(QStringLiteral("Customers")), qint64(2));
 
         other.moveFirst();   // Bob
         other.remove();
-        type(first, QStringLiteral("Bobby"));
+        typeInto(first, QStringLiteral("Bobby"));
         dialogs->answerMessage();
         QCloseEvent refused;
         bound::closeStoringEdits(&refused, *binder, *bar);
@@ -292,7 +273,7 @@ private slots:
         dialogs->answerMessage();
         binder->bind(missing, QStringLiteral("Nope"));   // shown at once, like a screen loading
         dialogs->answerMessage();
-        click("moveNext");
+        click(bar, "moveNext");
         QCOMPARE(dialogs->messageTexts(), (QStringList{message, message}));
         QCOMPARE(dialogs->last().title, QStringLiteral("Velorine"));
         QCOMPARE(first->text(), QStringLiteral("Bob"));   // the screen stays on its row
@@ -311,11 +292,11 @@ private slots:
         QFETCH(bool, busy);
         build();
         bar->setValidate(DataBar::Validate(mode));
-        type(first, QStringLiteral("Anne"));
+        typeInto(first, QStringLiteral("Anne"));
         // The edit is written while the bar works, before the set has moved.
         bool busyWhileWriting = false;
         connect(rs, &RecordSet::rowUpdated, this, [&] { busyWhileWriting = pointer::isBusy(); });
-        click("moveNext");
+        click(bar, "moveNext");
         QCOMPARE(busyWhileWriting, busy);
         QVERIFY(!pointer::isBusy());
         QCOMPARE(bar->caption(), QStringLiteral("Record: 2"));
@@ -349,7 +330,7 @@ private slots:
             rs->remove();
             bound::advanceAfterDelete(*rs);
         }
-        QCOMPARE(customerCount(), qint64(2));
+        QCOMPARE(rowCount(QStringLiteral("Customers")), qint64(2));
         QCOMPARE(rs->absolutePosition(), position);
         QCOMPARE(rs->eof(), eof);
         QCOMPARE(bar->caption(), QStringLiteral("Record: %1").arg(position + 1));
@@ -374,14 +355,14 @@ private slots:
         QCOMPARE(bound::deleteTarget(*rs), bound::DeleteTarget::NewRow);
         binder->cancel();
         QCOMPARE(first->text(), QStringLiteral("Ann"));
-        QCOMPARE(customerCount(), qint64(3));
+        QCOMPARE(rowCount(QStringLiteral("Customers")), qint64(3));
     }
 
     void refreshStoresEditsThenShowsTheFirstRow()
     {
         build();
         rs->moveLast();
-        type(first, QStringLiteral("Cyd"));
+        typeInto(first, QStringLiteral("Cyd"));
         bound::refresh(*binder);
         QCOMPARE(rs->absolutePosition(), qint64(0));
         QCOMPARE(storedFirstName(3), QStringLiteral("Cyd"));
@@ -520,7 +501,7 @@ private slots:
         QCOMPARE(grid.headerData(1, Qt::Horizontal).toString(), QStringLiteral("First"));
         QCOMPARE(grid.index(1, 1).data().toString(), QStringLiteral("Bob"));
         binder->addNew();
-        type(first, QStringLiteral("Dee"));
+        typeInto(first, QStringLiteral("Dee"));
         binder->update();
         QCOMPARE(grid.rowCount(), 4);
         QCOMPARE(grid.index(3, 1).data().toString(), QStringLiteral("Dee"));

@@ -1,6 +1,7 @@
 #include "database.h"
 #include "frmlogin.h"
 #include "modalwatch.h"
+#include "screenhelpers.h"
 #include "scripteddialogs.h"
 #include "shoppassword.h"
 #include "testhome.h"
@@ -29,15 +30,6 @@ class TestLogin : public QObject
     {
         QSqlQuery query(QStringLiteral("SELECT password FROM Misc"), salon::employeeDb());
         return query.next() ? query.value(0).toString() : QStringLiteral("<no row>");
-    }
-    static void enter(frmLogin *login, const QString &text)
-    {
-        auto *box = login->findChild<QLineEdit *>(QStringLiteral("txtPassword"));
-        QTest::keyClicks(box, text);
-    }
-    static void press(QWidget *dialog, const char *button)
-    {
-        dialog->findChild<QPushButton *>(QString::fromLatin1(button))->click();
     }
 
 private slots:
@@ -151,15 +143,15 @@ private slots:
         QStringList boxAfterTries;
         ModalWatch watch([&](QWidget *modal) {
             boxAtStart = password->text();
-            enter(&login, QStringLiteral("Salon"));
-            press(modal, "cmdOK");
+            QTest::keyClicks(child(&login, "txtPassword"), QStringLiteral("Salon"));
+            child<QPushButton>(modal, "cmdOK")->click();
             boxAfterTries << password->text();
-            enter(&login, QStringLiteral("salon "));
+            QTest::keyClicks(child(&login, "txtPassword"), QStringLiteral("salon "));
             QTest::keyClick(password, Qt::Key_Return);     // Enter presses the default OK
             boxAfterTries << password->text();
             QVERIFY(login.isVisible());
-            enter(&login, QStringLiteral("salon"));
-            press(modal, "cmdOK");
+            QTest::keyClicks(child(&login, "txtPassword"), QStringLiteral("salon"));
+            child<QPushButton>(modal, "cmdOK")->click();
         });
         QVERIFY(login.ask());
         QCOMPARE(boxAtStart, QString());
@@ -176,8 +168,8 @@ private slots:
         ScriptedDialogs dialogs;
         frmLogin login;
         ModalWatch watch([&](QWidget *modal) {
-            enter(&login, QStringLiteral("salon"));
-            press(modal, "cmdCancel");
+            QTest::keyClicks(child(&login, "txtPassword"), QStringLiteral("salon"));
+            child<QPushButton>(modal, "cmdCancel")->click();
         });
         QVERIFY(!login.ask());
         QVERIFY(!login.ok());
@@ -196,8 +188,8 @@ private slots:
             QString boxAtStart = QStringLiteral("<not shown>");
             ModalWatch watch([&](QWidget *modal) {
                 boxAtStart = password->text();
-                enter(shared, QStringLiteral("salon"));
-                press(modal, "cmdOK");
+                QTest::keyClicks(child(shared, "txtPassword"), QStringLiteral("salon"));
+                child<QPushButton>(modal, "cmdOK")->click();
             });
             QVERIFY(shared->ask());
             QCOMPARE(boxAtStart, QString());

@@ -7,6 +7,7 @@
 #include "modalwatch.h"
 #include "pointer.h"
 #include "recordset.h"
+#include "screenhelpers.h"
 #include "scripteddialogs.h"
 #include "testhome.h"
 
@@ -84,14 +85,6 @@ class TestMainWindow : public QObject
     {
         QSqlQuery query(QStringLiteral("SELECT Zip FROM Misc"), salon::employeeDb());
         return query.next() ? query.value(0).toString() : QString();
-    }
-    static int visibleTopLevels(const QString &objectName)
-    {
-        int count = 0;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->objectName() == objectName && w->isVisible())
-                ++count;
-        return count;
     }
 
 private slots:
@@ -318,18 +311,18 @@ private slots:
         auto *tabs = window->findChild<QTabBar *>(QStringLiteral("TabStrip1"));
         const QPoint registerTab = tabs->tabRect(frmMain::RegisterInformation - 1).center();
         QTest::mouseClick(tabs, Qt::LeftButton, {}, registerTab);
-        QTRY_COMPARE(visibleTopLevels(QStringLiteral("frmRegister")), 1);
+        QTRY_COMPARE(visibleTopLevels(QStringLiteral("frmRegister")).size(), 1);
         frmRegister *first = window->screens().find<frmRegister>();
         QTest::mouseClick(tabs, Qt::LeftButton, {}, registerTab);   // the tab already selected
         QTest::qWait(20);
         QCOMPARE(window->screens().find<frmRegister>(), first);
-        QCOMPARE(visibleTopLevels(QStringLiteral("frmRegister")), 1);
+        QCOMPARE(visibleTopLevels(QStringLiteral("frmRegister")).size(), 1);
 
         window->findChild<QAction *>(QStringLiteral("mnuHelpRegister"))->trigger();
         QCOMPARE(window->screens().find<frmRegister>(), first);
 
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(frmMain::ReadMe - 1).center());
-        QTRY_COMPARE(visibleTopLevels(QStringLiteral("frmReadme")), 1);
+        QTRY_COMPARE(visibleTopLevels(QStringLiteral("frmReadme")).size(), 1);
         QCOMPARE(window->screens().openCount(), 2);
 
         // Closed by the user, a screen is loaded afresh next time.
@@ -428,7 +421,7 @@ private slots:
         auto window = loadedWindow();
         window->chooseTab(tab);
         window->chooseTab(tab);
-        QTRY_COMPARE(visibleTopLevels(screen), 1);
+        QTRY_COMPARE(visibleTopLevels(screen).size(), 1);
         QCOMPARE(window->screens().openCount(), 1);
         QCOMPARE(dialogs.shown().size(), 0);
         window->screens().closeAll();

@@ -3,6 +3,7 @@
 #include "frmmain.h"
 #include "instancelock.h"
 #include "modalwatch.h"
+#include "screenhelpers.h"
 #include "scripteddialogs.h"
 #include "shoppassword.h"
 #include "startup.h"
@@ -20,14 +21,6 @@
 #include <QtTest>
 
 namespace {
-QWidget *visibleTopLevel(const QString &objectName)
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (w->objectName() == objectName && w->isVisible())
-            return w;
-    return nullptr;
-}
-
 // Scripted dialogs that also note whether the splash was on screen when a message came.
 class SplashWatchingDialogs : public ScriptedDialogs
 {
@@ -67,12 +60,6 @@ class TestStartup : public QObject
         query.addBindValue(value);
         QVERIFY(query.exec());
     }
-    static void type(QWidget *dialog, const char *box, const QString &text)
-    {
-        auto *edit = dialog->findChild<QLineEdit *>(QString::fromLatin1(box));
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-    }
 
 private slots:
     void init()
@@ -105,13 +92,13 @@ private slots:
             }
             at.countInBook = misc(QStringLiteral("count")).toInt();
             at.mainWindowExists = visibleTopLevel(QStringLiteral("frmMain")) != nullptr;
-            type(modal, "txtName", QStringLiteral("Ann Lee"));
-            type(modal, "txtCompany", QStringLiteral("Polished Nails"));
-            type(modal, "txtAddress", QStringLiteral("1 Main St"));
-            type(modal, "txtCity", QStringLiteral("Springfield"));
-            type(modal, "txtState", QStringLiteral("OR"));
-            type(modal, "txtZip", QStringLiteral("97477"));
-            type(modal, "txtPhone", QStringLiteral("555-0100"));
+            typeInto(modal, "txtName", QStringLiteral("Ann Lee"));
+            typeInto(modal, "txtCompany", QStringLiteral("Polished Nails"));
+            typeInto(modal, "txtAddress", QStringLiteral("1 Main St"));
+            typeInto(modal, "txtCity", QStringLiteral("Springfield"));
+            typeInto(modal, "txtState", QStringLiteral("OR"));
+            typeInto(modal, "txtZip", QStringLiteral("97477"));
+            typeInto(modal, "txtPhone", QStringLiteral("555-0100"));
             modal->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
         });
         int status = -1;
@@ -159,7 +146,7 @@ private slots:
         setMisc(QStringLiteral("Company"), QStringLiteral("Old Salon"));
         ModalWatch watch([typed](QWidget *modal) {
             if (!typed.isEmpty())
-                type(modal, "txtCompany", typed);
+                typeInto(modal, "txtCompany", typed);
             modal->close();
         });
         int status = -1;

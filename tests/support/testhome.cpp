@@ -42,6 +42,17 @@ void addRow(const QString &table, std::initializer_list<std::pair<QString, QVari
     rows.update();
 }
 
+void addCustomer(const QVariant &id, const QVariant &firstName, const QVariant &lastName)
+{
+    addRow(QStringLiteral("Customers"), {{QStringLiteral("CustomerID"), id}, {QStringLiteral("FirstName"), firstName},
+                                         {QStringLiteral("LastName"), lastName}});
+}
+
+qint64 rowCount(const QString &table)
+{
+    return RecordSet(salon::employeeDb(), table).recordCount();
+}
+
 QByteArray fileContent(const QString &path)
 {
     QFile file(path);

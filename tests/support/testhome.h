@@ -32,6 +32,10 @@ void useTestLocale();
 // Stores one row in a table of the open salon book, e.g.
 // addRow("Customers", {{"CustomerID", 1}, {"FirstName", "Ann"}, {"LastName", "Lee"}}).
 void addRow(const QString &table, std::initializer_list<std::pair<QString, QVariant>> fields);
+// A customer with a number and a name (a null part stays empty in the book).
+void addCustomer(const QVariant &id, const QVariant &firstName, const QVariant &lastName);
+// The rows a table of the open salon book holds.
+qint64 rowCount(const QString &table);
 
 // The bytes of a file ("<missing>" when it cannot be read), and writing them.
 QByteArray fileContent(const QString &path);

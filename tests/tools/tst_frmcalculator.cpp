@@ -1,5 +1,6 @@
 // The calculator window forwards button captions and shows the readout.
 #include "frmcalculator.h"
+#include "screenhelpers.h"
 #include "scripteddialogs.h"
 
 #include <QLabel>
@@ -16,12 +17,6 @@ private slots:
     void reopeningResets();
 
 private:
-    static void click(frmCalculator &w, const QString &name)
-    {
-        auto *button = w.findChild<QPushButton *>(name);
-        QVERIFY2(button, qPrintable(name));
-        button->click();
-    }
     static QString readout(frmCalculator &w) { return w.findChild<QLabel *>("Readout")->text(); }
 };
 
@@ -49,16 +44,16 @@ void tst_frmCalculator::clicksDriveTheReadout()
 {
     frmCalculator w;
     w.show();
-    click(w, "Cancel");
-    click(w, "Number7");
+    click(&w, "Cancel");
+    click(&w, "Number7");
     QCOMPARE(readout(w), QStringLiteral("7."));
-    click(w, "Operator1"); // +
-    click(w, "Number3");
-    click(w, "Operator4"); // =
+    click(&w, "Operator1"); // +
+    click(&w, "Number3");
+    click(&w, "Operator4"); // =
     QCOMPARE(readout(w), QStringLiteral("10"));
-    click(w, "Number5");
-    click(w, "Number0");
-    click(w, "Percent");
+    click(&w, "Number5");
+    click(&w, "Number0");
+    click(&w, "Percent");
     QCOMPARE(readout(w), QStringLiteral("0.5"));
 }
 
@@ -68,11 +63,11 @@ void tst_frmCalculator::divideByZeroShowsWarning()
     dialogs.answerMessage(Dialogs::Answer::Ok);
     frmCalculator w;
     w.show();
-    click(w, "Cancel");
-    click(w, "Number9");
-    click(w, "Operator0"); // /
-    click(w, "Number0");
-    click(w, "Operator4"); // =
+    click(&w, "Cancel");
+    click(&w, "Number9");
+    click(&w, "Operator0"); // /
+    click(&w, "Number0");
+    click(&w, "Operator4"); // =
     QCOMPARE(dialogs.messageTexts(), QStringList{QStringLiteral("Can't divide by zero")});
     QCOMPARE(dialogs.last().title, QStringLiteral("Calculator"));
     QCOMPARE(dialogs.last().icon, Dialogs::Icon::Warning);
@@ -84,7 +79,7 @@ void tst_frmCalculator::reopeningResets()
 {
     frmCalculator w;
     w.show();
-    click(w, "Number4");
+    click(&w, "Number4");
     QCOMPARE(readout(w), QStringLiteral("4."));
     w.show(); // brought to front: no reset
     QCOMPARE(readout(w), QStringLiteral("4."));
