@@ -98,7 +98,10 @@ void Binder::show(Binding &binding, const QVariant &value, bool editable)
         return;
     const QString text = boxText(value);
     if (auto line = qobject_cast<QLineEdit *>(box)) {
-        line->setText(text);
+        // Moving through the rows leaves many boxes as they were (an empty line, the same
+        // city): laying their text out again is most of a move's cost on screen.
+        if (line->text() != text || line->isUndoAvailable() || line->isRedoAvailable())
+            line->setText(text);
         line->setCursorPosition(0);
     } else if (auto combo = qobject_cast<QComboBox *>(box)) {
         if (combo->isEditable()) {

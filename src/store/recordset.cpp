@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -164,6 +165,8 @@ void RecordSet::readKeys()
             m_followQuery = std::make_unique<QSqlQuery>(prepare(sql));
             m_followSql = sql;
         }
+        if (readKeysAndRowsDirect(*m_followQuery, m_source.whereValue.toLongLong()))
+            return;
         m_followQuery->bindValue(0, m_source.whereValue);
         readKeysAndRows(*m_followQuery);
         return;
@@ -206,15 +209,40 @@ void RecordSet::readKeysAndRows(QSqlQuery &query)
     }
     if (query.lastError().isValid())
         throw StoreError::fromSql(query.lastError(), m_db);
-    // Just read: good as the first row's current values too.
-    if (!m_keys.empty()) {
-        const auto first = m_rowCache.constFind(m_keys.front());
-        if (first != m_rowCache.constEnd()) {
-            m_currentKey = m_keys.front();
-            m_currentValues = *first;
-        }
-    }
     query.finish();
+    useFirstRowAsCurrent();
+}
+
+bool RecordSet::readKeysAndRowsDirect(QSqlQuery &prepared, qint64 bound)
+{
+    m_keys.clear();
+    const int fields = int(m_fields.size());
+    const bool read = readRowsDirect(m_db, prepared, bound, [&](const DirectRow &values) {
+        const qint64 key = values.integer(0);
+        m_keys.push_back(key);
+        if (m_keys.size() > prefetchLimit)
+            return;   // the rest are read when shown
+        QVariantList row;
+        row.reserve(fields);
+        for (int i = 0; i < fields; ++i)
+            row << fromStored(values.value(i + 1), m_fields[std::size_t(i)].kind);
+        m_rowCache.insert(key, row);
+    });
+    if (read)
+        useFirstRowAsCurrent();
+    return read;
+}
+
+void RecordSet::useFirstRowAsCurrent()
+{
+    // Just read: good as the first row's current values too.
+    if (m_keys.empty())
+        return;
+    const auto first = m_rowCache.constFind(m_keys.front());
+    if (first != m_rowCache.constEnd()) {
+        m_currentKey = m_keys.front();
+        m_currentValues = *first;
+    }
 }
 
 void RecordSet::startOver()
@@ -236,7 +264,8 @@ void RecordSet::requery()
 void RecordSet::setSource(const QString &source)
 {
     throwIfClosed();
-    RecordSource parsed = RecordSource::parse(m_db, source, &m_source);
+    std::optional<RecordSource> renumbered = m_source.withNumber(m_sourceText, source);
+    RecordSource parsed = renumbered ? std::move(*renumbered) : RecordSource::parse(m_db, source, &m_source);
     // A new condition over the same table and columns (a grid following its master) keeps
     // the fields it has.
     if (!parsed.sameRowsAs(m_source))
@@ -463,12 +492,31 @@ QVariantList RecordSet::readRow(qint64 key) const
     const auto cached = m_rowCache.constFind(key);
     if (cached != m_rowCache.constEnd())
         return *cached;
+    const auto keep = [this, key](QVariantList row) {
+        if (m_rowCache.size() >= rowCacheLimit)
+            m_rowCache.clear();
+        m_rowCache.insert(key, row);
+        return row;
+    };
     if (!m_rowQuery) {
         auto query = std::make_unique<QSqlQuery>(m_db);
         query->setForwardOnly(true);
         if (!query->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(m_source.columns, quotedTable())))
             throw StoreError::fromSql(query->lastError(), m_db);
         const_cast<RecordSet *>(this)->m_rowQuery = std::move(query);
+    }
+    std::optional<QVariantList> found;
+    const bool direct = readRowsDirect(m_db, *m_rowQuery, key, [&](const DirectRow &values) {
+        QVariantList row;
+        row.reserve(int(m_fields.size()));
+        for (int i = 0; i < int(m_fields.size()); ++i)
+            row << fromStored(values.value(i), m_fields[std::size_t(i)].kind);
+        found = std::move(row);
+    });
+    if (direct) {
+        if (!found)
+            throwNoRow();
+        return keep(*found);
     }
     m_rowQuery->bindValue(0, key);
     if (!m_rowQuery->exec())
@@ -479,20 +527,22 @@ QVariantList RecordSet::readRow(qint64 key) const
         m_rowQuery->finish();
         if (error.isValid())
             throw StoreError::fromSql(error, m_db);
-        // A damaged page can lose rows without an error: in a file found damaged it is that.
-        if (salon::isDamaged(salon::fileOf(m_db)))
-            throw StoreError(StoreError::DamagedBook, salon::damagedText(salon::fileOf(m_db)));
-        throw StoreError(StoreError::RecordDeleted, QStringLiteral("Record is deleted."));
+        throwNoRow();
     }
     QVariantList row;
     row.reserve(int(m_fields.size()));
     for (int i = 0; i < int(m_fields.size()); ++i)
         row << fromStored(m_rowQuery->value(i), m_fields[std::size_t(i)].kind);
     m_rowQuery->finish();
-    if (m_rowCache.size() >= rowCacheLimit)
-        m_rowCache.clear();
-    m_rowCache.insert(key, row);
-    return row;
+    return keep(row);
+}
+
+void RecordSet::throwNoRow() const
+{
+    // A damaged page can lose rows without an error: in a file found damaged it is that.
+    if (salon::isDamaged(salon::fileOf(m_db)))
+        throw StoreError(StoreError::DamagedBook, salon::damagedText(salon::fileOf(m_db)));
+    throw StoreError(StoreError::RecordDeleted, QStringLiteral("Record is deleted."));
 }
 
 // Bookmarks --------------------------------------------------------------------------------

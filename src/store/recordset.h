@@ -156,6 +156,9 @@ private:
     void readKeys();
     void readKeysAndRows(QSqlQuery &query);
     void readKeysAndRows(const QString &keySql);
+    bool readKeysAndRowsDirect(QSqlQuery &prepared, qint64 bound);
+    void useFirstRowAsCurrent();
+    [[noreturn]] void throwNoRow() const;
     void rereadAfterRollback();
     void tookPartInTransaction();
     void leavingRow();

@@ -3,11 +3,13 @@
 #include "storeerror.h"
 
 #include <QHash>
+#include <optional>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSqlResult>
 #include <sqlite3.h>
 
 namespace {
@@ -80,6 +82,32 @@ RecordSource RecordSource::parse(QSqlDatabase db, const QString &text, const Rec
     return source;
 }
 
+std::optional<RecordSource> RecordSource::withNumber(const QString &knownText, const QString &text) const
+{
+    if (whereTemplate.isEmpty())
+        return std::nullopt;
+    // The whole number that ends each text (a sign allowed), and what comes before it.
+    auto split = [](const QString &source) -> std::optional<std::pair<QStringView, QStringView>> {
+        qsizetype start = source.size();
+        while (start > 0 && source[start - 1].unicode() >= '0' && source[start - 1].unicode() <= '9')
+            --start;
+        if (start > 0 && source[start - 1] == u'-')
+            --start;
+        const qsizetype digits = source.size() - start;
+        if (digits == 0 || digits > 18 || (digits == 1 && source[start] == u'-'))
+            return std::nullopt;
+        return std::pair(QStringView(source).left(start), QStringView(source).mid(start));
+    };
+    const auto before = split(knownText);
+    const auto after = split(text);
+    if (!before || !after || before->first != after->first || !where.endsWith(before->second))
+        return std::nullopt;
+    RecordSource source = *this;
+    source.where = where.chopped(before->second.size()) + after->second.toString();
+    source.whereValue = after->second.toLongLong();
+    return source;
+}
+
 std::vector<RecordField> readFields(QSqlDatabase db, const RecordSource &source, const QString &text)
 {
     QHash<QString, std::pair<QString, QString>> declared;   // lower-case column -> (name, type)
@@ -116,13 +144,117 @@ std::vector<RecordField> readFields(QSqlDatabase db, const RecordSource &source,
     return fields;
 }
 
+namespace {
+
+// The SQLite connection under a Qt one, or null when the driver is not SQLite's.
+sqlite3 *handleOf(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3 *const *>(handle.constData());
+    return nullptr;
+}
+
+// A statement run straight on SQLite; failures go through the one conversion of SQL errors
+// into store errors.
+class DirectStatement
+{
+public:
+    DirectStatement(QSqlDatabase db, sqlite3_stmt *statement) : m_db(db), m_statement(statement) {}
+    // Prepares `sql`; finalized when it goes.
+    DirectStatement(QSqlDatabase db, sqlite3 *connection, const QString &sql) : m_db(db), m_owned(true)
+    {
+        const QByteArray text = sql.toUtf8();
+        const int code = sqlite3_prepare_v2(connection, text.constData(), int(text.size()), &m_statement, nullptr);
+        if (code != SQLITE_OK) {
+            sqlite3_finalize(m_statement);
+            throw failure(code, connection);
+        }
+    }
+    ~DirectStatement()
+    {
+        if (m_owned)
+            sqlite3_finalize(m_statement);
+        else
+            sqlite3_reset(m_statement);   // ends its read at once, also when a row throws
+    }
+    DirectStatement(const DirectStatement &) = delete;
+    DirectStatement &operator=(const DirectStatement &) = delete;
+
+    sqlite3_stmt *get() const { return m_statement; }
+    // The next row: true on a row, false at the end.
+    bool step()
+    {
+        const int code = sqlite3_step(m_statement);
+        if (code == SQLITE_ROW)
+            return true;
+        if (code != SQLITE_DONE)
+            throw failure(code, sqlite3_db_handle(m_statement));
+        return false;
+    }
+private:
+    StoreError failure(int code, sqlite3 *connection) const
+    {
+        return StoreError::fromSql(QSqlError(QStringLiteral("Unable to read the rows"),
+                                             QString::fromUtf8(sqlite3_errmsg(connection)),
+                                             QSqlError::StatementError, QString::number(code)),
+                                   m_db);
+    }
+
+    QSqlDatabase m_db;
+    sqlite3_stmt *m_statement = nullptr;
+    bool m_owned = false;
+};
+
+} // namespace
+
+QVariant DirectRow::value(int column) const
+{
+    auto statement = static_cast<sqlite3_stmt *>(m_statement);
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        return qlonglong(sqlite3_column_int64(statement, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(statement, column);
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(statement, column)),
+                          sqlite3_column_bytes(statement, column));
+    default:
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, column)),
+                                 sqlite3_column_bytes(statement, column));
+    }
+}
+
+qint64 DirectRow::integer(int column) const
+{
+    return sqlite3_column_int64(static_cast<sqlite3_stmt *>(m_statement), column);
+}
+
+bool readRowsDirect(QSqlDatabase db, QSqlQuery &prepared, qint64 bound, const std::function<void(const DirectRow &row)> &row)
+{
+    // The statement stays Qt's (finalized when the connection closes); only running it and
+    // turning its columns into values is done here.
+    const QVariant handle = prepared.result() ? prepared.result()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3_stmt*") != 0)
+        return false;
+    sqlite3_stmt *raw = *static_cast<sqlite3_stmt *const *>(handle.constData());
+    if (!raw)
+        return false;
+    sqlite3_reset(raw);
+    DirectStatement statement(db, raw);
+    sqlite3_bind_int64(raw, 1, bound);
+    const DirectRow current(raw);
+    while (statement.step())
+        row(current);
+    return true;
+}
+
 std::vector<qint64> readKeyColumn(QSqlDatabase db, const QString &sql)
 {
     std::vector<qint64> keys;
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    sqlite3 *connection = nullptr;
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-        connection = *static_cast<sqlite3 *const *>(handle.constData());
+    sqlite3 *connection = handleOf(db);
     if (!connection) {
         QSqlQuery query(db);
         query.setForwardOnly(true);
@@ -134,24 +266,8 @@ std::vector<qint64> readKeyColumn(QSqlDatabase db, const QString &sql)
             throw StoreError::fromSql(query.lastError(), db);
         return keys;
     }
-    // Failures go through the one conversion of SQL errors into store errors.
-    auto failure = [&](int code) {
-        return StoreError::fromSql(QSqlError(QStringLiteral("Unable to read the rows"),
-                                             QString::fromUtf8(sqlite3_errmsg(connection)),
-                                             QSqlError::StatementError, QString::number(code)),
-                                   db);
-    };
-    const QByteArray text = sql.toUtf8();
-    sqlite3_stmt *statement = nullptr;
-    int code = sqlite3_prepare_v2(connection, text.constData(), int(text.size()), &statement, nullptr);
-    if (code != SQLITE_OK) {
-        sqlite3_finalize(statement);
-        throw failure(code);
-    }
-    while ((code = sqlite3_step(statement)) == SQLITE_ROW)
-        keys.push_back(sqlite3_column_int64(statement, 0));
-    sqlite3_finalize(statement);
-    if (code != SQLITE_DONE)
-        throw failure(code);
+    DirectStatement statement(db, connection, sql);
+    while (statement.step())
+        keys.push_back(sqlite3_column_int64(statement.get(), 0));
     return keys;
 }

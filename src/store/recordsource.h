@@ -2,7 +2,10 @@
 #include "recordfield.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
+#include <functional>
+#include <optional>
 #include <vector>
 
 // What a record set reads: a table named plainly, in brackets or in double quotes, or a
@@ -24,6 +27,11 @@ struct RecordSource
     // Throws StoreError when the table does not exist.
     static RecordSource parse(QSqlDatabase db, const QString &text, const RecordSource *known = nullptr);
 
+    // This source (read from `knownText`) with another master number, when `text` differs from
+    // `knownText` only in the whole number at its end: a grid following its master changes
+    // only that, and need not be parsed again. Nothing when it differs in more.
+    std::optional<RecordSource> withNumber(const QString &knownText, const QString &text) const;
+
     bool sameRowsAs(const RecordSource &other) const
     {
         return !table.isEmpty() && table == other.table && columns == other.columns;
@@ -42,3 +50,21 @@ QString quotedName(const QString &name);
 // Reads through SQLite directly when the connection allows it: a million keys take a few tens
 // of milliseconds instead of a few hundred through QSqlQuery. Throws StoreError.
 std::vector<qint64> readKeyColumn(QSqlDatabase db, const QString &sql);
+
+// The row readRowsDirect stands on: its columns as QSqlQuery would give them (whole numbers,
+// doubles, text, bytes; null as a null variant).
+class DirectRow
+{
+public:
+    explicit DirectRow(void *statement) : m_statement(statement) {}
+    QVariant value(int column) const;
+    qint64 integer(int column) const;
+
+private:
+    void *m_statement;
+};
+
+// Runs a query prepared through QSqlQuery with one whole number bound (`?`) straight on
+// SQLite and hands each row to `row`, at a fraction of QSqlQuery's cost per row. False when
+// the connection is not SQLite's (run the query itself then). Throws StoreError.
+bool readRowsDirect(QSqlDatabase db, QSqlQuery &prepared, qint64 bound, const std::function<void(const DirectRow &row)> &row);

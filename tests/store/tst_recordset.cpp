@@ -279,6 +279,68 @@ private slots:
         QCOMPARE(visits.value(QStringLiteral("ServiceID")).toLongLong(), qint64(4));
     }
 
+    // A set re-pointed from one master number to another reads the new master's rows only,
+    // and a source that differs in more than that number is read as the new source it is.
+    void repointedSetReadsTheNewSource_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<QList<qint64>>("ids");
+        QTest::addColumn<int>("fields");
+        const QString all = QStringLiteral("select [ServiceID], [CustomerID] from [Service Records] where [CustomerID]=");
+        QTest::newRow("another number") << all + u'2' << all + u'3' << QList<qint64>{4} << 2;
+        QTest::newRow("a longer number") << all + u'2' << all + QStringLiteral("12") << QList<qint64>{6} << 2;
+        QTest::newRow("a negative number") << all + u'2' << all + QStringLiteral("-1") << QList<qint64>{} << 2;
+        QTest::newRow("other columns") << all + u'2'
+            << QStringLiteral("select [ServiceID] from [Service Records] where [CustomerID]=1") << QList<qint64>{2} << 1;
+        QTest::newRow("another condition") << all + u'2'
+            << QStringLiteral("select [ServiceID], [CustomerID] from [Service Records] where [EmployeeID]=2")
+            << QList<qint64>{1, 2} << 2;
+    }
+    void repointedSetReadsTheNewSource()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, then);
+        QFETCH(QList<qint64>, ids);
+        QFETCH(int, fields);
+        const std::pair<int, int> rows[] = {{2, 2}, {1, 2}, {2, 3}, {3, 3}, {2, 3}, {12, 3}};   // customer, employee
+        for (const auto &[customer, employee] : rows)
+            addRow(QStringLiteral("Service Records"), {{QStringLiteral("CustomerID"), customer}, {QStringLiteral("EmployeeID"), employee}});
+        RecordSet visits(salon::employeeDb(), first);
+        QCOMPARE(visits.recordCount(), qint64(3));
+        visits.setSource(then);
+        QList<qint64> found;
+        for (qint64 row = 0; row < visits.recordCount(); ++row)
+            found << visits.rowAt(row).value(0).toLongLong();
+        QCOMPARE(found, ids);
+        QCOMPARE(visits.fieldNames().size(), fields);
+    }
+
+    // Dates are kept as ISO text in the file; what is not a whole date there comes back as it stands.
+    void storedDateTextReadsBack_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QVariant>("read");
+        QTest::newRow("date") << "2026-03-05" << QVariant(QDate(2026, 3, 5));
+        QTest::newRow("date at midnight") << "2026-03-05 00:00:00" << QVariant(QDate(2026, 3, 5));
+        QTest::newRow("date and time") << "2026-03-05 14:30:00" << QVariant(QDateTime(QDate(2026, 3, 5), QTime(14, 30)));
+        QTest::newRow("no such day") << "2026-02-30" << QVariant("2026-02-30");
+        QTest::newRow("short parts") << "2026-3-05x" << QVariant("2026-3-05x");
+        QTest::newRow("other digits") << QString::fromUtf8("\uFF12026-03-05") << QVariant(QString::fromUtf8("\uFF12026-03-05"));
+        QTest::newRow("trailing text") << "2026-03-05 noon" << QVariant("2026-03-05 noon");
+    }
+    void storedDateTextReadsBack()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QVariant, read);
+        QSqlQuery update(salon::employeeDb());
+        update.prepare(QStringLiteral("UPDATE Misc SET ChangeDate = ?"));
+        update.addBindValue(stored);
+        QVERIFY(update.exec());
+        RecordSet misc(salon::employeeDb(), QStringLiteral("Misc"));
+        QCOMPARE(misc.value(QStringLiteral("ChangeDate")), read);
+    }
+
     void findOnAComputedName()
     {
         RecordSet names(salon::employeeDb(),
