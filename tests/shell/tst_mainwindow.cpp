@@ -377,7 +377,7 @@ private slots:
         tabs->setCurrentIndex(frmMain::ReadMe - 1);
         tabs->setFocus();
         QTest::keyClick(tabs, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QTRY_COMPARE(visibleTopLevels(QStringLiteral("frmReadme")), 1);
+        QTRY_COMPARE(visibleTopLevels(QStringLiteral("frmReadme")).size(), 1);
         QCOMPARE(window->screens().openCount(), 1);
         QCOMPARE(tabs->currentIndex(), frmMain::ReadMe - 1);
         window->screens().closeAll();
