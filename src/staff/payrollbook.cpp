@@ -73,14 +73,6 @@ Currency earnedThisMonth(QSqlDatabase db, qint64 employeeId, QDate today, qint64
     return sum;
 }
 
-bool hasRowOn(QSqlDatabase db, qint64 employeeId, QDate day)
-{
-    QSqlQuery query = run(db, QStringLiteral("SELECT 1 FROM [Payroll Records] WHERE EmployeeID = ? "
-                                             "AND ServiceDate >= ? AND ServiceDate < ? LIMIT 1"),
-                          {employeeId, isoDay(day), isoDay(day.addDays(1))});
-    return query.next();
-}
-
 NumberClash employeeNumberClash(QSqlDatabase db, qint64 number, qint64 ownRow)
 {
     if (run(db, QStringLiteral("SELECT 1 FROM Employee WHERE EmployeeID = ? AND rowid <> ? LIMIT 1"), {number, ownRow})

@@ -23,9 +23,6 @@ std::optional<Currency> latestToDate(QSqlDatabase db, qint64 employeeId);
 // rows' dates; the row `exceptRecord` (the one being posted, when already stored) left out.
 Currency earnedThisMonth(QSqlDatabase db, qint64 employeeId, QDate today, qint64 exceptRecord = -1);
 
-// Whether the employee already has a payroll row dated `day`.
-bool hasRowOn(QSqlDatabase db, qint64 employeeId, QDate day);
-
 // Whether an employee number may be given to the employee row `ownRow` (-1: a new employee).
 // Taken when another employee has it, or when payroll rows carry it that are not `ownRow`'s
 // own (a former employee's): a new hire would inherit that to-date.

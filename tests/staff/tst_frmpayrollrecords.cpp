@@ -6,6 +6,8 @@
 #include "scripteddialogs.h"
 #include "testhome.h"
 
+#include "../shell/modalwatch.h"
+
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -287,6 +289,45 @@ private slots:
         QCOMPARE(book().size(), rowsLeft);
         QCOMPARE(bar()->caption(), caption);
         QCOMPARE(book().first().section(u' ', 2, 2), rowsLeft == 3 ? QStringLiteral("999") : QStringLiteral("80"));
+    }
+
+    // End Of Day's entry for one employee: a new row with the number in the caption, the day and
+    // that employee's own to-date, and an answer saying how the desk left it.
+    void endOfDayEntry_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("outcome");
+        QTest::newRow("posted") << "12.5" << int(payrollentry::Outcome::Posted);
+        QTest::newRow("cancelled") << "" << int(payrollentry::Outcome::Cancelled);
+    }
+    void endOfDayEntry()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, outcome);
+        const QDate day(2026, 3, 10);
+        auto seen = std::make_shared<bool>(false);
+        ModalWatch watch([&](QWidget *modal) {
+            auto text = [modal](const char *name) { return modal->findChild<QLineEdit *>(QLatin1String(name))->text(); };
+            QCOMPARE(modal->findChild<DataBar *>()->caption(), QStringLiteral("Record: 4"));
+            QCOMPARE(text("txtEmployeeID"), QStringLiteral("4"));
+            QCOMPARE(text("txtServiceDate"), QStringLiteral("3/10/2026"));
+            QCOMPARE(text("txtToDateEarn"), QStringLiteral("300"));
+            if (typed.isEmpty()) {
+                modal->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click();
+                return;
+            }
+            auto *today = modal->findChild<QLineEdit *>(QStringLiteral("txtTodayEarn"));
+            QTest::keyClicks(today, typed);
+            QTest::keyClick(today, Qt::Key_Return);
+        }, seen);
+        const QStringList before = book();
+        QCOMPARE(int(frmPayrollRecords::enterFor(nullptr, {4, day}).kind), outcome);
+        QVERIFY(*seen);
+        if (outcome == int(payrollentry::Outcome::Posted))
+            QCOMPARE(book(), before + QStringList{QStringLiteral("4 2026-03-10 12.5 312.5 %1 156.25 %2 187.5")
+                                                      .arg(QStringLiteral("6.25"), QStringLiteral("7.5"))});
+        else
+            QCOMPARE(book(), before);
     }
 
     void failedPostingIsReportedAndKeepsTheRow()

@@ -225,17 +225,6 @@ private slots:
         store({{1, QDate(2026, 3, 1), 10}, {3, QDate(2026, 3, 1), 10}});
         QCOMPARE(int(payrollbook::employeeNumberClash(salon::employeeDb(), number, ownRow)), clash);
     }
-
-    void rowOnADay()
-    {
-        TestHome home;
-        store({{1, QDate(2026, 3, 9), 100}});
-        QSqlQuery(salon::employeeDb()).exec(QStringLiteral(
-            "INSERT INTO [Payroll Records] (EmployeeID, ServiceDate) VALUES (2, '2026-03-10 18:30:00')"));
-        QVERIFY(payrollbook::hasRowOn(salon::employeeDb(), 1, QDate(2026, 3, 9)));
-        QVERIFY(!payrollbook::hasRowOn(salon::employeeDb(), 1, QDate(2026, 3, 10)));
-        QVERIFY(payrollbook::hasRowOn(salon::employeeDb(), 2, QDate(2026, 3, 10)));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestPayrollPosting)
