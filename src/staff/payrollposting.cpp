@@ -18,9 +18,18 @@ std::optional<Currency> add(Currency a, Currency b)
 
 std::optional<Currency> readAmount(const QString &text)
 {
-    if (text.trimmed().isEmpty())
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
         return Currency();
-    return Currency::fromText(text);
+    // A plain number: the locale's own form (its grouping allowed), else '.' as the decimal
+    // point. No currency sign, no trailing letters.
+    bool ok = false;
+    double value = QLocale().toDouble(trimmed, &ok);
+    if (!ok)
+        value = QLocale::c().toDouble(trimmed, &ok);
+    if (!ok)
+        return std::nullopt;
+    return Currency::fromDouble(value);
 }
 
 QString refusedAmountText(const QString &text)

@@ -122,6 +122,8 @@ private slots:
         QVERIFY(posting);
         QCOMPARE(posting->toDate, money("145.5"));
         QCOMPARE(posting->sixtyByTotal.text(), QStringLiteral("87,3"));
+        QCOMPARE(payroll::readAmount(QStringLiteral("1.200")), std::optional<Currency>(money("1200")));
+        QCOMPARE(payroll::readAmount(QStringLiteral("12,5 €")), std::optional<Currency>());
     }
 
     // The month's earnings are found by date: today's month, from the 1st up to today.
