@@ -112,6 +112,13 @@ frmEmployee::frmEmployee(QWidget *parent) : QWidget(parent, Qt::Window)
     m_employees->requery();
 }
 
+frmEmployee::~frmEmployee()
+{
+    // The binder lets go of the employee set's leaving-row hook, so it must go while the set
+    // is still there (children are deleted in the order they were made).
+    delete m_binder;
+}
+
 void frmEmployee::buildLayout()
 {
     const QString captions[] = {QStringLiteral("&EmployeeID:"), QStringLiteral("Prefi&x:"), QStringLiteral("&First Name:"),

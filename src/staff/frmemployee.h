@@ -26,6 +26,7 @@ class frmEmployee : public QWidget
     Q_OBJECT
 public:
     explicit frmEmployee(QWidget *parent = nullptr);
+    ~frmEmployee() override;
 
     RecordSet *datPrimaryRS() const { return m_employees; }
     RecordSet *datSecondaryRS() const { return m_payroll; }
