@@ -59,41 +59,33 @@ QString frmEmployee::payrollQuery(const QVariant &employeeId)
     return payrollSelect + QString::number(number);
 }
 
-frmEmployee::frmEmployee(QWidget *parent) : QWidget(parent, Qt::Window)
+frmEmployee::frmEmployee(QWidget *parent)
+    : QWidget(parent, Qt::Window), m_bound(this, QStringLiteral("select * from [Employee]"), QStringLiteral("datPrimaryRS")),
+      m_employees(m_bound.records()), m_bar(m_bound.bar()), m_binder(m_bound.binder())
 {
     setObjectName(QStringLiteral("frmEmployee"));
     setWindowTitle(QStringLiteral("Velorine - Employee Information"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    m_employees = new RecordSet(salon::employeeDb(), QStringLiteral("select * from [Employee]"), this);
-    // Opened at once on the first employee's rows: the whole payroll table is never read here.
-    QVariant firstId;
-    if (m_employees->hasCurrent())
-        firstId = m_employees->value(QStringLiteral("EmployeeID"));
-    m_payroll = new RecordSet(salon::employeeDb(), payrollQuery(firstId), this);
-    // The grid follows the employee first, before the bar repositions.
-    connect(m_employees, &RecordSet::currentChanged, this, &frmEmployee::showPayroll);
-
-    m_bar = new DataBar(m_employees, this);
-    m_bar->setObjectName(QStringLiteral("datPrimaryRS"));
     m_bar->setValidate(DataBar::Validate::Full);
     m_bar->setDataErrorReport(true);
-    m_binder = new Binder(m_employees, this);
-    m_binder->setErrorReporter([this](const StoreError &error) { m_bar->reportError(error); });
-    // A number typed over is checked before the row it belongs to is stored by a move.
-    m_employees->setBeforeLeavingRow([this] {
-        checkNumber();
-        m_binder->writePending();
-    });
-    m_grid = new GridModel(m_payroll,
+    // A number typed over is checked before the row it belongs to is stored (by a move,
+    // Update or closing the screen).
+    m_binder->setBeforeWrite([this] { checkNumber(); });
+    // The grid starts on no employee's rows and follows the employee set from its first move
+    // on, so the whole payroll table is never read here.
+    const BoundScreen::Grid payroll = m_bound.addGrid(payrollQuery(QVariant()),
                            {{QStringLiteral("ServiceDate"), QStringLiteral("Service Date"), QStringLiteral("General Date")},
                             {QStringLiteral("TodayEarn"), QStringLiteral("Today's Earn"), QStringLiteral("Currency")},
                             {QStringLiteral("ToDateEArn"), QStringLiteral("Total Earn"), QStringLiteral("Currency")},
                             {QStringLiteral("50ByMonth"), QStringLiteral("50%  By Month"), QStringLiteral("Currency")},
                             {QStringLiteral("50ByTotal"), QStringLiteral("50%  By Total"), QStringLiteral("Currency")},
                             {QStringLiteral("60ByMonth"), QStringLiteral("60%  By Month"), QStringLiteral("Currency")},
-                            {QStringLiteral("60ByTotal"), QStringLiteral("60%  By Total"), QStringLiteral("Currency")}},
-                           this);
+                            {QStringLiteral("60ByTotal"), QStringLiteral("60%  By Total"), QStringLiteral("Currency")}});
+    m_payroll = payroll.records;
+    m_grid = payroll.model;
+    // The grid follows the employee first, before the bar repositions.
+    connect(m_employees, &RecordSet::currentChanged, this, &frmEmployee::showPayroll);
 
     buildLayout();
     const char *fields[] = {"EmployeeID", nullptr,   "FirstName", "MiddleName", "LastName",  "SSecurity",
@@ -110,13 +102,6 @@ frmEmployee::frmEmployee(QWidget *parent) : QWidget(parent, Qt::Window)
     resize(940, 720);
     bound::centre(this);
     m_employees->requery();
-}
-
-frmEmployee::~frmEmployee()
-{
-    // The binder lets go of the employee set's leaving-row hook, so it must go while the set
-    // is still there (children are deleted in the order they were made).
-    delete m_binder;
 }
 
 void frmEmployee::buildLayout()
@@ -377,7 +362,6 @@ bool frmEmployee::cmdUpdate_Click()
 {
     const bool busy = m_bar->validate(DataBar::Action::Update);
     try {
-        checkNumber();
         m_binder->update();
     } catch (const StoreError &error) {
         pointer::normal();
@@ -418,7 +402,6 @@ void frmEmployee::cmdDelete_Click()
             showMessage(this, QStringLiteral("Please right click on the data grid for more help."));
             break;
         default:
-            checkNumber();
             bound::refresh(*m_binder);
             break;
         }
@@ -428,10 +411,7 @@ void frmEmployee::cmdDelete_Click()
 
 void frmEmployee::cmdRefresh_Click()
 {
-    m_bar->run(DataBar::Action::MoveFirst, [this] {
-        checkNumber();
-        bound::refresh(*m_binder);
-    });
+    m_bar->run(DataBar::Action::MoveFirst, [this] { bound::refresh(*m_binder); });
 }
 
 void frmEmployee::cmdSearch_Click()
@@ -527,13 +507,5 @@ bool frmEmployee::eventFilter(QObject *watched, QEvent *event)
 void frmEmployee::closeEvent(QCloseEvent *event)
 {
     m_bar->validate(DataBar::Action::Close);
-    try {
-        checkNumber();
-    } catch (const StoreError &error) {
-        pointer::normal();
-        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Information);
-        event->ignore();
-        return;
-    }
-    bound::closeStoringEdits(event, *m_binder, *m_bar);
+    m_bound.close(event);
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "boundscreen.h"
+
 #include <QVariant>
 #include <QWidget>
 #include <optional>
@@ -26,7 +28,6 @@ class frmEmployee : public QWidget
     Q_OBJECT
 public:
     explicit frmEmployee(QWidget *parent = nullptr);
-    ~frmEmployee() override;
 
     RecordSet *datPrimaryRS() const { return m_employees; }
     RecordSet *datSecondaryRS() const { return m_payroll; }
@@ -63,6 +64,7 @@ private:
     void mnuDataDelete_Click();
     void mnuDataHelp_Click();
 
+    BoundScreen m_bound;
     RecordSet *m_employees;
     RecordSet *m_payroll;
     DataBar *m_bar;

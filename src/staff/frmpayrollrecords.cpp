@@ -305,7 +305,7 @@ bool frmPayrollRecords::post()
         txtEmployeeID->setFocus();
         return false;
     }
-    const QDate day = QLocale().toDate(txtServiceDate->text().trimmed(), shortDateFormat());
+    const QDate day = fromShortDateText(txtServiceDate->text());
     if (!day.isValid()) {
         showMessage(this, QStringLiteral("Please enter the service date as %1.").arg(shortDateText(QDate::currentDate())),
                     Dialogs::Buttons::Ok, Dialogs::Icon::Information);
@@ -335,12 +335,12 @@ bool frmPayrollRecords::post()
         }
         m_records->setValue(QStringLiteral("EmployeeID"), *number);
         m_records->setValue(QStringLiteral("ServiceDate"), day);
-        m_records->setValue(QStringLiteral("TodayEarn"), posting->todayEarn.toDouble());
-        m_records->setValue(QStringLiteral("ToDateEarn"), posting->toDate.toDouble());
-        m_records->setValue(QStringLiteral("50ByMonth"), posting->fiftyByMonth.toDouble());
-        m_records->setValue(QStringLiteral("50ByTotal"), posting->fiftyByTotal.toDouble());
-        m_records->setValue(QStringLiteral("60ByMonth"), posting->sixtyByMonth.toDouble());
-        m_records->setValue(QStringLiteral("60ByTotal"), posting->sixtyByTotal.toDouble());
+        m_records->setValue(QStringLiteral("TodayEarn"), QVariant::fromValue(posting->todayEarn));
+        m_records->setValue(QStringLiteral("ToDateEarn"), QVariant::fromValue(posting->toDate));
+        m_records->setValue(QStringLiteral("50ByMonth"), QVariant::fromValue(posting->fiftyByMonth));
+        m_records->setValue(QStringLiteral("50ByTotal"), QVariant::fromValue(posting->fiftyByTotal));
+        m_records->setValue(QStringLiteral("60ByMonth"), QVariant::fromValue(posting->sixtyByMonth));
+        m_records->setValue(QStringLiteral("60ByTotal"), QVariant::fromValue(posting->sixtyByTotal));
         m_records->update();
         txtToDateEarn->setText(posting->toDate.text());
         txt50ByTotal->setText(posting->fiftyByTotal.text());

@@ -117,13 +117,14 @@ private slots:
 
     void commaDecimalLocale()
     {
+        const Currency hundred = money("100");
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        const auto posting = payroll::PayrollPosting(QStringLiteral("45,5"), money("100"), money("0"));
+        const auto posting = payroll::PayrollPosting(QStringLiteral("45,5"), hundred, Currency());
         QVERIFY(posting);
-        QCOMPARE(posting->toDate, money("145.5"));
+        QCOMPARE(posting->toDate, Currency::fromScaled(1455000));
         QCOMPARE(posting->sixtyByTotal.text(), QStringLiteral("87,3"));
-        QCOMPARE(payroll::readAmount(QStringLiteral("1.200")), std::optional<Currency>(money("1200")));
-        QCOMPARE(payroll::readAmount(QStringLiteral("12,5 €")), std::optional<Currency>());
+        QCOMPARE(payroll::readAmount(QStringLiteral("1.200")), std::optional<Currency>(Currency::fromScaled(12000000)));
+        QCOMPARE(payroll::readAmount(QStringLiteral("12,5 \u20ac")), std::optional<Currency>());
     }
 
     // The month's earnings are found by date: today's month, from the 1st up to today.
