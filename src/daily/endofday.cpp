@@ -141,11 +141,16 @@ QString closingText(const Result &result)
     return text;
 }
 
+void showClosing(QWidget *parent, const Result &result)
+{
+    const bool clean = result.finished && result.backup.ok();
+    showMessage(parent, closingText(result), Dialogs::Buttons::Ok, clean ? Dialogs::Icon::Information : Dialogs::Icon::Warning);
+}
+
 Result run(QWidget *parent, QDate day, const ClearDayTotals &clearDayTotals)
 {
     const Result result = walk(parent, day, clearDayTotals);
-    const bool clean = result.finished && result.backup.ok();
-    showMessage(parent, closingText(result), Dialogs::Buttons::Ok, clean ? Dialogs::Icon::Information : Dialogs::Icon::Warning);
+    showClosing(parent, result);
     return result;
 }
 

@@ -36,7 +36,9 @@ void clearDayTotalsInBook(QSqlDatabase db, qint64 employeeRow);
 // The walk and the backup, without the closing message.
 Result walk(QWidget *parent, QDate day, const ClearDayTotals &clearDayTotals);
 QString closingText(const Result &result);
-// The walk, the backup and the closing message: what the End Of Day button does.
+// The closing message: information when all went well, a warning otherwise.
+void showClosing(QWidget *parent, const Result &result);
+// The walk, the backup and the closing message.
 Result run(QWidget *parent, QDate day, const ClearDayTotals &clearDayTotals);
 
 } // namespace endofday
