@@ -6,6 +6,7 @@
 #include "database.h"
 #include "dialogs.h"
 #include "editablegrid.h"
+#include "endofday.h"
 #include "frmproducts.h"
 #include "pointer.h"
 #include "recordset.h"
@@ -286,7 +287,7 @@ void frmDaily::buildLayout()
     connect(cmdNext, &QPushButton::clicked, this, &frmDaily::cmdNext_Click);
     connect(cmdPrevious, &QPushButton::clicked, this, &frmDaily::cmdPrevious_Click);
     connect(cmdData, &QPushButton::clicked, this, &frmDaily::cmdData_Click);
-    connect(cmdEndOfDay, &QPushButton::clicked, this, &frmDaily::endOfDayRequested);
+    connect(cmdEndOfDay, &QPushButton::clicked, this, &frmDaily::cmdEndOfDay_Click);
     connect(cmdPrint, &QPushButton::clicked, this, &frmDaily::printReceipt);
     connect(cmdSave, &QPushButton::clicked, this, &frmDaily::cmdSave_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmDaily::cmdClose_Click);
@@ -690,4 +691,31 @@ void frmDaily::closeEvent(QCloseEvent *event)
     m_bound.close(event);
     if (event->isAccepted() && m_receipt)
         m_receipt->close();
+}
+
+// End Of Day: every employee's payroll row (endofday.h), then the ticket back on the technician
+// that was current, with the totals the walk left.
+void frmDaily::cmdEndOfDay_Click()
+{
+    try {
+        m_technicianBinder->writePending();
+    } catch (const StoreError &error) {
+        m_bar->reportError(error);
+        return;
+    }
+    const qint64 current = m_technicians->hasCurrent() ? m_technicians->bookmark() : -1;
+    QSqlDatabase db = m_technicians->database();
+    const endofday::Result result =
+        endofday::walk(this, QDate::currentDate(), [db](qint64 row) { endofday::clearDayTotalsInBook(db, row); });
+    try {
+        m_technicians->requery();
+        if (current >= 0)
+            m_technicians->moveToBookmark(current);
+    } catch (const StoreError &error) {
+        m_bar->reportError(error);
+    }
+    showTechnicianTotals();
+    m_ticketTotal = 0;
+    txtTotals->setText(QStringLiteral("0"));
+    endofday::showClosing(this, result);
 }

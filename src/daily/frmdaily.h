@@ -44,10 +44,6 @@ public:
     // Finds the customer by last name and puts the ticket on them; their CustomerID, or null.
     QVariant GetLastname(const QString &strLastname);
 
-signals:
-    // End Of Day was pressed; the staff screens take it from here.
-    void endOfDayRequested();
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -69,6 +65,7 @@ private:
     bool cmdSave_Click();
     void cmdClose_Click();
     void cmdData_Click();
+    void cmdEndOfDay_Click();
 
     // The technicians with their bar and binder; the other sets, then what listens to them,
     // so that members go in a safe order (listeners first).

@@ -146,6 +146,8 @@ void Binder::writePending()
 {
     if (!isDirty())
         return;
+    if (m_beforeWrite)
+        m_beforeWrite();
     const bool startedEdit = m_records->editMode() == RecordSet::EditMode::None;
     try {
         if (startedEdit)

@@ -38,6 +38,10 @@ public:
     // Where errors met while showing a row go (a missing field, a deleted row).
     void setErrorReporter(std::function<void(const StoreError &)> report) { m_report = std::move(report); }
 
+    // A check run before edits are written into the row (by a move, update or close): a
+    // StoreError from it refuses the write, and the typing stays in the boxes.
+    void setBeforeWrite(std::function<void()> check) { m_beforeWrite = std::move(check); }
+
     // True when a box holds an edit not yet written.
     bool isDirty() const;
     // Writes the edited boxes into the current (or added) row. Throws StoreError; the edits
@@ -70,5 +74,6 @@ private:
     LeavingRowHook m_leavingRow;
     std::vector<Binding> m_bindings;
     std::function<void(const StoreError &)> m_report;
+    std::function<void()> m_beforeWrite;
     bool m_loading = false;
 };

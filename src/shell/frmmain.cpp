@@ -10,6 +10,7 @@
 #include "frmlogin.h"
 #include "frmreadme.h"
 #include "frmregister.h"
+#include "payrollentry.h"
 #include "pointer.h"
 #include "recordset.h"
 #include "screencentre.h"
@@ -18,8 +19,10 @@
 
 #include "frmcalculator.h"
 #include "frmdaily.h"
+#include "frmemployee.h"
 #include "frmmember.h"
 #include "frmnotepad.h"
+#include "frmpayrollrecords.h"
 #include "frmreport.h"
 #include "frmsupplier.h"
 
@@ -131,10 +134,19 @@ frmMain::frmMain()
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(2000);
     connect(m_timer, &QTimer::timeout, this, &frmMain::showSaying);
+
+    // End Of Day enters each employee's payroll row here; an open employee screen then shows it.
+    payrollentry::setEntryFunction([this](QWidget *parent, const payrollentry::Request &request) {
+        const payrollentry::Outcome outcome = frmPayrollRecords::enterFor(parent, request);
+        if (auto employees = m_screens.find<frmEmployee>())
+            employees->showPayroll();
+        return outcome;
+    });
 }
 
 frmMain::~frmMain()
 {
+    payrollentry::setEntryFunction(nullptr);
     shoppassword::setAskFunction(nullptr);
     frmLogin::releaseShared();
 }
@@ -546,7 +558,10 @@ void frmMain::chooseEmployees()
         close();
         return;
     }
-    // pointer::busy(); showSingle<frmEmployee>();
+    pointer::busy();
+    openScreen<frmEmployee>();
+    // An employee screen that was already open only comes to the front: nothing moves in it.
+    pointer::normal();
 }
 
 void frmMain::popUpHelp()

@@ -21,7 +21,8 @@ Dialogs::Answer StderrDialogs::message(QWidget *, const QString &text, const QSt
     report(title, text);
     switch (buttons) {
     case Buttons::Ok: return Answer::Ok;
-    case Buttons::YesNo: return Answer::No;
+    case Buttons::YesNo:
+    case Buttons::YesNoDefaultNo: return Answer::No;
     default: return Answer::Cancel;
     }
 }

@@ -11,7 +11,8 @@ class QWidget;
 class Dialogs
 {
 public:
-    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+    // YesNoDefaultNo: Yes and No with No as the default, for questions where Yes is the risky answer.
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, YesNoDefaultNo };
     enum class Icon { None, Information, Warning, Critical, Question };
     enum class Answer { Ok, Cancel, Yes, No, Retry };
 

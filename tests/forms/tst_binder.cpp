@@ -90,6 +90,26 @@ private slots:
         QCOMPARE(first->text(), QStringLiteral("Cy"));
     }
 
+    // A refused write keeps the typing and the row, and the move that would store it stays put.
+    void checkBeforeWriteRefuses()
+    {
+        build();
+        binder->setBeforeWrite([this] {
+            if (first->text() == QLatin1String("Bob"))
+                throw StoreError(StoreError::ConversionError, QStringLiteral("Bob is taken."));
+        });
+        type(first, QStringLiteral("Bob"));
+        dialogs->answerMessage();
+        click("moveNext");
+        QCOMPARE(bar->caption(), QStringLiteral("Record: 1"));
+        QCOMPARE(first->text(), QStringLiteral("Bob"));
+        QCOMPARE(storedFirstName(1), QStringLiteral("Ann"));
+        QVERIFY_THROWS_EXCEPTION(StoreError, binder->update());
+        type(first, QStringLiteral("Anna"));
+        click("moveNext");
+        QCOMPARE(storedFirstName(1), QStringLiteral("Anna"));
+    }
+
     void recordCaption_data()
     {
         QTest::addColumn<QString>("moves");

@@ -1,6 +1,7 @@
 #include "captionsaying.h"
 #include "database.h"
 #include "dates.h"
+#include "frmemployee.h"
 #include "frmmain.h"
 #include "frmreadme.h"
 #include "frmregister.h"
@@ -499,6 +500,9 @@ private slots:
         QCOMPARE(ended.count(), 0);
         QVERIFY(window->isVisible());
         QVERIFY(!window->findChild<QWidget *>(QStringLiteral("frmLogin")));   // the fresh dialog is gone
+        auto *employees = window->screens().find<frmEmployee>();
+        QVERIFY(employees);
+        QVERIFY(employees->isVisible());
         QVERIFY(!pointer::isBusy());
     }
 

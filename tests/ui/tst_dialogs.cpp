@@ -65,6 +65,19 @@ private slots:
         }
         QVERIFY(dynamic_cast<QtDialogs *>(&Dialogs::instance()) != nullptr);
     }
+
+    // A question whose Yes is the risky answer: Enter alone answers No.
+    void enterAnswersNoWhereNoIsTheDefault()
+    {
+        QTimer::singleShot(0, [] {
+            QTRY_VERIFY(QApplication::activeModalWidget());
+            QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return);
+        });
+        QtDialogs dialogs;
+        QCOMPARE(dialogs.message(nullptr, QStringLiteral("Post a second row?"), QStringLiteral("Velorine"),
+                                 Dialogs::Buttons::YesNoDefaultNo, Dialogs::Icon::Question),
+                 Dialogs::Answer::No);
+    }
 };
 
 QTEST_MAIN(TestDialogs)

@@ -1,0 +1,44 @@
+#pragma once
+#include "backup.h"
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// End Of Day: closes the business day for every employee, in book order. For each one the
+// payroll entry screen opens (through payrollentry, which the shell wires) with a new row for
+// that employee's number and the day. An employee who already has a payroll row of that day is
+// asked about first (No, the default, skips the employee). The employee's day totals are
+// cleared once the row was posted or deliberately skipped; a cancelled entry leaves them for a
+// later run. A store failure stops the walk. Finished or stopped, the book is then copied to a
+// verified backup, and the closing message says how the walk ended.
+namespace endofday {
+
+struct Result
+{
+    int posted = 0;
+    int skipped = 0;
+    int left = 0;         // cancelled, or not reached because the walk stopped
+    bool finished = false;
+    QString stopReason;   // the store's text when the walk stopped
+    salon::BackupResult backup;
+};
+
+// Clears one employee's running sub-total and day total (its Employee row key). Throws StoreError.
+using ClearDayTotals = std::function<void(qint64 employeeRow)>;
+
+// The day totals cleared in the book itself, for a caller with nothing on screen to update.
+void clearDayTotalsInBook(QSqlDatabase db, qint64 employeeRow);
+
+// The walk and the backup, without the closing message.
+Result walk(QWidget *parent, QDate day, const ClearDayTotals &clearDayTotals);
+QString closingText(const Result &result);
+// The closing message: information when all went well, a warning otherwise.
+void showClosing(QWidget *parent, const Result &result);
+// The walk, the backup and the closing message.
+Result run(QWidget *parent, QDate day, const ClearDayTotals &clearDayTotals);
+
+} // namespace endofday

@@ -1,0 +1,511 @@
+#include "frmemployee.h"
+
+#include "binder.h"
+#include "boundform.h"
+#include "databar.h"
+#include "database.h"
+#include "dialogs.h"
+#include "frmpayrollrecords.h"
+#include "gridmodel.h"
+#include "payrollbook.h"
+#include "pointer.h"
+#include "recordset.h"
+#include "shoppassword.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString payrollSelect = QStringLiteral(
+    "select [RecordID],[ServiceDate],[TodayEarn],[ToDateEArn],[50ByMonth],[50ByTotal],[60ByMonth],[60ByTotal]  "
+    "from [Payroll Records] where [EmployeeID]=");
+
+QPushButton *button(QWidget *parent, const QString &text, const char *name)
+{
+    auto b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setMinimumWidth(80);
+    return b;
+}
+
+// Errors that mean there is no row to save into.
+bool isNoRecord(const StoreError &error)
+{
+    return error.number() == StoreError::NoCurrentRecord || error.number() == StoreError::RecordDeleted
+        || error.number() == StoreError::InvalidBookmark || error.number() == StoreError::NotInEditMode;
+}
+
+} // namespace
+
+QString frmEmployee::payrollQuery(const QVariant &employeeId)
+{
+    bool ok = false;
+    const qlonglong number = employeeId.toLongLong(&ok);
+    // Only a whole number enters the query text; an employee without one has no payroll rows.
+    if (employeeId.isNull() || !ok)
+        return payrollSelect + QStringLiteral("NULL");
+    return payrollSelect + QString::number(number);
+}
+
+frmEmployee::frmEmployee(QWidget *parent)
+    : QWidget(parent, Qt::Window), m_bound(this, QStringLiteral("select * from [Employee]"), QStringLiteral("datPrimaryRS")),
+      m_employees(m_bound.records()), m_bar(m_bound.bar()), m_binder(m_bound.binder())
+{
+    setObjectName(QStringLiteral("frmEmployee"));
+    setWindowTitle(QStringLiteral("Velorine - Employee Information"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    m_bar->setValidate(DataBar::Validate::Full);
+    m_bar->setDataErrorReport(true);
+    // A number typed over is checked before the row it belongs to is stored (by a move,
+    // Update or closing the screen).
+    m_binder->setBeforeWrite([this] { checkNumber(); });
+    // The grid starts on no employee's rows and follows the employee set from its first move
+    // on, so the whole payroll table is never read here.
+    const BoundScreen::Grid payroll = m_bound.addGrid(payrollQuery(QVariant()),
+                           {{QStringLiteral("ServiceDate"), QStringLiteral("Service Date"), QStringLiteral("General Date")},
+                            {QStringLiteral("TodayEarn"), QStringLiteral("Today's Earn"), QStringLiteral("Currency")},
+                            {QStringLiteral("ToDateEArn"), QStringLiteral("Total Earn"), QStringLiteral("Currency")},
+                            {QStringLiteral("50ByMonth"), QStringLiteral("50%  By Month"), QStringLiteral("Currency")},
+                            {QStringLiteral("50ByTotal"), QStringLiteral("50%  By Total"), QStringLiteral("Currency")},
+                            {QStringLiteral("60ByMonth"), QStringLiteral("60%  By Month"), QStringLiteral("Currency")},
+                            {QStringLiteral("60ByTotal"), QStringLiteral("60%  By Total"), QStringLiteral("Currency")}});
+    m_payroll = payroll.records;
+    m_grid = payroll.model;
+    // The grid follows the employee first, before the bar repositions.
+    connect(m_employees, &RecordSet::currentChanged, this, &frmEmployee::showPayroll);
+
+    buildLayout();
+    const char *fields[] = {"EmployeeID", nullptr,   "FirstName", "MiddleName", "LastName",  "SSecurity",
+                            "Address",    "City",    "State",     "Zip",        "Phone",     "License",
+                            "Birthdate",  "DateHired", "EmrgcyName", "EmrgcyPhone", "Notes"};
+    for (int i = 0; i < txtFields.size(); ++i)
+        if (fields[i])
+            m_binder->bind(txtFields[i], QLatin1String(fields[i]));
+    m_binder->bind(Combo1, QStringLiteral("Prefix"));
+    m_binder->bind(txtTerminate, QStringLiteral("DateQuit"));
+    // The new-password box is deliberately not bound: the shop password goes only through
+    // the hashing of shoppassword::change(), never into an employee's row.
+
+    resize(940, 720);
+    bound::centre(this);
+    m_employees->requery();
+}
+
+void frmEmployee::buildLayout()
+{
+    const QString captions[] = {QStringLiteral("&EmployeeID:"), QStringLiteral("Prefi&x:"), QStringLiteral("&First Name:"),
+                                QStringLiteral("&Middle Name:"), QStringLiteral("&Last Name:"),
+                                QStringLiteral("&Social Security:"), QStringLiteral("&Address:"), QStringLiteral("Cit&y:"),
+                                QStringLiteral("S&tate:"), QStringLiteral("&Zip:"), QStringLiteral("&Phone:"),
+                                QStringLiteral("Li&cense:"), QStringLiteral("&Birthdate:"), QStringLiteral("Date &Hired:"),
+                                QStringLiteral("Eme&rgency Name:"), QStringLiteral("Emergency Ph&one:"),
+                                QStringLiteral("&Notes:")};
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setEditable(true);
+    Combo1->addItems({QStringLiteral("Mr."), QStringLiteral("Mrs."), QStringLiteral("Ms."), QStringLiteral("Dr.")});
+    for (int i = 0; i < 17; ++i) {
+        QLineEdit *box = nullptr;
+        if (i != 1) {
+            box = new QLineEdit(this);
+            box->setObjectName(QStringLiteral("txtFields"));
+            box->setProperty("Index", i);
+        }
+        txtFields << box;
+    }
+    txtTerminate = new QLineEdit(this);
+    txtTerminate->setObjectName(QStringLiteral("txtTerminate"));
+
+    auto fields = new QGridLayout;
+    fields->setHorizontalSpacing(10);
+    fields->setVerticalSpacing(6);
+    auto place = [&](const QString &caption, QWidget *box, int row, int column) {
+        auto l = new QLabel(caption, this);
+        l->setBuddy(box);
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        fields->addWidget(l, row, column);
+        fields->addWidget(box, row, column + 1);
+    };
+    // Left: who the employee is; right: contact, licence and dates.
+    const int left[] = {0, 1, 2, 3, 4, 5, 6, 7, 8};
+    for (int row = 0; row < 9; ++row) {
+        const int i = left[row];
+        place(captions[i], i == 1 ? static_cast<QWidget *>(Combo1) : txtFields[i], row, 0);
+    }
+    const int right[] = {9, 10, 11, 12, 13, 14, 15};
+    for (int row = 0; row < 7; ++row)
+        place(captions[right[row]], txtFields[right[row]], row, 2);
+    place(QStringLiteral("&Termination Date:"), txtTerminate, 7, 2);
+    place(captions[16], txtFields[16], 8, 2);
+    Combo1->setMaximumWidth(110);
+    txtFields[0]->setMaximumWidth(110);
+    fields->setColumnStretch(1, 1);
+    fields->setColumnStretch(3, 1);
+
+    auto report = new QGroupBox(QStringLiteral("Employee Payroll Report"), this);
+    grdDataGrid = new QTableView(report);
+    grdDataGrid->setObjectName(QStringLiteral("grdDataGrid"));
+    grdDataGrid->setModel(m_grid);
+    grdDataGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdDataGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdDataGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdDataGrid->setAlternatingRowColors(true);
+    grdDataGrid->verticalHeader()->setDefaultSectionSize(grdDataGrid->fontMetrics().height() + 8);
+    grdDataGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    grdDataGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grdDataGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) { gridRowChosen(current.row()); });
+    connect(grdDataGrid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { mnuData->popup(grdDataGrid->viewport()->mapToGlobal(at)); });
+    auto reportLayout = new QVBoxLayout(report);
+    reportLayout->addWidget(grdDataGrid);
+
+    mnuData = new QMenu(QStringLiteral("Data"), this);
+    mnuData->setObjectName(QStringLiteral("mnuData"));
+    QAction *mnuDataDelete = mnuData->addAction(QStringLiteral("&Delete"));
+    mnuDataDelete->setObjectName(QStringLiteral("mnuDataDelete"));
+    QAction *mnuDataHelp = mnuData->addAction(QStringLiteral("&Help"));
+    mnuDataHelp->setObjectName(QStringLiteral("mnuDataHelp"));
+    connect(mnuDataDelete, &QAction::triggered, this, &frmEmployee::mnuDataDelete_Click);
+    connect(mnuDataHelp, &QAction::triggered, this, &frmEmployee::mnuDataHelp_Click);
+
+    fraPassword = new QGroupBox(QStringLiteral("Change Password"), this);
+    fraPassword->setObjectName(QStringLiteral("fraPassword"));
+    txtPassword = new QLineEdit(fraPassword);
+    txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    txtPassword->setEchoMode(QLineEdit::Password);
+    auto passwordLabel = new QLabel(QStringLiteral("Please enter new password:"), fraPassword);
+    passwordLabel->setBuddy(txtPassword);
+    auto passwordLayout = new QHBoxLayout(fraPassword);
+    passwordLayout->addWidget(passwordLabel);
+    passwordLayout->addWidget(txtPassword, 1);
+    txtPassword->installEventFilter(this);
+    fraPassword->hide();
+
+    auto buttons = new QHBoxLayout;
+    auto add = [&](const QString &text, const char *name, auto slot) {
+        auto b = button(this, text, name);
+        connect(b, &QPushButton::clicked, this, slot);
+        buttons->addWidget(b);
+    };
+    add(QStringLiteral("Add"), "cmdAdd", &frmEmployee::cmdAdd_Click);
+    add(QStringLiteral("Update"), "cmdUpdate", &frmEmployee::cmdUpdate_Click);
+    add(QStringLiteral("Delete"), "cmdDelete", &frmEmployee::cmdDelete_Click);
+    add(QStringLiteral("Refresh"), "cmdRefresh", &frmEmployee::cmdRefresh_Click);
+    add(QStringLiteral("Search"), "cmdSearch", &frmEmployee::cmdSearch_Click);
+    buttons->addStretch(1);
+    add(QStringLiteral("Payroll Data Entry"), "cmdData", &frmEmployee::cmdData_Click);
+    add(QStringLiteral("Change Password"), "cmdPassword", &frmEmployee::cmdPassword_Click);
+    add(QStringLiteral("Close"), "cmdClose", &QWidget::close);
+
+    auto layout = new QVBoxLayout(this);
+    layout->setContentsMargins(14, 12, 14, 12);
+    layout->addLayout(fields);
+    layout->addWidget(report, 1);
+    layout->addWidget(m_bar);
+    layout->addLayout(buttons);
+    layout->addWidget(fraPassword);
+}
+
+std::optional<qint64> frmEmployee::currentNumber() const
+{
+    try {
+        if (m_employees->hasCurrent() && m_employees->editMode() != RecordSet::EditMode::AddNew) {
+            const QVariant id = m_employees->value(QStringLiteral("EmployeeID"));
+            bool ok = false;
+            const qint64 number = id.toLongLong(&ok);
+            if (!id.isNull() && ok)
+                return number;
+        }
+    } catch (const StoreError &) {
+        // An unreadable row has no number to offer.
+    }
+    return std::nullopt;
+}
+
+void frmEmployee::checkNumber()
+{
+    if (!m_binder->isDirty())
+        return;
+    const auto typed = payrollbook::readEmployeeNumber(txtFields[0]->text());
+    if (!typed)
+        return;   // an empty number is allowed; one that is not a number is refused by the store
+    const bool adding = m_employees->editMode() == RecordSet::EditMode::AddNew;
+    if (!adding && currentNumber() == typed)
+        return;
+    const qint64 ownRow = adding || !m_employees->hasCurrent() ? -1 : m_employees->bookmark();
+    const auto clash = payrollbook::employeeNumberClash(salon::employeeDb(), *typed, ownRow);
+    if (clash != payrollbook::NumberClash::None)
+        throw StoreError(StoreError::ConversionError, payrollbook::numberClashText(clash, *typed));
+}
+
+void frmEmployee::showPayroll()
+{
+    try {
+        m_payroll->setSource(payrollQuery(currentNumber() ? QVariant(*currentNumber()) : QVariant()));
+        if (m_payroll->recordCount() > 0)
+            m_payroll->moveLast();
+    } catch (const StoreError &) {
+        // The payroll table is unreadable: the grid keeps what it showed.
+    }
+    selectGridRow();
+}
+
+void frmEmployee::selectGridRow()
+{
+    m_selectingGrid = true;
+    const qint64 position = m_payroll->isOpen() ? m_payroll->absolutePosition() : -1;
+    if (position >= 0) {
+        grdDataGrid->selectRow(int(position));
+        grdDataGrid->scrollTo(m_grid->index(int(position), 0));
+    } else {
+        grdDataGrid->clearSelection();
+    }
+    m_selectingGrid = false;
+}
+
+void frmEmployee::gridRowChosen(int row)
+{
+    if (m_selectingGrid || row < 0)
+        return;
+    try {
+        m_payroll->moveFirst();
+        if (row > 0)
+            m_payroll->move(row);
+    } catch (const StoreError &) {
+        // The row went meanwhile; the grid shows what is left at the next re-read.
+    }
+}
+
+bool frmEmployee::LocateEmployeeByNumber(qint64 number)
+{
+    const auto row = payrollbook::employeeRow(salon::employeeDb(), number);
+    if (!row)
+        return false;
+    try {
+        m_employees->moveToBookmark(*row);
+    } catch (const StoreError &error) {
+        if (error.number() != StoreError::InvalidBookmark)
+            throw;
+        // Added since this screen read its rows: read them again.
+        m_binder->writePending();
+        m_employees->requery();
+        m_employees->moveToBookmark(*row);
+    }
+    return true;
+}
+
+QVariant frmEmployee::GetLastname(const QString &lastName)
+{
+    QVariant found;
+    qint64 key = -1;
+    try {
+        {
+            salon::ShortConnection connection;
+            RecordSet table(connection.db(), QStringLiteral("employee"));
+            table.setIndex(QStringLiteral("Lastname"));
+            table.seek(lastName);
+            if (!table.noMatch()) {
+                found = table.value(QStringLiteral("EmployeeID"));
+                key = table.bookmark();
+            }
+            table.close();
+        }
+        if (key < 0) {
+            showMessage(this, QStringLiteral("No record found with  ") + lastName + QStringLiteral(" ."));
+            return {};
+        }
+        // The row found, not the row at the position of its number.
+        m_employees->moveToBookmark(key);
+    } catch (const StoreError &error) {
+        if (error.number() == StoreError::InvalidBookmark) {
+            try {
+                m_binder->writePending();
+                m_employees->requery();
+                m_employees->moveToBookmark(key);
+                return found;
+            } catch (const StoreError &again) {
+                showMessage(this, QStringLiteral("Error %1: %2").arg(again.number()).arg(again.text()), QStringLiteral("ERROR"));
+                return {};
+            }
+        }
+        showMessage(this, QStringLiteral("Error %1: %2").arg(error.number()).arg(error.text()), QStringLiteral("ERROR"));
+        return {};
+    }
+    return found;
+}
+
+void frmEmployee::cmdAdd_Click()
+{
+    const bool ok = m_bar->run(DataBar::Action::AddNew, [this] {
+        m_binder->addNew();
+        showPayroll();   // a new employee has no payroll rows yet
+    });
+    if (ok)
+        txtFields[0]->setFocus();
+}
+
+bool frmEmployee::cmdUpdate_Click()
+{
+    const bool busy = m_bar->validate(DataBar::Action::Update);
+    try {
+        m_binder->update();
+    } catch (const StoreError &error) {
+        pointer::normal();
+        if (isNoRecord(error)) {
+            showMessage(this, QStringLiteral("Please use Add command to enter new data"), Dialogs::Buttons::Ok,
+                        Dialogs::Icon::Information);
+            close();
+        } else {
+            // The typing stays on screen to be corrected.
+            showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        }
+        return false;
+    }
+    if (busy)
+        pointer::normal();
+    return true;
+}
+
+void frmEmployee::cmdDelete_Click()
+{
+    switch (bound::deleteTarget(*m_employees)) {
+    case bound::DeleteTarget::Nothing:
+        return;
+    case bound::DeleteTarget::NewRow:
+        m_binder->cancel();   // the unsaved employee on screen is dropped; nothing stored is touched
+        showPayroll();
+        return;
+    case bound::DeleteTarget::StoredRow:
+        break;
+    }
+    m_bar->run(DataBar::Action::Delete, [this] {
+        switch (showMessage(this, QStringLiteral("Are you sure you want to delete THIS EMPLOYEE FILE ?"),
+                            Dialogs::Buttons::YesNoCancel)) {
+        case Dialogs::Answer::Yes:
+            m_employees->remove();   // the employee's payroll rows stay in the book
+            break;
+        case Dialogs::Answer::No:
+            showMessage(this, QStringLiteral("Please right click on the data grid for more help."));
+            break;
+        default:
+            bound::refresh(*m_binder);
+            break;
+        }
+        bound::advanceAfterDelete(*m_employees);
+    });
+}
+
+void frmEmployee::cmdRefresh_Click()
+{
+    m_bar->run(DataBar::Action::MoveFirst, [this] { bound::refresh(*m_binder); });
+}
+
+void frmEmployee::cmdSearch_Click()
+{
+    const QString lastName = askText(this, QStringLiteral("Enter Last Name for search: ")).trimmed();
+    if (lastName.isEmpty())
+        return;
+    GetLastname(lastName);
+}
+
+void frmEmployee::cmdData_Click()
+{
+    frmPayrollRecords entry(this);
+    entry.setProposedEmployee(currentNumber());
+    entry.exec();
+    // Back on the employee whose row was posted, with the grid re-read to show it.
+    try {
+        if (const auto posted = entry.postedEmployee(); posted && currentNumber() != posted)
+            LocateEmployeeByNumber(*posted);
+    } catch (const StoreError &error) {
+        m_bar->reportError(error);
+    }
+    showPayroll();
+}
+
+void frmEmployee::cmdPassword_Click()
+{
+    if (!shoppassword::askShopPassword(this))
+        return;
+    txtPassword->clear();
+    fraPassword->show();
+    txtPassword->setFocus();
+}
+
+void frmEmployee::txtPassword_Enter()
+{
+    const QString password = txtPassword->text();
+    if (password.isEmpty()) {
+        showMessage(this, QStringLiteral("The new password cannot be empty. Please type a password."),
+                    Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+        return;
+    }
+    try {
+        shoppassword::change(password);
+    } catch (const StoreError &error) {
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        return;
+    }
+    txtPassword->clear();
+    fraPassword->hide();
+}
+
+void frmEmployee::mnuDataDelete_Click()
+{
+    try {
+        if (showMessage(this, QStringLiteral("Are you sure you want to delete this record ?"),
+                        Dialogs::Buttons::YesNoCancel) == Dialogs::Answer::Yes) {
+            if (m_payroll->hasCurrent())
+                m_payroll->remove();
+        } else {
+            m_payroll->requery();
+        }
+        bound::advanceAfterDelete(*m_payroll);
+    } catch (const StoreError &error) {
+        m_bar->reportError(error);
+    }
+    try {
+        if (m_payroll->recordCount() > 0)
+            m_payroll->moveLast();
+    } catch (const StoreError &) {
+        // Standing on the last row is a courtesy; the grid is already right.
+    }
+    selectGridRow();
+}
+
+void frmEmployee::mnuDataHelp_Click()
+{
+    showMessage(this, QStringLiteral("To delete one row of record set: 1) Select the row by left click. 2) right click to delete."));
+}
+
+bool frmEmployee::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtPassword && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            txtPassword_Enter();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmEmployee::closeEvent(QCloseEvent *event)
+{
+    m_bar->validate(DataBar::Action::Close);
+    m_bound.close(event);
+}

@@ -1,0 +1,487 @@
+#include "frmpayrollrecords.h"
+
+#include "binder.h"
+#include "boundform.h"
+#include "databar.h"
+#include "database.h"
+#include "dates.h"
+#include "dialogs.h"
+#include "payrollbook.h"
+#include "payrollposting.h"
+#include "pointer.h"
+#include "recordset.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QLineEdit *lineEdit(QWidget *parent, const char *name)
+{
+    auto box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+QPushButton *button(QWidget *parent, const QString &text, const char *name)
+{
+    auto b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    // Enter belongs to the boxes here (it posts the row), never to a default button.
+    b->setAutoDefault(false);
+    b->setMinimumWidth(80);
+    return b;
+}
+
+bool isEnter(const QKeyEvent *key)
+{
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+// The employee's first name and day total, read from the book.
+struct EmployeeDay
+{
+    QString firstName;
+    QVariant total;
+};
+
+std::optional<EmployeeDay> employeeDay(qint64 number)
+{
+    const auto row = payrollbook::employeeRow(salon::employeeDb(), number);
+    if (!row)
+        return std::nullopt;
+    QSqlQuery query(salon::employeeDb());
+    query.prepare(QStringLiteral("SELECT FirstName, Total FROM Employee WHERE rowid = ?"));
+    query.addBindValue(*row);
+    if (!query.exec())
+        throw StoreError::fromSql(query.lastError());
+    if (!query.next())
+        return std::nullopt;
+    return EmployeeDay{query.value(0).toString(), query.value(1)};
+}
+
+} // namespace
+
+frmPayrollRecords::frmPayrollRecords(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmPayrollRecords"));
+    setWindowTitle(QStringLiteral("Velorine - Payroll Data Entry"));
+    setModal(true);
+
+    m_records = new RecordSet(salon::employeeDb(), QStringLiteral("Payroll Records"), this);
+    m_bar = new DataBar(m_records, this);
+    m_bar->setObjectName(QStringLiteral("datPrimary"));
+    connect(m_records, &RecordSet::currentChanged, this, &frmPayrollRecords::showRow);
+    connect(m_records, &RecordSet::reset, this, &frmPayrollRecords::showRow);
+
+    buildLayout();
+    showRow();
+    setPending(false);
+}
+
+void frmPayrollRecords::buildLayout()
+{
+    txtEmployeeID = lineEdit(this, "txtEmployeeID");
+    txtServiceDate = lineEdit(this, "txtServiceDate");
+    txtTodayEarn = lineEdit(this, "txtTodayEarn");
+    txtToDateEarn = lineEdit(this, "txtToDateEarn");
+    txt50ByMonth = lineEdit(this, "txt50ByMonth");
+    txt50ByTotal = lineEdit(this, "txt50ByTotal");
+    txt60ByMonth = lineEdit(this, "txt60ByMonth");
+    txt60ByTotal = lineEdit(this, "txt60ByTotal");
+    txtFirstname = lineEdit(this, "txtFirstname");
+    // Computed figures and the name are shown, never typed.
+    for (QLineEdit *box : {txtToDateEarn, txt50ByMonth, txt50ByTotal, txt60ByMonth, txt60ByTotal, txtFirstname}) {
+        box->setReadOnly(true);
+        box->setFocusPolicy(Qt::ClickFocus);
+    }
+    txtTodayEarn->installEventFilter(this);
+    txtEmployeeID->installEventFilter(this);
+    connect(txtEmployeeID, &QLineEdit::textEdited, this, &frmPayrollRecords::refillEmployee);
+
+    auto label = [this](const QString &text, QWidget *buddy) {
+        auto l = new QLabel(text, this);
+        l->setBuddy(buddy);
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return l;
+    };
+    auto fields = new QGridLayout;
+    fields->setHorizontalSpacing(10);
+    fields->addWidget(label(QStringLiteral("Employee Number:"), txtEmployeeID), 0, 0);
+    fields->addWidget(txtEmployeeID, 0, 1);
+    fields->addWidget(txtFirstname, 0, 3, 1, 2);
+    fields->addWidget(label(QStringLiteral("Service Date:"), txtServiceDate), 1, 0);
+    fields->addWidget(txtServiceDate, 1, 1);
+    fields->addWidget(label(QStringLiteral("Today's Earn:"), txtTodayEarn), 2, 0);
+    fields->addWidget(txtTodayEarn, 2, 1);
+    fields->addWidget(label(QStringLiteral("To Date Earn:"), txtToDateEarn), 3, 0);
+    fields->addWidget(txtToDateEarn, 3, 1);
+    auto heading = [this](const QString &text) {
+        auto l = new QLabel(text, this);
+        l->setAlignment(Qt::AlignCenter);
+        return l;
+    };
+    // The commission figures: 50% and 60% of the month and of the to-date total.
+    fields->addWidget(heading(QStringLiteral("By Month")), 1, 3);
+    fields->addWidget(heading(QStringLiteral("By Total")), 1, 4);
+    fields->addWidget(label(QStringLiteral("50%"), txt50ByMonth), 2, 2);
+    fields->addWidget(txt50ByMonth, 2, 3);
+    fields->addWidget(txt50ByTotal, 2, 4);
+    fields->addWidget(label(QStringLiteral("60%"), txt60ByMonth), 3, 2);
+    fields->addWidget(txt60ByMonth, 3, 3);
+    fields->addWidget(txt60ByTotal, 3, 4);
+    fields->setColumnMinimumWidth(2, 40);
+    fields->setColumnStretch(1, 1);
+    fields->setColumnStretch(3, 1);
+    fields->setColumnStretch(4, 1);
+
+    auto cmdTodayEarn = button(this, QStringLiteral("Today, He/She had made =      $$$"), "cmdTodayEarn");
+    connect(cmdTodayEarn, &QPushButton::clicked, this, &frmPayrollRecords::cmdTodayEarn_Click);
+
+    cmdAdd = button(this, QStringLiteral("Add"), "cmdAdd");
+    cmdDelete = button(this, QStringLiteral("Delete"), "cmdDelete");
+    cmdRefresh = button(this, QStringLiteral("Refresh"), "cmdRefresh");
+    auto cmdCancel = button(this, QStringLiteral("Cancel"), "cmdCancel");
+    auto cmdClose = button(this, QStringLiteral("Close"), "cmdClose");
+    auto cmdHelp = button(this, QStringLiteral("Help"), "cmdHelp");
+    connect(cmdAdd, &QPushButton::clicked, this, &frmPayrollRecords::cmdAdd_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmPayrollRecords::cmdDelete_Click);
+    connect(cmdRefresh, &QPushButton::clicked, this, &frmPayrollRecords::cmdRefresh_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmPayrollRecords::reject);
+    connect(cmdClose, &QPushButton::clicked, this, &frmPayrollRecords::cmdClose_Click);
+    // Help has no action of its own.
+    auto buttons = new QHBoxLayout;
+    for (QPushButton *b : {cmdAdd, cmdDelete, cmdRefresh, cmdCancel, cmdClose, cmdHelp})
+        buttons->addWidget(b);
+
+    m_bar->installEventFilter(this);
+    for (QToolButton *b : m_bar->findChildren<QToolButton *>())
+        b->installEventFilter(this);
+
+    auto layout = new QVBoxLayout(this);
+    layout->setContentsMargins(14, 12, 14, 12);
+    layout->addLayout(fields);
+    layout->addWidget(cmdTodayEarn);
+    layout->addSpacing(4);
+    layout->addWidget(m_bar);
+    layout->addLayout(buttons);
+    layout->addStretch(1);
+    resize(660, sizeHint().height());
+}
+
+void frmPayrollRecords::showRow()
+{
+    if (m_pending)
+        return;
+    const std::pair<QLineEdit *, const char *> boxes[] = {
+        {txtEmployeeID, "EmployeeID"}, {txtServiceDate, "ServiceDate"}, {txtTodayEarn, "TodayEarn"},
+        {txtToDateEarn, "ToDateEarn"}, {txt50ByMonth, "50ByMonth"}, {txt50ByTotal, "50ByTotal"},
+        {txt60ByMonth, "60ByMonth"}, {txt60ByTotal, "60ByTotal"}};
+    for (const auto &[box, field] : boxes) {
+        QString text;
+        try {
+            if (m_records->hasCurrent())
+                text = boxText(m_records->value(QLatin1String(field)));
+        } catch (const StoreError &) {
+            // A row deleted under the screen shows as empty boxes.
+        }
+        box->setText(text);
+        box->setCursorPosition(0);
+    }
+}
+
+void frmPayrollRecords::setPending(bool pending)
+{
+    m_pending = pending;
+    // Stored rows are looked at, not typed over; the row being added takes its number, date
+    // and amount.
+    for (QLineEdit *box : {txtEmployeeID, txtServiceDate, txtTodayEarn})
+        box->setReadOnly(!pending);
+    for (QToolButton *b : m_bar->findChildren<QToolButton *>())
+        b->setEnabled(!pending);
+    cmdDelete->setEnabled(!pending);
+    cmdRefresh->setEnabled(!pending);
+    if (!pending && m_records->hasCurrent()) {
+        // Landing on the shown row again lets the bar set its buttons by its own rule.
+        try {
+            m_records->moveToBookmark(m_records->bookmark());
+        } catch (const StoreError &) {
+            // The row went meanwhile: the bar keeps its buttons until the next move.
+        }
+    }
+}
+
+void frmPayrollRecords::startEntry(const payrollentry::Request &request)
+{
+    m_proposed = request.employeeId;
+    cmdAdd_Click();
+    if (!m_pending)
+        return;
+    txtServiceDate->setText(shortDateText(request.day));
+    m_bar->findChild<QLabel *>(QStringLiteral("caption"))->setText(QStringLiteral("Record: ") + QString::number(request.employeeId));
+}
+
+void frmPayrollRecords::cmdAdd_Click()
+{
+    try {
+        if (m_pending)
+            m_records->cancelUpdate();
+        m_records->addNew();
+    } catch (const StoreError &error) {
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        return;
+    }
+    setPending(true);
+    txtEmployeeID->setText(m_proposed ? QString::number(*m_proposed) : QString());
+    txtServiceDate->setText(shortDateText(QDate::currentDate()));
+    for (QLineEdit *box : {txtTodayEarn, txt50ByMonth, txt50ByTotal, txt60ByMonth, txt60ByTotal})
+        box->clear();
+    refillEmployee();
+    txtTodayEarn->setFocus();
+}
+
+// The name and the to-date of the employee whose number is in the box, from that employee's
+// own latest payroll row.
+void frmPayrollRecords::refillEmployee()
+{
+    if (!m_pending)
+        return;
+    m_previousToDate = Currency();
+    txtFirstname->clear();
+    txtToDateEarn->clear();
+    const auto number = payrollbook::readEmployeeNumber(txtEmployeeID->text());
+    if (!number)
+        return;
+    try {
+        if (const auto employee = employeeDay(*number))
+            txtFirstname->setText(employee->firstName);
+        if (const auto toDate = payrollbook::latestToDate(salon::employeeDb(), *number)) {
+            m_previousToDate = *toDate;
+            txtToDateEarn->setText(toDate->text());
+        }
+    } catch (const StoreError &error) {
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+    }
+}
+
+void frmPayrollRecords::dataBarReleased()
+{
+    if (!m_pending)
+        return;   // stored rows are never refilled
+    txtServiceDate->setText(shortDateText(QDate::currentDate()));
+    const auto number = payrollbook::readEmployeeNumber(txtEmployeeID->text());
+    if (!number || *number == 0)
+        return;
+    bool found = false;
+    try {
+        found = payrollbook::employeeRow(salon::employeeDb(), *number).has_value();
+    } catch (const StoreError &) {
+        return;   // the refill ends quietly, as it always has
+    }
+    if (!found) {
+        showMessage(this, QStringLiteral("End of file."), Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+        return;
+    }
+    refillEmployee();
+    txtTodayEarn->setFocus();
+}
+
+bool frmPayrollRecords::post()
+{
+    const auto number = payrollbook::readEmployeeNumber(txtEmployeeID->text());
+    if (!number) {
+        showMessage(this, QStringLiteral("Please enter the employee's number."), Dialogs::Buttons::Ok,
+                    Dialogs::Icon::Information);
+        txtEmployeeID->setFocus();
+        return false;
+    }
+    const QDate day = fromShortDateText(txtServiceDate->text());
+    if (!day.isValid()) {
+        showMessage(this, QStringLiteral("Please enter the service date as %1.").arg(shortDateText(QDate::currentDate())),
+                    Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+        txtServiceDate->setFocus();
+        return false;
+    }
+    pointer::busy();
+    try {
+        QSqlDatabase db = salon::employeeDb();
+        if (!payrollbook::employeeRow(db, *number)) {
+            pointer::normal();
+            showMessage(this, QStringLiteral("There is no such record."), Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+            txtEmployeeID->setFocus();
+            return false;
+        }
+        // Read again now: another row may have been posted since the number was typed.
+        m_previousToDate = payrollbook::latestToDate(db, *number).value_or(Currency());
+        const Currency earlier = payrollbook::earnedThisMonth(db, *number, QDate::currentDate());
+        const auto posting = payroll::PayrollPosting(txtTodayEarn->text(), m_previousToDate, earlier);
+        if (!posting) {
+            pointer::normal();
+            showMessage(this, payroll::refusedAmountText(txtTodayEarn->text()), Dialogs::Buttons::Ok,
+                        Dialogs::Icon::Information);
+            txtTodayEarn->setFocus();
+            txtTodayEarn->selectAll();
+            return false;
+        }
+        m_records->setValue(QStringLiteral("EmployeeID"), *number);
+        m_records->setValue(QStringLiteral("ServiceDate"), day);
+        m_records->setValue(QStringLiteral("TodayEarn"), QVariant::fromValue(posting->todayEarn));
+        m_records->setValue(QStringLiteral("ToDateEarn"), QVariant::fromValue(posting->toDate));
+        m_records->setValue(QStringLiteral("50ByMonth"), QVariant::fromValue(posting->fiftyByMonth));
+        m_records->setValue(QStringLiteral("50ByTotal"), QVariant::fromValue(posting->fiftyByTotal));
+        m_records->setValue(QStringLiteral("60ByMonth"), QVariant::fromValue(posting->sixtyByMonth));
+        m_records->setValue(QStringLiteral("60ByTotal"), QVariant::fromValue(posting->sixtyByTotal));
+        m_records->update();
+        txtToDateEarn->setText(posting->toDate.text());
+        txt50ByTotal->setText(posting->fiftyByTotal.text());
+        txt60ByTotal->setText(posting->sixtyByTotal.text());
+        txt50ByMonth->setText(posting->fiftyByMonth.text());
+        txt60ByMonth->setText(posting->sixtyByMonth.text());
+    } catch (const StoreError &error) {
+        // The row stays pending with what was typed; nothing half-written is left behind.
+        pointer::normal();
+        m_failure = error.text();
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        return false;
+    }
+    pointer::normal();
+    m_postedEmployee = *number;
+    m_failure.clear();
+    setPending(false);
+    return true;
+}
+
+void frmPayrollRecords::discardPending()
+{
+    if (!m_pending)
+        return;
+    m_records->cancelUpdate();
+    setPending(false);
+    showRow();
+}
+
+void frmPayrollRecords::cmdDelete_Click()
+{
+    if (m_pending || !m_records->hasCurrent())
+        return;
+    try {
+        if (showMessage(this, QStringLiteral("Are you sure you want to delete this record ?"),
+                        Dialogs::Buttons::YesNoCancel) == Dialogs::Answer::Yes)
+            m_records->remove();
+        else
+            m_records->requery();
+        bound::advanceAfterDelete(*m_records);
+    } catch (const StoreError &error) {
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+    }
+}
+
+void frmPayrollRecords::cmdRefresh_Click()
+{
+    if (m_pending)
+        return;
+    try {
+        m_records->requery();
+    } catch (const StoreError &error) {
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+    }
+}
+
+void frmPayrollRecords::cmdClose_Click()
+{
+    pointer::normal();
+    if (m_pending) {
+        // An amount typed is posted as Enter would; a row the desk never filled in is dropped.
+        if (!txtTodayEarn->text().trimmed().isEmpty()) {
+            if (!post())
+                return;
+        } else {
+            discardPending();
+        }
+    }
+    accept();
+}
+
+void frmPayrollRecords::cmdTodayEarn_Click()
+{
+    const auto number = payrollbook::readEmployeeNumber(txtEmployeeID->text());
+    std::optional<EmployeeDay> employee;
+    try {
+        if (number)
+            employee = employeeDay(*number);
+    } catch (const StoreError &error) {
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        return;
+    }
+    if (!employee) {
+        showMessage(this, QStringLiteral("There is no such record."), Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+        return;
+    }
+    txtFirstname->setText(employee->firstName);
+    showMessage(this, QStringLiteral("Today, he/she had made:  $") + boxText(employee->total));
+    txtTodayEarn->setFocus();
+}
+
+void frmPayrollRecords::reject()
+{
+    // Cancel, Esc and the close box: a row not posted is not stored.
+    discardPending();
+    pointer::normal();
+    QDialog::reject();
+}
+
+bool frmPayrollRecords::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent *>(event))) {
+        if (watched == txtTodayEarn) {
+            if (!m_pending)
+                showMessage(this, QStringLiteral("Please press Add first to enter a new payroll row."),
+                            Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+            else if (post())
+                accept();
+            return true;
+        }
+        if (watched == txtEmployeeID) {
+            focusNextChild();
+            return true;
+        }
+    }
+    const bool onBar = watched == m_bar || watched->parent() == m_bar;
+    if (onBar && event->type() == QEvent::MouseButtonPress)
+        txtFirstname->clear();
+    if (onBar && event->type() == QEvent::MouseButtonRelease)
+        dataBarReleased();
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmPayrollRecords::keyPressEvent(QKeyEvent *event)
+{
+    // Enter outside "Today's Earn" does not close the screen.
+    if (isEnter(event))
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+payrollentry::Outcome frmPayrollRecords::enterFor(QWidget *parent, const payrollentry::Request &request)
+{
+    frmPayrollRecords entry(parent);
+    entry.startEntry(request);
+    if (!entry.isPending())
+        return {payrollentry::Outcome::Failed, QStringLiteral("A payroll row could not be started.")};
+    entry.exec();
+    if (entry.postedEmployee())
+        return {payrollentry::Outcome::Posted, {}};
+    if (!entry.failure().isEmpty())
+        return {payrollentry::Outcome::Failed, entry.failure()};
+    return {payrollentry::Outcome::Cancelled, {}};
+}

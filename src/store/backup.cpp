@@ -1,0 +1,143 @@
+#include "backup.h"
+
+#include "database.h"
+#include "storeerror.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QUrl>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace salon {
+namespace {
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Flushes a file or folder to the disk, so a copy that was renamed into place survives a
+// power cut. False when it cannot be opened or flushed.
+bool flushToDisk(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+void removeOldCopies(const QString &folder, int keep)
+{
+    QDir dir(folder);
+    // The names sort by date, so the oldest come first.
+    const QStringList copies = dir.entryList({QStringLiteral("Employee-\?\?\?\?-\?\?-\?\?.db")}, QDir::Files, QDir::Name);
+    for (int i = 0; i < copies.size() - keep; ++i)
+        dir.remove(copies[i]);
+}
+
+} // namespace
+
+QString backupFolder()
+{
+    return dataFolder() + QStringLiteral("/backups");
+}
+
+QString backupFileName(QDate day)
+{
+    return QStringLiteral("Employee-") + day.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".db");
+}
+
+QString checkCopy(const QString &path)
+{
+    static int serial = 0;
+    const QString name = QStringLiteral("backupcheck%1").arg(++serial);
+    QString problem;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
+        if (!db.open()) {
+            problem = db.lastError().text();
+        } else {
+            QSqlQuery query(db);
+            query.setForwardOnly(true);
+            if (!query.exec(QStringLiteral("PRAGMA integrity_check"))) {
+                problem = query.lastError().databaseText();
+            } else {
+                QStringList findings;
+                while (query.next())
+                    findings << query.value(0).toString();
+                if (findings != QStringList{QStringLiteral("ok")})
+                    problem = findings.isEmpty() ? QStringLiteral("the check gave no answer") : findings.join(QStringLiteral("; "));
+            }
+            query.finish();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return problem;
+}
+
+BackupResult backUpBook(QDate day, int keep)
+{
+    const QString folder = backupFolder();
+    if (!QFileInfo(folder).isDir()) {
+        if (!QDir().mkpath(folder))
+            return {{}, QStringLiteral("The backup could not be made: the folder %1 cannot be created.").arg(folder)};
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    const QString target = folder + u'/' + backupFileName(day);
+    const QString temporary = target + QStringLiteral(".part%1").arg(QCoreApplication::applicationPid());
+    QFile::remove(temporary);
+
+    // The copy starts as an empty file of the user's own, so it is never readable by others.
+    const int fd = ::open(QFile::encodeName(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (fd < 0)
+        return {{}, QStringLiteral("The backup could not be made: %1 cannot be created (%2).").arg(temporary, systemError())};
+    ::close(fd);
+
+    auto fail = [&](const QString &text) {
+        QFile::remove(temporary);
+        return BackupResult{{}, text};
+    };
+    try {
+        // A connection of its own: the copy is a consistent snapshot and the screens' connection
+        // and its open transactions are left alone.
+        ShortConnection connection;
+        QSqlQuery query(connection.db());
+        if (!query.prepare(QStringLiteral("VACUUM INTO ?")))
+            throw StoreError::fromSql(query.lastError());
+        query.addBindValue(temporary);
+        if (!query.exec())
+            throw StoreError::fromSql(query.lastError());
+    } catch (const StoreError &error) {
+        return fail(QStringLiteral("The backup could not be made: %1").arg(error.text()));
+    }
+
+    const QString problem = checkCopy(temporary);
+    if (!problem.isEmpty())
+        return fail(QStringLiteral("The backup copy is damaged and was not kept: %1").arg(problem));
+    if (!flushToDisk(temporary))
+        return fail(QStringLiteral("The backup could not be made: %1 cannot be written to the disk (%2).")
+                        .arg(temporary, systemError()));
+    // rename() replaces an earlier copy of the same day in one step.
+    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0)
+        return fail(QStringLiteral("The backup could not be made: %1 cannot be written (%2).").arg(target, systemError()));
+    flushToDisk(folder);
+    removeOldCopies(folder, keep);
+    return {target, {}};
+}
+
+} // namespace salon

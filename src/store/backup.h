@@ -1,0 +1,29 @@
+#pragma once
+#include <QDate>
+#include <QString>
+
+// A verified copy of the salon's book, made when a day is closed. The copy is written to a
+// temporary file in backups/ of the data folder, checked with SQLite's integrity check, and
+// only then renamed to Employee-YYYY-MM-DD.db (replacing that day's earlier copy). The last
+// `keep` day copies are kept. Folder and files are readable by the user alone, like the books.
+//
+// To restore: close Velorine and copy a backup over Employee.db.
+namespace salon {
+
+QString backupFolder();
+QString backupFileName(QDate day);
+
+struct BackupResult
+{
+    QString path;      // the verified copy, when it was made
+    QString failure;   // why there is none, in the user's words; empty on success
+    bool ok() const { return failure.isEmpty(); }
+};
+
+// Copies the open book (without disturbing its connection) and verifies the copy.
+BackupResult backUpBook(QDate day, int keep = 30);
+
+// The integrity check of a copy: empty text when sound, else what SQLite found.
+QString checkCopy(const QString &path);
+
+} // namespace salon
