@@ -98,15 +98,15 @@ private slots:
             if (first->text() == QLatin1String("Bob"))
                 throw StoreError(StoreError::ConversionError, QStringLiteral("Bob is taken."));
         });
-        type(first, QStringLiteral("Bob"));
+        typeInto(first, QStringLiteral("Bob"));
         dialogs->answerMessage();
-        click("moveNext");
+        click(bar, "moveNext");
         QCOMPARE(bar->caption(), QStringLiteral("Record: 1"));
         QCOMPARE(first->text(), QStringLiteral("Bob"));
         QCOMPARE(storedFirstName(1), QStringLiteral("Ann"));
         QVERIFY_THROWS_EXCEPTION(StoreError, binder->update());
-        type(first, QStringLiteral("Anna"));
-        click("moveNext");
+        typeInto(first, QStringLiteral("Anna"));
+        click(bar, "moveNext");
         QCOMPARE(storedFirstName(1), QStringLiteral("Anna"));
     }
 
