@@ -2,7 +2,10 @@
 
 #include "dialogs.h"
 #include "frmdaily.h"
+#include "frmemployee.h"
 #include "frmmember.h"
+#include "frmpayrollrecords.h"
+#include "frmproducts.h"
 #include "frmreport.h"
 #include "frmsupplier.h"
 
@@ -20,6 +23,16 @@ public:
     }
 };
 
+// The price list and payroll entry are modal dialogs in the program; here they are shown
+// like any other screen, so that opening one does not wait for it to close.
+template <class Dialog>
+QWidget *modeless()
+{
+    auto dialog = new Dialog;
+    dialog->setModal(false);
+    return dialog;
+}
+
 } // namespace
 
 std::vector<BenchScreen> benchScreens()
@@ -36,5 +49,8 @@ std::vector<BenchScreen> benchScreens()
         {QStringLiteral("Customers (frmMember)"), [] { return new frmMember; }},
         {QStringLiteral("Service Report (frmReport)"), [] { return new frmReport; }},
         {QStringLiteral("Suppliers (frmSupplier)"), [] { return new frmSupplier; }},
+        {QStringLiteral("Employees (frmEmployee)"), [] { return new frmEmployee; }},
+        {QStringLiteral("Payroll Data Entry (frmPayrollRecords)"), &modeless<frmPayrollRecords>},
+        {QStringLiteral("Price List (frmProducts)"), &modeless<frmProducts>},
     };
 }
