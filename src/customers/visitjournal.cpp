@@ -1,5 +1,6 @@
 #include "visitjournal.h"
 
+#include "database.h"
 #include "storeerror.h"
 
 #include <QSqlQuery>
@@ -7,17 +8,9 @@
 namespace visitjournal {
 namespace {
 
-QSqlQuery run(QSqlDatabase db, const QString &sql, const QVariantList &values)
+QSqlQuery &run(QSqlDatabase db, const QString &sql, const QVariantList &values)
 {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        throw StoreError::fromSql(query.lastError(), db);
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (!query.exec())
-        throw StoreError::fromSql(query.lastError(), db);
-    return query;
+    return salon::runPrepared(db, sql, values);
 }
 
 } // namespace
@@ -26,21 +19,28 @@ qint64 nextServiceId(QSqlDatabase db)
 {
     // AUTOINCREMENT keeps the highest number ever given in sqlite_sequence, so a number is
     // not handed out twice even after the last row was deleted.
-    QSqlQuery query = run(db, QStringLiteral(
+    QSqlQuery &query = run(db, QStringLiteral(
         "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'Service Records'), 0), "
         "coalesce((SELECT max(ServiceID) FROM \"Service Records\"), 0)) + 1"), {});
-    if (!query.next())
-        throw StoreError::fromSql(query.lastError(), db);
-    return query.value(0).toLongLong();
+    if (!query.next()) {
+        const StoreError error = StoreError::fromSql(query.lastError(), db);
+        query.finish();
+        throw error;
+    }
+    const qint64 next = query.value(0).toLongLong();
+    query.finish();
+    return next;
 }
 
 QDate serviceDateOf(QSqlDatabase db, qint64 serviceId)
 {
-    QSqlQuery query = run(db, QStringLiteral("SELECT ServiceDate FROM \"Service Records\" WHERE ServiceID = ?"),
-                          {serviceId});
-    if (!query.next())
+    QSqlQuery &query = run(db, QStringLiteral("SELECT ServiceDate FROM \"Service Records\" WHERE ServiceID = ?"),
+                           {serviceId});
+    const QString stored = query.next() ? query.value(0).toString() : QString();
+    query.finish();
+    if (stored.isEmpty())
         return {};
-    return QDate::fromString(query.value(0).toString().left(10), Qt::ISODate);
+    return QDate::fromString(stored.left(10), Qt::ISODate);
 }
 
 void append(QSqlDatabase db, const Visit &visit)

@@ -7,21 +7,14 @@
 #include "visitjournal.h"
 
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 namespace sale {
 namespace {
 
-QSqlQuery run(QSqlDatabase db, const QString &sql, const QVariantList &values = {})
+QSqlQuery &run(QSqlDatabase db, const QString &sql, const QVariantList &values = {})
 {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        throw StoreError::fromSql(query.lastError(), db);
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (!query.exec())
-        throw StoreError::fromSql(query.lastError(), db);
-    return query;
+    return salon::runPrepared(db, sql, values);
 }
 
 // Writes that must reach exactly one row: a row deleted meanwhile fails the sale.
@@ -31,12 +24,17 @@ void runOnOneRow(QSqlDatabase db, const QString &sql, const QVariantList &values
         throw StoreError(StoreError::RecordDeleted, QStringLiteral("Record is deleted."));
 }
 
-QSqlQuery rowOf(QSqlDatabase db, const QString &sql, qint64 key)
+// The values of one row, read and let go at once.
+QSqlRecord rowOf(QSqlDatabase db, const QString &sql, const QVariantList &values = {})
 {
-    QSqlQuery query = run(db, sql, {key});
-    if (!query.next())
+    QSqlQuery &query = run(db, sql, values);
+    if (!query.next()) {
+        query.finish();
         throw StoreError(StoreError::RecordDeleted, QStringLiteral("Record is deleted."));
-    return query;
+    }
+    const QSqlRecord row = query.record();
+    query.finish();
+    return row;
 }
 
 StoreError overflow(const char *field)
@@ -76,39 +74,42 @@ RecordedSale recordSaleLine(QSqlDatabase db, const SaleLine &line)
     {
         salon::Transaction transaction(db);
 
-        QSqlQuery product = rowOf(db, QStringLiteral("SELECT ServiceName, UnitPrice FROM Products WHERE rowid = ?"),
-                                  line.productKey);
+        const QSqlRecord product = rowOf(
+            db, QStringLiteral("SELECT ServiceName, UnitPrice FROM Products WHERE rowid = ?"), {line.productKey});
         sale.serviceName = product.value(0).toString();
         const auto priced = priceSaleLine(money(product.value(1), "UnitPrice"), line.quantity, line.discountRate);
         sale.extended = storable(priced ? std::optional(priced->extended) : std::nullopt, "SalePrice");
         runOnOneRow(db, QStringLiteral("UPDATE Products SET Quantity = ?, Discount = ?, SalePrice = ? WHERE rowid = ?"),
                     {line.quantity, line.discountRate, sale.extended.toDouble(), line.productKey});
 
-        QSqlQuery technician = rowOf(
+        const QSqlRecord technician = rowOf(
             db, QStringLiteral("SELECT EmployeeID, SubTotal, Total, SalesTaxRate FROM Employee WHERE rowid = ?"),
-            line.employeeKey);
+            {line.employeeKey});
         const QVariant employeeId = technician.value(0);
         const Currency subTotal = money(technician.value(1), "SubTotal");
         const Currency dayTotal = money(technician.value(2), "Total");
         // The rate is kept at single precision; its shortest text is the rate the desk typed.
         sale.taxRate = QString::number(technician.value(3).toFloat(), 'g', 7).toDouble();
 
-        QSqlQuery customer = rowOf(db, QStringLiteral("SELECT CustomerID FROM Customers WHERE rowid = ?"),
-                                   line.customerKey);
+        const QSqlRecord customer = rowOf(db, QStringLiteral("SELECT CustomerID FROM Customers WHERE rowid = ?"),
+                                          {line.customerKey});
         sale.customerId = customer.value(0);
 
         // The day's numbering.
-        QSqlQuery miscRow = run(db, QStringLiteral("SELECT rowid, ChangeCount, ChangeDate, MyNumber FROM Misc "
-                                                   "ORDER BY rowid LIMIT 1"));
-        if (!miscRow.next())
+        QSqlQuery &miscQuery = run(db, QStringLiteral("SELECT rowid, ChangeCount, ChangeDate, MyNumber FROM Misc "
+                                                      "ORDER BY rowid LIMIT 1"));
+        if (!miscQuery.next()) {
+            miscQuery.finish();
             throw StoreError(StoreError::NoCurrentRecord, QStringLiteral("No current record."));
+        }
+        const QSqlRecord miscRow = miscQuery.record();
+        miscQuery.finish();
         const qint64 miscKey = miscRow.value(0).toLongLong();
         DailyNumbering misc;
         misc.changeCount = miscRow.value(1).toLongLong();
         misc.changeDate = storedDate(miscRow.value(2));
         if (!miscRow.value(3).isNull())
             misc.myNumber = miscRow.value(3).toLongLong();
-        miscRow.finish();
         const QDate firstSale = misc.changeCount == 1
             ? visitjournal::serviceDateOf(db, misc.myNumber.value_or(0) + 1) : QDate();
         sale.serviceId = visitjournal::nextServiceId(db);

@@ -17,7 +17,10 @@
 #include <QTextStream>
 #include <QThread>
 #include <QUrl>
+#include <QSqlDriver>
 #include <functional>
+#include <map>
+#include <memory>
 #include <vector>
 
 StoreError StoreError::fromSql(const QSqlError &error, const QSqlDatabase &db)
@@ -528,12 +531,51 @@ ShortConnection::~ShortConnection()
 
 QSqlDatabase ShortConnection::db() const { return QSqlDatabase::database(m_name, false); }
 
+namespace {
+
+struct PreparedStatement
+{
+    QPointer<QSqlDriver> driver;   // null once its connection went
+    std::unique_ptr<QSqlQuery> query;
+};
+
+// Per thread, as connections are: keyed by connection name and statement text.
+std::map<std::pair<QString, QString>, PreparedStatement> &preparedStatements()
+{
+    thread_local std::map<std::pair<QString, QString>, PreparedStatement> statements;
+    return statements;
+}
+
+} // namespace
+
+QSqlQuery &runPrepared(QSqlDatabase db, const QString &sql, const QVariantList &values)
+{
+    PreparedStatement &entry = preparedStatements()[{db.connectionName(), sql}];
+    if (!entry.query || entry.driver != db.driver()) {
+        auto query = std::make_unique<QSqlQuery>(db);
+        query->setForwardOnly(true);
+        if (!query->prepare(sql))
+            throw StoreError::fromSql(query->lastError(), db);
+        entry.query = std::move(query);
+        entry.driver = db.driver();
+    }
+    QSqlQuery &query = *entry.query;
+    for (int i = 0; i < values.size(); ++i)
+        query.bindValue(i, values[i]);
+    if (!query.exec()) {
+        const StoreError error = StoreError::fromSql(query.lastError(), db);
+        entry.query.reset();   // prepared again next time, in case the connection was reopened
+        throw error;
+    }
+    return query;
+}
+
 Transaction::Transaction(QSqlDatabase db) : m_connection(db.connectionName())
 {
     TransactionState &state = transactions()[m_connection];
     if (state.depth == 0) {
         try {
-            execOrThrow(db, QStringLiteral("BEGIN IMMEDIATE"));
+            runPrepared(db, QStringLiteral("BEGIN IMMEDIATE"));
         } catch (const StoreError &) {
             transactions().remove(m_connection);
             throw;
@@ -573,7 +615,7 @@ void Transaction::commit()
                          QStringLiteral("The changes were not saved: part of the work failed and all of it was undone."));
     }
     try {
-        execOrThrow(QSqlDatabase::database(m_connection, false), QStringLiteral("COMMIT"));
+        runPrepared(QSqlDatabase::database(m_connection, false), QStringLiteral("COMMIT"));
     } catch (const StoreError &) {
         rollBack(m_connection);
         throw;

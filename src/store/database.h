@@ -1,7 +1,9 @@
 #pragma once
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QObject>
 #include <QString>
+#include <QVariant>
 #include <functional>
 #include <optional>
 
@@ -60,6 +62,12 @@ QSqlDatabase idiomsDb();
 // Opens an existing SQLite file read-write without ever creating it, under a connection name
 // of its own; WAL journal and full sync. Throws StoreError when it cannot.
 QSqlDatabase openExisting(const QString &path, const QString &connectionName);
+
+// A statement prepared once per connection and kept for work that runs on every sale, run with
+// `values` bound by position. A SELECT's caller calls finish() once it has read, so no read stays
+// open. A statement whose connection was closed and opened again is prepared afresh.
+// Throws StoreError.
+QSqlQuery &runPrepared(QSqlDatabase db, const QString &sql, const QVariantList &values = {});
 
 // A short-lived connection to Employee.db, as the searches use; closed when it goes.
 class ShortConnection

@@ -299,6 +299,28 @@ private slots:
         QCOMPARE(heard.size(), 1);   // told once
     }
 
+    // Statements kept prepared between sales follow the book: a new book on a connection of the
+    // same name is read afresh, and each run binds its own values.
+    void preparedStatementFollowsTheBook()
+    {
+        const QString count = QStringLiteral("SELECT count(*) FROM Customers WHERE CustomerID >= ?");
+        auto countFrom = [&](int first) {
+            QSqlQuery &query = salon::runPrepared(salon::employeeDb(), count, {first});
+            const int found = query.next() ? query.value(0).toInt() : -1;
+            query.finish();
+            return found;
+        };
+        {
+            TestHome home;
+            addRow(QStringLiteral("Customers"), {{QStringLiteral("CustomerID"), 1}});
+            addRow(QStringLiteral("Customers"), {{QStringLiteral("CustomerID"), 2}});
+            QCOMPARE(countFrom(1), 2);
+            QCOMPARE(countFrom(2), 1);
+        }
+        TestHome home;
+        QCOMPARE(countFrom(1), 0);
+    }
+
     void transactionKeepsAllOrNothing()
     {
         TestHome home;
