@@ -7,6 +7,7 @@
 #include <ctime>
 #include <cstring>
 #include <sys/resource.h>
+#include <chrono>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -15,9 +16,9 @@ namespace bench {
 
 long long monotonicNanos()
 {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+    // The steady clock is the monotonic clock the program reports its first paint by.
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
 }
 
 long long processorMicros()

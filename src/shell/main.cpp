@@ -10,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <sys/resource.h>
@@ -74,9 +75,9 @@ public:
     {
         if (!m_done && event->type() == QEvent::Paint && watched->objectName() == QLatin1String("frmMain")) {
             m_done = true;
-            timespec now{};
-            clock_gettime(CLOCK_MONOTONIC, &now);
-            std::printf("first-paint-ns %lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+            const auto now = std::chrono::steady_clock::now().time_since_epoch();
+            std::printf("first-paint-ns %lld\n",
+                        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
             rusage usage{};
             getrusage(RUSAGE_SELF, &usage);
             std::printf("first-paint-cpu-us %lld\n",
