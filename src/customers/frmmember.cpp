@@ -5,6 +5,7 @@
 #include "databar.h"
 #include "database.h"
 #include "dialogs.h"
+#include "formcontrols.h"
 #include "pointer.h"
 #include "recordset.h"
 
@@ -21,44 +22,11 @@
 
 namespace {
 
-QLineEdit *lineEdit(QWidget *parent, const char *name)
-{
-    auto box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
-}
-
-QComboBox *comboBox(QWidget *parent, const char *name, const QStringList &items)
-{
-    auto box = new QComboBox(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setEditable(true);
-    box->addItems(items);
-    return box;
-}
-
-QLabel *label(QWidget *parent, const QString &text, QWidget *buddy)
-{
-    auto l = new QLabel(text, parent);
-    l->setBuddy(buddy);
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return l;
-}
-
-QPushButton *button(QWidget *parent, const QString &text, const char *name)
-{
-    auto b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setMinimumWidth(80);
-    return b;
-}
-
-// Errors that mean there is no row to save into.
-bool isNoRecord(const StoreError &error)
-{
-    return error.number() == StoreError::NoCurrentRecord || error.number() == StoreError::RecordDeleted
-        || error.number() == StoreError::InvalidBookmark || error.number() == StoreError::NotInEditMode;
-}
+using controls::button;
+using controls::comboBox;
+using controls::isNoRecord;
+using controls::label;
+using controls::lineEdit;
 
 } // namespace
 

@@ -5,6 +5,7 @@
 #include "databar.h"
 #include "database.h"
 #include "dialogs.h"
+#include "formcontrols.h"
 #include "pointer.h"
 #include "recordset.h"
 
@@ -22,12 +23,7 @@
 
 namespace {
 
-QLineEdit *lineEdit(QWidget *parent, const char *name)
-{
-    auto box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
-}
+using controls::lineEdit;
 
 QFrame *line(QWidget *parent, const char *name)
 {

@@ -5,6 +5,7 @@
 #include "databar.h"
 #include "database.h"
 #include "dialogs.h"
+#include "formcontrols.h"
 #include "frmpayrollrecords.h"
 #include "gridmodel.h"
 #include "payrollbook.h"
@@ -28,24 +29,12 @@
 
 namespace {
 
+using controls::button;
+using controls::isNoRecord;
+
 const QString payrollSelect = QStringLiteral(
     "select [RecordID],[ServiceDate],[TodayEarn],[ToDateEArn],[50ByMonth],[50ByTotal],[60ByMonth],[60ByTotal]  "
     "from [Payroll Records] where [EmployeeID]=");
-
-QPushButton *button(QWidget *parent, const QString &text, const char *name)
-{
-    auto b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setMinimumWidth(80);
-    return b;
-}
-
-// Errors that mean there is no row to save into.
-bool isNoRecord(const StoreError &error)
-{
-    return error.number() == StoreError::NoCurrentRecord || error.number() == StoreError::RecordDeleted
-        || error.number() == StoreError::InvalidBookmark || error.number() == StoreError::NotInEditMode;
-}
 
 } // namespace
 

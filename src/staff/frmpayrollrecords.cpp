@@ -6,6 +6,7 @@
 #include "database.h"
 #include "dates.h"
 #include "dialogs.h"
+#include "formcontrols.h"
 #include "payrollbook.h"
 #include "payrollposting.h"
 #include "pointer.h"
@@ -26,20 +27,13 @@
 
 namespace {
 
-QLineEdit *lineEdit(QWidget *parent, const char *name)
-{
-    auto box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
-}
+using controls::lineEdit;
 
 QPushButton *button(QWidget *parent, const QString &text, const char *name)
 {
-    auto b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
+    auto b = controls::button(parent, text, name);
     // Enter belongs to the boxes here (it posts the row), never to a default button.
     b->setAutoDefault(false);
-    b->setMinimumWidth(80);
     return b;
 }
 
