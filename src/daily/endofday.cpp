@@ -22,23 +22,12 @@ struct Employee
     QString firstName;
 };
 
-QSqlQuery run(QSqlDatabase db, const QString &sql, const QVariantList &values = {})
-{
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        throw StoreError::fromSql(query.lastError());
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (!query.exec())
-        throw StoreError::fromSql(query.lastError());
-    return query;
-}
+using salon::runQuery;
 
 std::vector<Employee> employees(QSqlDatabase db)
 {
     std::vector<Employee> list;
-    QSqlQuery query = run(db, QStringLiteral("SELECT rowid, EmployeeID, FirstName FROM Employee ORDER BY rowid"));
+    QSqlQuery query = runQuery(db, QStringLiteral("SELECT rowid, EmployeeID, FirstName FROM Employee ORDER BY rowid"));
     while (query.next())
         list.push_back({query.value(0).toLongLong(), query.value(1), query.value(2).toString()});
     return list;
@@ -47,7 +36,7 @@ std::vector<Employee> employees(QSqlDatabase db)
 bool hasRowOn(QSqlDatabase db, qint64 number, QDate day)
 {
     const QString iso = QStringLiteral("yyyy-MM-dd");
-    return run(db,
+    return runQuery(db,
                QStringLiteral("SELECT 1 FROM [Payroll Records] WHERE EmployeeID = ? AND ServiceDate >= ? "
                               "AND ServiceDate < ? LIMIT 1"),
                {number, day.toString(iso), day.addDays(1).toString(iso)})
@@ -63,7 +52,7 @@ QString plural(int count, const QString &one, const QString &many)
 
 void clearDayTotalsInBook(QSqlDatabase db, qint64 employeeRow)
 {
-    run(db, QStringLiteral("UPDATE Employee SET SubTotal = 0, Total = 0 WHERE rowid = ?"), {employeeRow});
+    runQuery(db, QStringLiteral("UPDATE Employee SET SubTotal = 0, Total = 0 WHERE rowid = ?"), {employeeRow});
 }
 
 Result walk(QWidget *parent, QDate day, const ClearDayTotals &clearDayTotals)

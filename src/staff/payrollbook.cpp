@@ -1,5 +1,6 @@
 #include "payrollbook.h"
 
+#include "database.h"
 #include "storeerror.h"
 
 #include <QLocale>
@@ -10,18 +11,7 @@
 namespace payrollbook {
 namespace {
 
-QSqlQuery run(QSqlDatabase db, const QString &sql, const QVariantList &values)
-{
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        throw StoreError::fromSql(query.lastError());
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (!query.exec())
-        throw StoreError::fromSql(query.lastError());
-    return query;
-}
+using salon::runQuery;
 
 Currency money(const QVariant &stored)
 {
@@ -43,7 +33,7 @@ QString isoDay(QDate day)
 
 std::optional<qint64> employeeRow(QSqlDatabase db, qint64 number)
 {
-    QSqlQuery query = run(db, QStringLiteral("SELECT rowid FROM Employee WHERE EmployeeID = ? ORDER BY rowid LIMIT 1"),
+    QSqlQuery query = runQuery(db, QStringLiteral("SELECT rowid FROM Employee WHERE EmployeeID = ? ORDER BY rowid LIMIT 1"),
                           {number});
     if (!query.next())
         return std::nullopt;
@@ -52,7 +42,7 @@ std::optional<qint64> employeeRow(QSqlDatabase db, qint64 number)
 
 std::optional<Currency> latestToDate(QSqlDatabase db, qint64 employeeId)
 {
-    QSqlQuery query = run(db, QStringLiteral("SELECT ToDateEarn FROM [Payroll Records] WHERE EmployeeID = ? "
+    QSqlQuery query = runQuery(db, QStringLiteral("SELECT ToDateEarn FROM [Payroll Records] WHERE EmployeeID = ? "
                                              "ORDER BY RecordID DESC LIMIT 1"),
                           {employeeId});
     if (!query.next() || query.value(0).isNull())
@@ -63,7 +53,7 @@ std::optional<Currency> latestToDate(QSqlDatabase db, qint64 employeeId)
 Currency earnedThisMonth(QSqlDatabase db, qint64 employeeId, QDate today, qint64 exceptRecord)
 {
     const QDate first(today.year(), today.month(), 1);
-    QSqlQuery query = run(db, QStringLiteral("SELECT TodayEarn FROM [Payroll Records] WHERE EmployeeID = ? "
+    QSqlQuery query = runQuery(db, QStringLiteral("SELECT TodayEarn FROM [Payroll Records] WHERE EmployeeID = ? "
                                              "AND ServiceDate >= ? AND ServiceDate < ? AND RecordID <> ?"),
                           {employeeId, isoDay(first), isoDay(today.addDays(1)), exceptRecord});
     Currency sum;
@@ -75,15 +65,15 @@ Currency earnedThisMonth(QSqlDatabase db, qint64 employeeId, QDate today, qint64
 
 NumberClash employeeNumberClash(QSqlDatabase db, qint64 number, qint64 ownRow)
 {
-    if (run(db, QStringLiteral("SELECT 1 FROM Employee WHERE EmployeeID = ? AND rowid <> ? LIMIT 1"), {number, ownRow})
+    if (runQuery(db, QStringLiteral("SELECT 1 FROM Employee WHERE EmployeeID = ? AND rowid <> ? LIMIT 1"), {number, ownRow})
             .next())
         return NumberClash::OtherEmployee;
     // The employee's own payroll rows carry the number it has now; any other rows with this
     // number belong to someone who has left.
-    QSqlQuery own = run(db, QStringLiteral("SELECT EmployeeID FROM Employee WHERE rowid = ?"), {ownRow});
+    QSqlQuery own = runQuery(db, QStringLiteral("SELECT EmployeeID FROM Employee WHERE rowid = ?"), {ownRow});
     if (own.next() && !own.value(0).isNull() && own.value(0).toLongLong() == number)
         return NumberClash::None;
-    if (run(db, QStringLiteral("SELECT 1 FROM [Payroll Records] WHERE EmployeeID = ? LIMIT 1"), {number}).next())
+    if (runQuery(db, QStringLiteral("SELECT 1 FROM [Payroll Records] WHERE EmployeeID = ? LIMIT 1"), {number}).next())
         return NumberClash::FormerEmployee;
     return NumberClash::None;
 }

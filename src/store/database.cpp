@@ -548,6 +548,19 @@ std::map<std::pair<QString, QString>, PreparedStatement> &preparedStatements()
 
 } // namespace
 
+QSqlQuery runQuery(QSqlDatabase db, const QString &sql, const QVariantList &values)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        throw StoreError::fromSql(query.lastError(), db);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw StoreError::fromSql(query.lastError(), db);
+    return query;
+}
+
 QSqlQuery &runPrepared(QSqlDatabase db, const QString &sql, const QVariantList &values)
 {
     PreparedStatement &entry = preparedStatements()[{db.connectionName(), sql}];

@@ -63,6 +63,9 @@ QSqlDatabase idiomsDb();
 // of its own; WAL journal and full sync. Throws StoreError when it cannot.
 QSqlDatabase openExisting(const QString &path, const QString &connectionName);
 
+// A query prepared afresh with `values` bound by position, run forward only. Throws StoreError.
+QSqlQuery runQuery(QSqlDatabase db, const QString &sql, const QVariantList &values = {});
+
 // A statement prepared once per connection and kept for work that runs on every sale, run with
 // `values` bound by position. A SELECT's caller calls finish() once it has read, so no read stays
 // open. A statement whose connection was closed and opened again is prepared afresh.
