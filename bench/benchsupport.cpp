@@ -136,4 +136,19 @@ double median(std::vector<double> values)
     return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
+ChildDisplay::ChildDisplay(const QString &dataFolder)
+{
+    if (m_env.value(QStringLiteral("DISPLAY")).isEmpty()) {
+        m_xserver = std::make_unique<XServer>();
+        if (m_xserver->display().isEmpty()) {
+            std::fprintf(stderr, "No DISPLAY, and Xvfb could not be started.\n");
+            m_ok = false;
+        }
+        m_env.insert(QStringLiteral("DISPLAY"), m_xserver->display());
+    }
+    m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+    m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    m_env.insert(QStringLiteral("VELORINE_HOME"), dataFolder);
+}
+
 } // namespace bench

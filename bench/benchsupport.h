@@ -2,6 +2,8 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
 #include <vector>
 
 // Shared by the start-up and memory benchmarks.
@@ -29,6 +31,23 @@ public:
 private:
     QProcess m_process;
     QString m_display;
+};
+
+// Where the benchmarks start the program and the bare window: the X display already set, or an
+// Xvfb of its own; a private runtime folder; the xcb platform; `dataFolder` as the data folder.
+class ChildDisplay
+{
+public:
+    explicit ChildDisplay(const QString &dataFolder);
+    // False when there is no display and Xvfb could not be started (the reason went to stderr).
+    bool ok() const { return m_ok; }
+    QProcessEnvironment environment() const { return m_env; }
+
+private:
+    std::unique_ptr<XServer> m_xserver;
+    QTemporaryDir m_runtime;
+    QProcessEnvironment m_env = QProcessEnvironment::systemEnvironment();
+    bool m_ok = true;
 };
 
 // Runs a program to its end and returns the value after `key` on the line "<key> <value>" of its

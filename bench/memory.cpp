@@ -167,20 +167,10 @@ int main(int argc, char *argv[])
     QSqlQuery(salon::employeeDb()).exec(QStringLiteral("UPDATE Misc SET count = 0"));
     salon::close();
 
-    std::unique_ptr<bench::XServer> xserver;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (env.value(QStringLiteral("DISPLAY")).isEmpty()) {
-        xserver = std::make_unique<bench::XServer>();
-        if (xserver->display().isEmpty()) {
-            std::fprintf(stderr, "No DISPLAY, and Xvfb could not be started.\n");
-            return 1;
-        }
-        env.insert(QStringLiteral("DISPLAY"), xserver->display());
-    }
-    QTemporaryDir runtime;
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("VELORINE_HOME"), folder);
+    const bench::ChildDisplay display(folder);
+    if (!display.ok())
+        return 1;
+    QProcessEnvironment env = display.environment();
 
     const QString here = QCoreApplication::applicationDirPath();
     const long long bare = bench::runForValue(here + QStringLiteral("/velorine-barewindow"), {}, env,

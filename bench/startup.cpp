@@ -53,20 +53,10 @@ int main(int argc, char *argv[])
     QTemporaryDir folder;
     if (!prepareBook(folder.path()))
         return 1;
-    std::unique_ptr<bench::XServer> xserver;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (env.value(QStringLiteral("DISPLAY")).isEmpty()) {
-        xserver = std::make_unique<bench::XServer>();
-        if (xserver->display().isEmpty()) {
-            std::fprintf(stderr, "No DISPLAY, and Xvfb could not be started.\n");
-            return 1;
-        }
-        env.insert(QStringLiteral("DISPLAY"), xserver->display());
-    }
-    QTemporaryDir runtime;
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("VELORINE_HOME"), folder.path());
+    const bench::ChildDisplay display(folder.path());
+    if (!display.ok())
+        return 1;
+    QProcessEnvironment env = display.environment();
     env.insert(QStringLiteral("VELORINE_REPORT_FIRST_PAINT"), QStringLiteral("1"));
     env.remove(QStringLiteral("VELORINE_DIALOGS"));
 
