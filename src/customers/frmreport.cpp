@@ -22,20 +22,15 @@
 
 namespace {
 
-const QString journalSelect = QStringLiteral(
-    "select [ServiceID], [CustomerID], [EmployeeID],[ServiceDate],[NameOfService], [Quantity], [Cost], [Count] "
-    "from [Service Records] where [CustomerID]=");
+const QString journalColumns = QStringLiteral(
+    "[ServiceID], [CustomerID], [EmployeeID],[ServiceDate],[NameOfService], [Quantity], [Cost], [Count]");
 
 } // namespace
 
-QString frmReport::journalQuery(const QVariant &customerId)
+RecordSource frmReport::journalSource(QSqlDatabase db, const QVariant &customerId)
 {
-    bool ok = false;
-    const qlonglong number = customerId.toLongLong(&ok);
-    // Only a whole number enters the query text; a customer without one has no journal rows.
-    if (customerId.isNull() || !ok)
-        return journalSelect + QStringLiteral("NULL");
-    return journalSelect + QString::number(number);
+    return RecordSource::select(db, QStringLiteral("Service Records"), journalColumns, QStringLiteral("[CustomerID] = ?"),
+                                {wholeNumberOrNull(customerId)});
 }
 
 frmReport::frmReport(QWidget *parent)
@@ -50,7 +45,7 @@ frmReport::frmReport(QWidget *parent)
     m_bar->setDataErrorReport(true);
     // The journal starts on no customer's rows and follows the customer set from its first
     // move on, so the whole table is never read.
-    const BoundScreen::Grid journal = m_bound.addGrid(journalQuery(QVariant()),
+    const BoundScreen::Grid journal = m_bound.addGrid(journalSource(m_bound.database(), QVariant()),
                            {{QStringLiteral("Count"), QStringLiteral("Service No."), QStringLiteral("General Number")},
                             {QStringLiteral("EmployeeID"), QStringLiteral("Employee ID"), QStringLiteral("General Number")},
                             {QStringLiteral("ServiceDate"), QStringLiteral("Service Date"), QStringLiteral("Short Date")},
@@ -174,7 +169,7 @@ void frmReport::showJournal()
         // An unreadable customer has no journal to show.
     }
     try {
-        m_journal->setSource(journalQuery(customerId));
+        m_journal->repoint({wholeNumberOrNull(customerId)});
     } catch (const StoreError &) {
         // The journal table is unreadable: the grid keeps what it showed.
     }

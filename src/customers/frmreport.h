@@ -30,8 +30,8 @@ public:
     RecordSet *datPrimaryRS() const { return m_customers; }
     RecordSet *datSecondaryRS() const { return m_journal; }
 
-    // The journal query of one customer number; none (no number) gives a query of no rows.
-    static QString journalQuery(const QVariant &customerId);
+    // The journal rows of one customer number, bound; no whole number picks no rows.
+    static RecordSource journalSource(QSqlDatabase db, const QVariant &customerId);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

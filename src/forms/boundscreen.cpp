@@ -33,7 +33,16 @@ BoundScreen::~BoundScreen()
 
 BoundScreen::Grid BoundScreen::addGrid(const QString &source, QList<GridModel::Column> columns)
 {
-    auto records = std::make_unique<RecordSet>(m_db, source);
+    return keepGrid(std::make_unique<RecordSet>(m_db, source), std::move(columns));
+}
+
+BoundScreen::Grid BoundScreen::addGrid(RecordSource source, QList<GridModel::Column> columns)
+{
+    return keepGrid(std::make_unique<RecordSet>(m_db, std::move(source)), std::move(columns));
+}
+
+BoundScreen::Grid BoundScreen::keepGrid(std::unique_ptr<RecordSet> records, QList<GridModel::Column> columns)
+{
     auto model = std::make_unique<GridModel>(records.get(), std::move(columns));
     Grid grid{records.get(), model.get()};
     m_gridRecords.push_back(std::move(records));

@@ -20,7 +20,7 @@ class QWidget;
 //
 //     frmMember::frmMember() : m_bound(this, QStringLiteral("Customers"), QStringLiteral("datCustomer"))
 //     m_bound.binder()->bind(txtLastname, QStringLiteral("LastName"));
-//     auto journal = m_bound.addGrid(journalQuery(1), columns);   // a second set in a grid
+//     auto journal = m_bound.addGrid(journalSource(m_bound.database(), 1), columns);   // a second set in a grid
 //     void closeEvent(QCloseEvent *event) override { m_bound.close(event); }
 class BoundScreen
 {
@@ -45,12 +45,16 @@ public:
         GridModel *model;
     };
     Grid addGrid(const QString &source, QList<GridModel::Column> columns);
+    Grid addGrid(RecordSource source, QList<GridModel::Column> columns);
+    QSqlDatabase database() const { return m_db; }
 
     // Closing the screen by any means: the normal pointer, then pending edits are stored; when
     // they cannot be, the data bar says why and the close is refused, so nothing is lost.
     void close(QCloseEvent *event);
 
 private:
+    Grid keepGrid(std::unique_ptr<RecordSet> records, QList<GridModel::Column> columns);
+
     QSqlDatabase m_db;
     std::unique_ptr<RecordSet> m_records;
     QPointer<DataBar> m_bar;

@@ -32,20 +32,15 @@ namespace {
 using controls::button;
 using controls::isNoRecord;
 
-const QString payrollSelect = QStringLiteral(
-    "select [RecordID],[ServiceDate],[TodayEarn],[ToDateEArn],[50ByMonth],[50ByTotal],[60ByMonth],[60ByTotal]  "
-    "from [Payroll Records] where [EmployeeID]=");
+const QString payrollColumns = QStringLiteral(
+    "[RecordID],[ServiceDate],[TodayEarn],[ToDateEArn],[50ByMonth],[50ByTotal],[60ByMonth],[60ByTotal]");
 
 } // namespace
 
-QString frmEmployee::payrollQuery(const QVariant &employeeId)
+RecordSource frmEmployee::payrollSource(QSqlDatabase db, const QVariant &employeeId)
 {
-    bool ok = false;
-    const qlonglong number = employeeId.toLongLong(&ok);
-    // Only a whole number enters the query text; an employee without one has no payroll rows.
-    if (employeeId.isNull() || !ok)
-        return payrollSelect + QStringLiteral("NULL");
-    return payrollSelect + QString::number(number);
+    return RecordSource::select(db, QStringLiteral("Payroll Records"), payrollColumns, QStringLiteral("[EmployeeID] = ?"),
+                                {wholeNumberOrNull(employeeId)});
 }
 
 frmEmployee::frmEmployee(QWidget *parent)
@@ -63,7 +58,7 @@ frmEmployee::frmEmployee(QWidget *parent)
     m_binder->setBeforeWrite([this] { checkNumber(); });
     // The grid starts on no employee's rows and follows the employee set from its first move
     // on, so the whole payroll table is never read here.
-    const BoundScreen::Grid payroll = m_bound.addGrid(payrollQuery(QVariant()),
+    const BoundScreen::Grid payroll = m_bound.addGrid(payrollSource(m_bound.database(), QVariant()),
                            {{QStringLiteral("ServiceDate"), QStringLiteral("Service Date"), QStringLiteral("General Date")},
                             {QStringLiteral("TodayEarn"), QStringLiteral("Today's Earn"), QStringLiteral("Currency")},
                             {QStringLiteral("ToDateEArn"), QStringLiteral("Total Earn"), QStringLiteral("Currency")},
@@ -244,7 +239,7 @@ void frmEmployee::checkNumber()
 void frmEmployee::showPayroll()
 {
     try {
-        m_payroll->setSource(payrollQuery(currentNumber() ? QVariant(*currentNumber()) : QVariant()));
+        m_payroll->repoint({currentNumber() ? QVariant(*currentNumber()) : QVariant()});
         if (m_payroll->recordCount() > 0)
             m_payroll->moveLast();
     } catch (const StoreError &) {

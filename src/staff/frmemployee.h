@@ -32,8 +32,8 @@ public:
     RecordSet *datPrimaryRS() const { return m_employees; }
     RecordSet *datSecondaryRS() const { return m_payroll; }
 
-    // The payroll grid's query for one employee number; none gives a query of no rows.
-    static QString payrollQuery(const QVariant &employeeId);
+    // The payroll rows of one employee number, bound; no whole number picks no rows.
+    static RecordSource payrollSource(QSqlDatabase db, const QVariant &employeeId);
 
     // Makes employee number `number` current; false when no employee has it.
     bool LocateEmployeeByNumber(qint64 number);

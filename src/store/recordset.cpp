@@ -54,6 +54,16 @@ RecordSet::RecordSet(QSqlDatabase db, const QString &source, QObject *parent)
     // The keys are read at the first use.
 }
 
+RecordSet::RecordSet(QSqlDatabase db, RecordSource source, QObject *parent)
+    : QObject(parent), m_db(db), m_sourceText(source.text()), m_source(std::move(source))
+{
+    registerCurrencyType();
+    if (!m_db.isOpen())
+        throw StoreError(StoreError::ObjectClosed, QStringLiteral("The database is not open."));
+    useFields(readFields(m_db, m_source, m_sourceText));
+    m_open = true;
+}
+
 RecordSet::~RecordSet() = default;
 
 void RecordSet::throwIfClosed() const
@@ -122,12 +132,10 @@ void RecordSet::useFields(std::vector<RecordField> fields)
     m_followQuery.reset();
 }
 
+// The keys of a source without a condition, in order.
 QString RecordSet::keySql() const
 {
-    QString sql = QStringLiteral("SELECT rowid FROM %1").arg(quotedTable());
-    if (!m_source.where.isEmpty())
-        sql += QStringLiteral(" WHERE ") + m_source.where;
-    return sql + QStringLiteral(" ORDER BY ") + m_orderBy;
+    return QStringLiteral("SELECT rowid FROM %1 ORDER BY %2").arg(quotedTable(), m_orderBy);
 }
 
 void RecordSet::readKeys()
@@ -157,24 +165,20 @@ void RecordSet::readKeys()
             m_keys[i] = qint64(i);
         return;
     }
-    if (!m_source.whereTemplate.isEmpty()) {
-        // A grid following its master: one prepared query, the master's number bound.
+    if (!m_source.where.isEmpty()) {
+        // A condition picks few rows (one customer's visits, one employee's payroll): read
+        // them with their keys in one pass, on one prepared query whatever values are bound.
         const QString sql = QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3 ORDER BY %4")
-                                .arg(m_source.columns, quotedTable(), m_source.whereTemplate, m_orderBy);
+                                .arg(m_source.columns, quotedTable(), m_source.where, m_orderBy);
         if (!m_followQuery || m_followSql != sql) {
             m_followQuery = std::make_unique<QSqlQuery>(prepare(sql));
             m_followSql = sql;
         }
-        if (readKeysAndRowsDirect(*m_followQuery, m_source.whereValue.toLongLong()))
+        if (readKeysAndRowsDirect(*m_followQuery, m_source.values))
             return;
-        m_followQuery->bindValue(0, m_source.whereValue);
+        for (int i = 0; i < m_source.values.size(); ++i)
+            m_followQuery->bindValue(i, m_source.values[i]);
         readKeysAndRows(*m_followQuery);
-        return;
-    }
-    if (!m_source.where.isEmpty()) {
-        // A condition picks few rows (one customer's visits, one employee's payroll): read
-        // them with their keys in one pass.
-        readKeysAndRows(keySql());
         return;
     }
     m_keys = readKeyColumn(m_db, keySql());
@@ -213,7 +217,7 @@ void RecordSet::readKeysAndRows(QSqlQuery &query)
     useFirstRowAsCurrent();
 }
 
-bool RecordSet::readKeysAndRowsDirect(QSqlQuery &prepared, qint64 bound)
+bool RecordSet::readKeysAndRowsDirect(QSqlQuery &prepared, const QVariantList &bound)
 {
     m_keys.clear();
     const int fields = int(m_fields.size());
@@ -264,14 +268,30 @@ void RecordSet::requery()
 void RecordSet::setSource(const QString &source)
 {
     throwIfClosed();
-    std::optional<RecordSource> renumbered = m_source.withNumber(m_sourceText, source);
-    RecordSource parsed = renumbered ? std::move(*renumbered) : RecordSource::parse(m_db, source, &m_source);
-    // A new condition over the same table and columns (a grid following its master) keeps
-    // the fields it has.
+    RecordSource parsed = RecordSource::parse(m_db, source, &m_source);
+    // A new condition over the same table and columns keeps the fields it has.
     if (!parsed.sameRowsAs(m_source))
         useFields(readFields(m_db, parsed, source));
     m_source = std::move(parsed);
     m_sourceText = source;
+    startOver();
+}
+
+void RecordSet::setSource(RecordSource source)
+{
+    throwIfClosed();
+    const QString text = source.text();
+    if (!source.sameRowsAs(m_source))
+        useFields(readFields(m_db, source, text));
+    m_source = std::move(source);
+    m_sourceText = text;
+    startOver();
+}
+
+void RecordSet::repoint(const QVariantList &values)
+{
+    throwIfClosed();
+    m_source.values = values;
     startOver();
 }
 
@@ -506,7 +526,7 @@ QVariantList RecordSet::readRow(qint64 key) const
         const_cast<RecordSet *>(this)->m_rowQuery = std::move(query);
     }
     std::optional<QVariantList> found;
-    const bool direct = readRowsDirect(m_db, *m_rowQuery, key, [&](const DirectRow &values) {
+    const bool direct = readRowsDirect(m_db, *m_rowQuery, {key}, [&](const DirectRow &values) {
         QVariantList row;
         row.reserve(int(m_fields.size()));
         for (int i = 0; i < int(m_fields.size()); ++i)

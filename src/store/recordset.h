@@ -60,6 +60,8 @@ public:
 
     // `source` is a table name (plain or in brackets) or a SELECT over one table.
     RecordSet(QSqlDatabase db, const QString &source, QObject *parent = nullptr);
+    // A source built from its parts, its condition's values bound.
+    RecordSet(QSqlDatabase db, RecordSource source, QObject *parent = nullptr);
     ~RecordSet() override;
 
     QString source() const { return m_sourceText; }
@@ -67,6 +69,10 @@ public:
     void requery();
     // Replaces the table or query, then re-reads.
     void setSource(const QString &source);
+    void setSource(RecordSource source);
+    // The same table, columns and condition with other values bound (a grid following its
+    // master row), then re-reads; the fields stay as they are.
+    void repoint(const QVariantList &values);
     void close();
     bool isOpen() const { return m_open; }
     bool isTable() const { return m_source.isTable; }
@@ -156,7 +162,7 @@ private:
     void readKeys();
     void readKeysAndRows(QSqlQuery &query);
     void readKeysAndRows(const QString &keySql);
-    bool readKeysAndRowsDirect(QSqlQuery &prepared, qint64 bound);
+    bool readKeysAndRowsDirect(QSqlQuery &prepared, const QVariantList &values);
     void useFirstRowAsCurrent();
     [[noreturn]] void throwNoRow() const;
     void rereadAfterRollback();
@@ -206,7 +212,7 @@ private:
     QString m_indexColumn;
     bool m_indexNoCase = false;
     std::unique_ptr<QSqlQuery> m_rowQuery;
-    std::unique_ptr<QSqlQuery> m_followQuery;   // keys and rows of a condition on one number
+    std::unique_ptr<QSqlQuery> m_followQuery;   // keys and rows of the source's condition
     QString m_followSql;
     std::vector<std::pair<int, std::function<void()>>> m_leavingHooks;
     int m_lastHookId = 0;

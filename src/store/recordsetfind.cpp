@@ -30,6 +30,8 @@ void RecordSet::find(const QString &criterion, const QVariantList &values, bool 
                 sql += forward ? QStringLiteral(" AND velorine_key > ?") : QStringLiteral(" AND velorine_key < ?");
             sql += forward ? QStringLiteral(" ORDER BY velorine_key LIMIT 1") : QStringLiteral(" ORDER BY velorine_key DESC LIMIT 1");
             QSqlQuery query = prepare(sql);
+            for (const QVariant &value : m_source.values)
+                query.addBindValue(value);
             for (const QVariant &value : values)
                 query.addBindValue(value);
             if (boundKey)
@@ -48,6 +50,8 @@ void RecordSet::find(const QString &criterion, const QVariantList &values, bool 
         }
     } else {
         QSqlQuery query = prepare(outer);
+        for (const QVariant &value : m_source.values)
+            query.addBindValue(value);
         for (const QVariant &value : values)
             query.addBindValue(value);
         if (!query.exec())

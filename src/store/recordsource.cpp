@@ -3,7 +3,6 @@
 #include "storeerror.h"
 
 #include <QHash>
-#include <optional>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -71,41 +70,35 @@ RecordSource RecordSource::parse(QSqlDatabase db, const QString &text, const Rec
         lookUp(bareName(match.captured(2)));
         source.columns = match.captured(1).trimmed();
         source.where = match.captured(3).trimmed();
-        static const QRegularExpression endsInNumber(QStringLiteral(R"(^(.*=)\s*(-?\d{1,18})$)"),
-                                                     QRegularExpression::DotMatchesEverythingOption);
-        const QRegularExpressionMatch number = endsInNumber.match(source.where);
-        if (number.hasMatch()) {
-            source.whereTemplate = number.captured(1) + QStringLiteral(" ?");
-            source.whereValue = number.captured(2).toLongLong();
-        }
     }
     return source;
 }
 
-std::optional<RecordSource> RecordSource::withNumber(const QString &knownText, const QString &text) const
+RecordSource RecordSource::select(QSqlDatabase db, const QString &table, const QString &columns,
+                                  const QString &condition, const QVariantList &values)
 {
-    if (whereTemplate.isEmpty())
-        return std::nullopt;
-    // The whole number that ends each text (a sign allowed), and what comes before it.
-    auto split = [](const QString &source) -> std::optional<std::pair<QStringView, QStringView>> {
-        qsizetype start = source.size();
-        while (start > 0 && source[start - 1].unicode() >= '0' && source[start - 1].unicode() <= '9')
-            --start;
-        if (start > 0 && source[start - 1] == u'-')
-            --start;
-        const qsizetype digits = source.size() - start;
-        if (digits == 0 || digits > 18 || (digits == 1 && source[start] == u'-'))
-            return std::nullopt;
-        return std::pair(QStringView(source).left(start), QStringView(source).mid(start));
-    };
-    const auto before = split(knownText);
-    const auto after = split(text);
-    if (!before || !after || before->first != after->first || !where.endsWith(before->second))
-        return std::nullopt;
-    RecordSource source = *this;
-    source.where = where.chopped(before->second.size()) + after->second.toString();
-    source.whereValue = after->second.toLongLong();
+    RecordSource source;
+    source.spelledTable = bareName(table);
+    source.table = tableNamed(db, source.spelledTable);
+    source.columns = columns.trimmed().isEmpty() ? QStringLiteral("*") : columns.trimmed();
+    source.where = condition.trimmed();
+    source.values = values;
     return source;
+}
+
+QVariant wholeNumberOrNull(const QVariant &value)
+{
+    bool ok = false;
+    const qlonglong number = value.toLongLong(&ok);
+    return value.isNull() || !ok ? QVariant() : QVariant(number);
+}
+
+QString RecordSource::text() const
+{
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columns, quotedName(table));
+    if (!where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where;
+    return sql;
 }
 
 std::vector<RecordField> readFields(QSqlDatabase db, const RecordSource &source, const QString &text)
@@ -206,6 +199,34 @@ private:
     bool m_owned = false;
 };
 
+// One value bound to a placeholder as QSqlQuery would bind it.
+void bindDirect(sqlite3_stmt *statement, int index, const QVariant &value)
+{
+    if (value.isNull()) {
+        sqlite3_bind_null(statement, index);
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::Short:
+    case QMetaType::Bool:
+        sqlite3_bind_int64(statement, index, value.toLongLong());
+        return;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        sqlite3_bind_double(statement, index, value.toDouble());
+        return;
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        sqlite3_bind_text(statement, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    }
+    }
+}
+
 } // namespace
 
 QVariant DirectRow::value(int column) const
@@ -232,7 +253,8 @@ qint64 DirectRow::integer(int column) const
     return sqlite3_column_int64(static_cast<sqlite3_stmt *>(m_statement), column);
 }
 
-bool readRowsDirect(QSqlDatabase db, QSqlQuery &prepared, qint64 bound, const std::function<void(const DirectRow &row)> &row)
+bool readRowsDirect(QSqlDatabase db, QSqlQuery &prepared, const QVariantList &values,
+                    const std::function<void(const DirectRow &row)> &row)
 {
     // The statement stays Qt's (finalized when the connection closes); only running it and
     // turning its columns into values is done here.
@@ -244,7 +266,8 @@ bool readRowsDirect(QSqlDatabase db, QSqlQuery &prepared, qint64 bound, const st
         return false;
     sqlite3_reset(raw);
     DirectStatement statement(db, raw);
-    sqlite3_bind_int64(raw, 1, bound);
+    for (int i = 0; i < values.size(); ++i)
+        bindDirect(raw, i + 1, values[i]);
     const DirectRow current(raw);
     while (statement.step())
         row(current);

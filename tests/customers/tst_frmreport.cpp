@@ -151,13 +151,15 @@ private slots:
         QCOMPARE(listed(), QStringList());
     }
 
-    void journalQueryTakesOnlyANumber()
+    // The customer's number is bound, never pasted into the query; anything but a whole number
+    // picks no rows.
+    void journalSourceBindsOnlyANumber()
     {
-        const QString start = QStringLiteral(
-            "select [ServiceID], [CustomerID], [EmployeeID],[ServiceDate],[NameOfService], [Quantity], [Cost], [Count] "
-            "from [Service Records] where [CustomerID]=");
-        QCOMPARE(frmReport::journalQuery(7), start + QStringLiteral("7"));
-        QCOMPARE(frmReport::journalQuery(QStringLiteral("7 or 1=1")), start + QStringLiteral("NULL"));
+        const RecordSource seven = frmReport::journalSource(salon::employeeDb(), 7);
+        QCOMPARE(seven.table, QStringLiteral("Service Records"));
+        QCOMPARE(seven.where, QStringLiteral("[CustomerID] = ?"));
+        QCOMPARE(seven.values, QVariantList{qlonglong(7)});
+        QCOMPARE(frmReport::journalSource(salon::employeeDb(), QStringLiteral("7 or 1=1")).values, QVariantList{QVariant()});
     }
 
     void deleteWithoutAQuestion_data()

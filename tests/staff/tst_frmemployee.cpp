@@ -139,11 +139,13 @@ private slots:
         QCOMPARE(gridRow(), earned.size() - 1);
     }
 
-    void payrollQueryTakesOnlyAWholeNumber()
+    void payrollSourceBindsOnlyAWholeNumber()
     {
-        QVERIFY(frmEmployee::payrollQuery(7).endsWith(QStringLiteral("where [EmployeeID]=7")));
-        QVERIFY(frmEmployee::payrollQuery(QStringLiteral("1 or 1=1")).endsWith(QStringLiteral("=NULL")));
-        QVERIFY(frmEmployee::payrollQuery(QVariant()).endsWith(QStringLiteral("=NULL")));
+        const RecordSource seven = frmEmployee::payrollSource(salon::employeeDb(), 7);
+        QCOMPARE(seven.where, QStringLiteral("[EmployeeID] = ?"));
+        QCOMPARE(seven.values, QVariantList{qlonglong(7)});
+        QCOMPARE(frmEmployee::payrollSource(salon::employeeDb(), QStringLiteral("1 or 1=1")).values, QVariantList{QVariant()});
+        QCOMPARE(frmEmployee::payrollSource(salon::employeeDb(), QVariant()).values, QVariantList{QVariant()});
     }
 
     // The search lands on the row it found, whatever the employee's number.

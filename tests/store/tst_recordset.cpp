@@ -21,6 +21,14 @@ private:
                                              {QStringLiteral("LastName"), last}});
     }
 
+    // Journal rows 1 to 6 as (customer, technician): (2, 2), (1, 2), (2, 3), (3, 3), (2, 3), (12, 3).
+    void addVisits()
+    {
+        const std::pair<int, int> rows[] = {{2, 2}, {1, 2}, {2, 3}, {3, 3}, {2, 3}, {12, 3}};
+        for (const auto &[customer, employee] : rows)
+            addRow(QStringLiteral("Service Records"), {{QStringLiteral("CustomerID"), customer}, {QStringLiteral("EmployeeID"), employee}});
+    }
+
 private slots:
     void init()
     {
@@ -303,9 +311,7 @@ private slots:
         QFETCH(QString, then);
         QFETCH(QList<qint64>, ids);
         QFETCH(int, fields);
-        const std::pair<int, int> rows[] = {{2, 2}, {1, 2}, {2, 3}, {3, 3}, {2, 3}, {12, 3}};   // customer, employee
-        for (const auto &[customer, employee] : rows)
-            addRow(QStringLiteral("Service Records"), {{QStringLiteral("CustomerID"), customer}, {QStringLiteral("EmployeeID"), employee}});
+        addVisits();
         RecordSet visits(salon::employeeDb(), first);
         QCOMPARE(visits.recordCount(), qint64(3));
         visits.setSource(then);
@@ -314,6 +320,58 @@ private slots:
             found << visits.rowAt(row).value(0).toLongLong();
         QCOMPARE(found, ids);
         QCOMPARE(visits.fieldNames().size(), fields);
+    }
+
+    // A source built from its parts binds its condition's values, and re-pointing binds others;
+    // a value is never read as query text.
+    void boundSourceRepointsByValue_data()
+    {
+        QTest::addColumn<QVariantList>("values");
+        QTest::addColumn<QList<qint64>>("ids");
+        QTest::newRow("another number") << QVariantList{3} << QList<qint64>{4};
+        QTest::newRow("a longer number") << QVariantList{12} << QList<qint64>{6};
+        QTest::newRow("no number") << QVariantList{QVariant()} << QList<qint64>{};
+        QTest::newRow("query text") << QVariantList{QStringLiteral("2 or 1=1")} << QList<qint64>{};
+    }
+    void boundSourceRepointsByValue()
+    {
+        QFETCH(QVariantList, values);
+        QFETCH(QList<qint64>, ids);
+        addVisits();
+        QSqlDatabase db = salon::employeeDb();
+        RecordSet visits(db, RecordSource::select(db, QStringLiteral("[service records]"), QStringLiteral("[ServiceID], [CustomerID]"),
+                                                  QStringLiteral("[CustomerID] = ?"), {2}));
+        QCOMPARE(visits.recordCount(), qint64(3));
+        visits.repoint(values);
+        QList<qint64> found;
+        for (qint64 row = 0; row < visits.recordCount(); ++row)
+            found << visits.rowAt(row).value(0).toLongLong();
+        QCOMPARE(found, ids);
+        QCOMPARE(visits.fieldNames().size(), 2);
+    }
+
+    // A find on a bound source binds the source's values before the criterion's.
+    void findOnABoundSourceKeepsItsCondition()
+    {
+        addVisits();
+        QSqlDatabase db = salon::employeeDb();
+        RecordSet visits(db, RecordSource::select(db, QStringLiteral("Service Records"), QStringLiteral("*"),
+                                                  QStringLiteral("[CustomerID] = ?"), {2}));
+        visits.findFirst(QStringLiteral("[EmployeeID] = ?"), {3});
+        QVERIFY(!visits.noMatch());
+        QCOMPARE(visits.value(QStringLiteral("ServiceID")).toLongLong(), qint64(3));
+        visits.findNext(QStringLiteral("[EmployeeID] = ?"), {3});
+        QCOMPARE(visits.value(QStringLiteral("ServiceID")).toLongLong(), qint64(5));
+        visits.findNext(QStringLiteral("[EmployeeID] = ?"), {3});
+        QVERIFY(visits.noMatch());
+    }
+
+    void wholeNumberOrNullKeepsOnlyWholeNumbers()
+    {
+        QCOMPARE(wholeNumberOrNull(7), QVariant(qlonglong(7)));
+        QCOMPARE(wholeNumberOrNull(QStringLiteral("12")), QVariant(qlonglong(12)));
+        QVERIFY(wholeNumberOrNull(QStringLiteral("1 or 1=1")).isNull());
+        QVERIFY(wholeNumberOrNull(QVariant()).isNull());
     }
 
     // Dates are kept as ISO text in the file; what is not a whole date there comes back as it stands.
