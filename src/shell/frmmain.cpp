@@ -1,10 +1,10 @@
 #include "frmmain.h"
 
+#include "calendarview.h"
 #include "apptitle.h"
 #include "captionsaying.h"
 #include "contact.h"
 #include "database.h"
-#include "dates.h"
 #include "dialogs.h"
 #include "frmabout.h"
 #include "frmlogin.h"
@@ -37,50 +37,15 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <functional>
 
 namespace {
-
-// Cell geometry of the calendar grid, in pixels: a cell, the gap between rows, and how far
-// cell 37 sits to the right of cell 2.
-constexpr int cellWidth = 52;
-constexpr int cellHeight = 26;
-constexpr int rowGap = 8;
-constexpr int nudge = 2;
-constexpr int headingHeight = 22;
-constexpr int gridTop = headingHeight + 6;
-
-class DayCell : public QLabel
-{
-public:
-    DayCell(int index, std::function<void(int)> onClick, QWidget *parent)
-        : QLabel(parent), m_index(index), m_onClick(std::move(onClick))
-    {
-        setAlignment(Qt::AlignCenter);
-        setLineWidth(1);
-    }
-
-protected:
-    void mousePressEvent(QMouseEvent *event) override
-    {
-        if (event->button() == Qt::LeftButton)
-            m_onClick(m_index);
-        QLabel::mousePressEvent(event);
-    }
-
-private:
-    int m_index;
-    std::function<void(int)> m_onClick;
-};
 
 // A label's text colour through its palette: a style sheet would cost the start-up a style of its
 // own for the label.
@@ -89,15 +54,6 @@ void setTextColour(QWidget *label, const QColor &colour)
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, colour);
     label->setPalette(pal);
-}
-
-QPushButton *pagingButton(const char *name, const char *caption)
-{
-    auto *button = new QPushButton(QString::fromLatin1(caption));
-    button->setObjectName(QString::fromLatin1(name));
-    button->setFixedWidth(44);
-    button->setAutoDefault(false);
-    return button;
 }
 
 } // namespace
@@ -119,7 +75,8 @@ frmMain::frmMain()
 
     auto *body = new QHBoxLayout;
     body->setSpacing(18);
-    body->addWidget(buildCalendar(), 0, Qt::AlignTop);
+    m_calendarView = new CalendarView;
+    body->addWidget(m_calendarView, 0, Qt::AlignTop);
     body->addWidget(buildSidePanel(), 1);
 
     auto *layout = new QVBoxLayout(this);
@@ -149,107 +106,6 @@ frmMain::~frmMain()
     payrollentry::setEntryFunction(nullptr);
     shoppassword::setAskFunction(nullptr);
     frmLogin::releaseShared();
-}
-
-QWidget *frmMain::buildCalendar()
-{
-    // A plain frame under its caption: a group box has the style load its frame picture, and
-    // every image plugin with it, before the window's first paint.
-    auto *frame = new QFrame;
-    frame->setObjectName(QStringLiteral("fraCalendar"));
-    frame->setFrameShape(QFrame::StyledPanel);
-
-    auto *cmdPreviousYear = pagingButton("cmdPreviousYear", "< Y");
-    auto *cmdPreviousMonth = pagingButton("cmdPreviousMonth", "< M");
-    auto *cmdNextMonth = pagingButton("cmdNextMonth", "M >");
-    auto *cmdNextYear = pagingButton("cmdNextYear", "Y >");
-    connect(cmdPreviousYear, &QPushButton::clicked, this, [this] { page(-12); });
-    connect(cmdPreviousMonth, &QPushButton::clicked, this, [this] { page(-1); });
-    connect(cmdNextMonth, &QPushButton::clicked, this, [this] { page(1); });
-    connect(cmdNextYear, &QPushButton::clicked, this, [this] { page(12); });
-
-    m_dateDisplay = new QLabel;
-    m_dateDisplay->setObjectName(QStringLiteral("DateDisplay"));
-    m_dateDisplay->setAlignment(Qt::AlignCenter);
-    QFont dateFont = m_dateDisplay->font();
-    dateFont.setBold(true);
-    m_dateDisplay->setFont(dateFont);
-    // Wide enough for the longest date of any month and weekday, so paging never resizes the
-    // frame: the widest weekday name in the month of the widest name (days 22 to 28 of a month
-    // hold every weekday). Measuring the names rather than all 84 such dates keeps start-up short.
-    const QFontMetrics metrics(dateFont);
-    const QLocale locale;
-    auto widest = [&metrics](int first, int last, const std::function<QString(int)> &name) {
-        int best = first;
-        for (int i = first + 1; i <= last; ++i)
-            if (metrics.horizontalAdvance(name(i)) > metrics.horizontalAdvance(name(best)))
-                best = i;
-        return best;
-    };
-    const int month = widest(1, 12, [&locale](int m) { return locale.monthName(m, QLocale::LongFormat); });
-    const int weekday = widest(1, 7, [&locale](int d) { return locale.dayName(d, QLocale::LongFormat); });
-    QDate longest(2000, month, 22);
-    while (longest.dayOfWeek() != weekday)
-        longest = longest.addDays(1);
-    m_dateDisplay->setMinimumWidth(metrics.horizontalAdvance(longDateText(longest)) + 12);
-
-    auto *paging = new QHBoxLayout;
-    paging->setSpacing(4);
-    paging->addWidget(cmdPreviousYear);
-    paging->addWidget(cmdPreviousMonth);
-    paging->addWidget(m_dateDisplay, 1);
-    paging->addWidget(cmdNextMonth);
-    paging->addWidget(cmdNextYear);
-
-    // The grid: weekday headings, then the day cells placed by MonthCalendar::place.
-    auto *grid = new QWidget;
-    grid->setObjectName(QStringLiteral("calendarGrid"));
-    grid->setFixedSize(7 * cellWidth + nudge, gridTop + 5 * (cellHeight + rowGap) - rowGap);
-    const char *days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    for (int column = 0; column < 7; ++column) {
-        auto *heading = new QLabel(QString::fromLatin1(days[column]), grid);
-        heading->setObjectName(QStringLiteral("Label%1").arg(column + 1));
-        heading->setAlignment(Qt::AlignCenter);
-        heading->setGeometry(column * cellWidth, 0, cellWidth, headingHeight);
-        QFont font = heading->font();
-        font.setBold(true);
-        heading->setFont(font);
-        if (column == 0)
-            setTextColour(heading, QColor(255, 0, 0));
-    }
-    auto *rule = new QFrame(grid);
-    rule->setFrameShape(QFrame::HLine);
-    rule->setFrameShadow(QFrame::Sunken);
-    rule->setGeometry(0, headingHeight, 7 * cellWidth, 4);
-
-    for (int i = 0; i <= MonthCalendar::lastCell; ++i) {
-        auto *cell = new DayCell(i, [this](int index) { dayClicked(index); }, grid);
-        cell->setObjectName(QStringLiteral("DayLabel%1").arg(i));
-        const MonthCalendar::Place place = MonthCalendar::place(i);
-        cell->setGeometry(place.column * cellWidth + (place.nudged ? nudge : 0),
-                          gridTop + place.row * (cellHeight + rowGap), cellWidth, cellHeight);
-        if (MonthCalendar::isSundayCell(i)) {
-            QPalette pal = cell->palette();
-            pal.setColor(QPalette::WindowText, QColor(255, 0, 0));
-            cell->setPalette(pal);
-        }
-        cell->hide();
-        m_cells[size_t(i)] = cell;
-    }
-
-    auto *layout = new QVBoxLayout(frame);
-    layout->setContentsMargins(14, 10, 14, 14);
-    layout->setSpacing(10);
-    layout->addLayout(paging);
-    layout->addWidget(grid, 0, Qt::AlignHCenter);
-
-    auto *captioned = new QWidget;
-    auto *outer = new QVBoxLayout(captioned);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(2);
-    outer->addWidget(new QLabel(QStringLiteral("Calendar")));
-    outer->addWidget(frame);
-    return captioned;
 }
 
 QWidget *frmMain::buildSidePanel()
@@ -397,48 +253,6 @@ void frmMain::showBookDamaged(const QString &path, const QString &detail)
                 app::title, Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
 }
 
-// ---- calendar ----
-
-void frmMain::showCalendar(QDate date)
-{
-    m_calendar.show(date);
-    refreshCalendar();
-}
-
-void frmMain::refreshCalendar()
-{
-    for (int i = 0; i <= MonthCalendar::lastCell; ++i) {
-        const MonthCalendar::Cell &cell = m_calendar.cell(i);
-        QLabel *label = m_cells[size_t(i)];
-        label->setText(cell.text);
-        // An emptied cell keeps its visibility but draws nothing, so a cell 36 or 37 left from
-        // an earlier month never covers the day shown by cell 1 or 2 beneath it.
-        label->setVisible(i != 0 && cell.visible && !cell.text.isEmpty());
-        const bool marked = i == m_calendar.markedCell() && i != 0;
-        QFont font = label->font();
-        font.setItalic(marked);
-        label->setFont(font);
-        label->setFrameShape(marked ? QFrame::Box : QFrame::NoFrame);
-    }
-    // The marked cell comes to the top of any cell it shares its place with.
-    if (m_calendar.markedCell() > 0)
-        m_cells[size_t(m_calendar.markedCell())]->raise();
-    m_dateDisplay->setText(longDateText(m_calendar.selectedDate()));
-    pointer::normal();
-}
-
-void frmMain::dayClicked(int cell)
-{
-    if (m_calendar.highlight(cell))
-        refreshCalendar();
-}
-
-void frmMain::page(int months)
-{
-    if (m_calendar.page(months))
-        refreshCalendar();
-}
-
 // ---- caption saying ----
 
 void frmMain::showSaying()
@@ -538,6 +352,16 @@ void frmMain::chooseTab(int tab)
     default:
         break;
     }
+}
+
+const MonthCalendar &frmMain::calendar() const
+{
+    return m_calendarView->calendar();
+}
+
+void frmMain::showCalendar(QDate date)
+{
+    m_calendarView->showDate(date);
 }
 
 void frmMain::reportOpenFailure(const StoreError &error)

@@ -5,9 +5,9 @@
 #include "storeerror.h"
 
 #include <QWidget>
-#include <array>
 #include <memory>
 
+class CalendarView;
 class QLabel;
 class QMenu;
 class QTabBar;
@@ -63,7 +63,7 @@ public:
 
     void reportOpenFailure(const StoreError &error);
 
-    const MonthCalendar &calendar() const { return m_calendar; }
+    const MonthCalendar &calendar() const;
     // Puts the calendar on a date's month with that day marked.
     void showCalendar(QDate date);
     // One tick of the caption timer.
@@ -80,12 +80,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QWidget *buildCalendar();
     QWidget *buildSidePanel();
     void buildHelpMenu();
-    void refreshCalendar();
-    void dayClicked(int cell);
-    void page(int months);
     void tabClicked(int index);
     void queueTab(int tab);
     void popUpHelp();
@@ -93,14 +89,12 @@ private:
 
     std::unique_ptr<InstanceLock> m_lock;
     ScreenRegistry m_screens;
-    MonthCalendar m_calendar;
     std::unique_ptr<RecordSet> m_data2;
     QTabBar *m_tabStrip = nullptr;
+    CalendarView *m_calendarView = nullptr;
     QMenu *m_helpMenu = nullptr;
-    QLabel *m_dateDisplay = nullptr;
     QLabel *m_company = nullptr;
     QLabel *m_bookDamaged = nullptr;
-    std::array<QLabel *, MonthCalendar::lastCell + 1> m_cells{};
     QTimer *m_timer = nullptr;
     bool m_ending = false;
 };
