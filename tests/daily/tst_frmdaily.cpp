@@ -430,8 +430,8 @@ private slots:
         QCOMPARE(form->receiptContent().totals.total, QStringLiteral("0"));
     }
 
-    // A press on the technician bar resets the ticket before the next technician comes:
-    // the departing technician's sub-total is 0, the day total stays.
+    // Moving the technician bar starts a fresh ticket: the departing technician's stored
+    // sub-total is 0 as well, the day total stays.
     void pressOnTheTechnicianBarResets()
     {
         openTicket();
