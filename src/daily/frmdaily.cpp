@@ -1,6 +1,7 @@
 #include "frmdaily.h"
 
 #include "binder.h"
+#include "boxtext.h"
 #include "boundform.h"
 #include "databar.h"
 #include "database.h"
@@ -27,6 +28,7 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -46,6 +48,11 @@ double rateOf(const QVariant &value)
     return value.isNull() ? 0.0 : QString::number(value.toFloat(), 'g', 7).toDouble();
 }
 
+bool isKey(const QEvent *event, Qt::Key key)
+{
+    return event->type() == QEvent::KeyPress && static_cast<const QKeyEvent *>(event)->key() == key;
+}
+
 bool isEnter(const QEvent *event)
 {
     if (event->type() != QEvent::KeyPress)
@@ -54,11 +61,15 @@ bool isEnter(const QEvent *event)
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
-// Enter in a cell being typed stores the cell and then sells the row, as Enter on the grid does.
+// Enter in a cell being typed takes the cell and then sells the row, as Enter on the grid
+// does; Esc drops what was typed in the row.
 class TicketDelegate : public QStyledItemDelegate
 {
 public:
-    TicketDelegate(QObject *parent, std::function<void()> enter) : QStyledItemDelegate(parent), m_enter(std::move(enter)) {}
+    TicketDelegate(QObject *parent, std::function<void()> enter, std::function<void()> escape)
+        : QStyledItemDelegate(parent), m_enter(std::move(enter)), m_escape(std::move(escape))
+    {
+    }
 
 protected:
     bool eventFilter(QObject *object, QEvent *event) override
@@ -70,11 +81,17 @@ protected:
             m_enter();
             return true;
         }
+        if (editor && isKey(event, Qt::Key_Escape)) {
+            const bool handled = QStyledItemDelegate::eventFilter(object, event);
+            m_escape();
+            return handled;
+        }
         return QStyledItemDelegate::eventFilter(object, event);
     }
 
 private:
     std::function<void()> m_enter;
+    std::function<void()> m_escape;
 };
 
 QLineEdit *lineEdit(QWidget *parent, const char *name, bool readOnly = false)
@@ -91,6 +108,51 @@ QLineEdit *lineEdit(QWidget *parent, const char *name, bool readOnly = false)
 
 } // namespace
 
+// The ticket's grid. What the desk types in one row's Quantity and Discount is held here, shown
+// in place of the stored cells, until the line is sold (the sale stores it) or dropped.
+class TicketGrid : public EditableGrid
+{
+public:
+    using EditableGrid::EditableGrid;
+
+    int typedRow() const { return m_row; }
+    std::optional<QVariant> typed(int row, int column) const
+    {
+        if (row != m_row || !m_cells.contains(column))
+            return std::nullopt;
+        return m_cells.value(column);
+    }
+    void setTyped(int row, int column, const QVariant &value)
+    {
+        if (row != m_row)
+            drop();
+        m_row = row;
+        m_cells.insert(column, value);
+        emit dataChanged(index(row, column), index(row, column));
+    }
+    // The stored cells show again.
+    void drop()
+    {
+        const int row = std::exchange(m_row, -1);
+        m_cells.clear();
+        if (row >= 0 && row < rowCount())
+            emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    }
+
+    QVariant data(const QModelIndex &at, int role = Qt::DisplayRole) const override
+    {
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            if (const std::optional<QVariant> value = typed(at.row(), at.column()))
+                return role == Qt::EditRole ? QVariant(boxText(*value))
+                                            : QVariant(formatValue(*value, columns()[at.column()].format));
+        return EditableGrid::data(at, role);
+    }
+
+private:
+    int m_row = -1;
+    QHash<int, QVariant> m_cells;   // by column
+};
+
 frmDaily::frmDaily(QWidget *parent)
     : QWidget(parent, Qt::Window), m_bound(this, QStringLiteral("select *  from [Employee]"), QStringLiteral("datPrimaryRS"))
 {
@@ -104,19 +166,14 @@ frmDaily::frmDaily(QWidget *parent)
     m_technicianBinder = m_bound.binder();
     m_productSet = std::make_unique<RecordSet>(db, QStringLiteral("Products"));
     m_customerSet = std::make_unique<RecordSet>(db, QStringLiteral("Customers"));
-    m_miscSet = std::make_unique<RecordSet>(db, QStringLiteral("Misc"));
     m_products = m_productSet.get();
     m_customers = m_customerSet.get();
-    m_misc = m_miscSet.get();
 
     m_bar->setValidate(DataBar::Validate::Short);
-    m_bar->installEventFilter(this);
-    for (QWidget *part : m_bar->findChildren<QWidget *>())
-        part->installEventFilter(this);
     m_customerBinding = std::make_unique<Binder>(m_customers);
     m_customerBinder = m_customerBinding.get();
     m_customerBinder->setErrorReporter([this](const StoreError &error) { showMessage(this, error.text()); });
-    m_ticketGrid = std::make_unique<EditableGrid>(
+    m_ticketGrid = std::make_unique<TicketGrid>(
         m_products,
         QList<GridModel::Column>{{QStringLiteral("ServiceID"), QStringLiteral("Service ID"), QStringLiteral("General Number")},
                                  {QStringLiteral("ServiceName"), QStringLiteral("Service Description"), QString()},
@@ -146,6 +203,26 @@ frmDaily::frmDaily(QWidget *parent)
     pointer::normal();
     m_technicians->requery();
     askTechnician();
+    ClearTicket();
+    // From now on every other technician starts a fresh ticket, however the bar was moved.
+    connect(m_technicians, &RecordSet::currentChanged, this, &frmDaily::technicianMoved);
+}
+
+frmDaily::~frmDaily() = default;
+
+void frmDaily::technicianMoved()
+{
+    if (m_holdTicket)
+        return;
+    qint64 technician = -1;
+    try {
+        if (m_technicians->hasCurrent())
+            technician = m_technicians->bookmark();
+    } catch (const StoreError &) {
+        // An unreadable row is no technician.
+    }
+    if (technician != m_ticketTechnician)
+        ClearTicket();
 }
 
 void frmDaily::buildLayout()
@@ -235,10 +312,13 @@ void frmDaily::buildLayout()
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setModel(m_grid);
-    DBGrid1->setItemDelegate(new TicketDelegate(DBGrid1, [this] {
-        if (!m_cellRefused)
-            saleLine();
-    }));
+    DBGrid1->setItemDelegate(new TicketDelegate(
+        DBGrid1,
+        [this] {
+            if (!m_cellRefused)
+                saleLine();
+        },
+        [this] { revertTypedCells(); }));
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGrid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
@@ -253,6 +333,9 @@ void frmDaily::buildLayout()
     DBGrid1->installEventFilter(this);
     // The grid's row is the set's current row: the service being sold.
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &at) {
+        // What was typed in a row left without Enter is not sold.
+        if (m_grid->typedRow() >= 0 && at.row() != m_grid->typedRow())
+            revertTypedCells();
         if (!at.isValid() || at.row() == m_products->absolutePosition())
             return;
         try {
@@ -263,6 +346,8 @@ void frmDaily::buildLayout()
         }
     });
     connect(m_products, &RecordSet::reset, this, [this] {
+        // Rows read anew may be other services: nothing typed stays on them.
+        m_grid->drop();
         if (m_products->hasCurrent())
             DBGrid1->setCurrentIndex(m_grid->index(0, 3));
     });
@@ -273,6 +358,9 @@ void frmDaily::buildLayout()
     QPushButton *cmdPrint = button(QStringLiteral("Print Invoice"), "cmdPrint");
     QPushButton *cmdSave = button(QStringLiteral("S a v e"), "cmdSave");
     QPushButton *cmdClose = button(QStringLiteral("C l o s e"), "cmdClose");
+    // A screen reader spells the spaced captions letter by letter; it reads the word instead.
+    cmdSave->setAccessibleName(QStringLiteral("Save"));
+    cmdClose->setAccessibleName(QStringLiteral("Close"));
     for (QPushButton *b : {cmdData, cmdEndOfDay, cmdPrint}) {
         b->setMinimumWidth(110);
         buttons->addWidget(b);
@@ -328,22 +416,23 @@ void frmDaily::askTechnician()
 
 void frmDaily::showTechnicianTotals()
 {
-    QString subTotal, rate, total;
+    QString rate, total;
     try {
         if (m_technicians->hasCurrent()) {
-            subTotal = moneyOf(m_technicians->value(QStringLiteral("SubTotal"))).text();
-            rate = numberText(rateOf(m_technicians->value(QStringLiteral("SalesTaxRate"))));
+            const QVariant storedRate = m_technicians->value(QStringLiteral("SalesTaxRate"));
+            rate = sale::isNoTaxRate(storedRate) ? QString() : numberText(rateOf(storedRate));
             total = moneyOf(m_technicians->value(QStringLiteral("Total"))).text();
         }
     } catch (const StoreError &) {
         // The data bar reports an unreadable row; the boxes show nothing for it.
     }
-    txtSubTotal->setText(subTotal);
+    txtSubTotal->setText(m_ticketSubTotal.text());
     txtSaletax->setText(rate);
     txtTotal->setText(total);
 }
 
 // Typing in the ticket: Quantity takes a whole number from 0 up, Discount a rate from 0 to 1.
+// The cell is only held on the screen: the sale stores it with its line.
 bool frmDaily::writeCell(int row, const QString &field, const QString &text)
 {
     QVariant value;
@@ -366,22 +455,14 @@ bool frmDaily::writeCell(int row, const QString &field, const QString &text)
         }
         value = reading.rate;
     }
-    try {
-        if (m_products->absolutePosition() != row) {
-            m_products->moveFirst();
-            m_products->move(row);
-        }
-        m_products->edit();
-        m_products->setValue(field, value);
-        m_products->update();
-    } catch (const StoreError &error) {
-        m_products->cancelUpdate();
-        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
-        m_cellRefused = true;
-        return false;
-    }
+    m_grid->setTyped(row, field == QLatin1String("Quantity") ? 3 : 4, value);
     m_cellRefused = false;
     return true;
+}
+
+void frmDaily::revertTypedCells()
+{
+    m_grid->drop();
 }
 
 bool frmDaily::eventFilter(QObject *watched, QEvent *event)
@@ -391,9 +472,8 @@ bool frmDaily::eventFilter(QObject *watched, QEvent *event)
         saleLine();
         return true;
     }
-    // A press on the technician bar resets the ticket before another technician is chosen.
-    if ((watched == m_bar || watched->parent() == m_bar) && event->type() == QEvent::MouseButtonPress)
-        ClearTicket();
+    if (watched == DBGrid1 && isKey(event, Qt::Key_Escape))
+        revertTypedCells();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -430,9 +510,15 @@ void frmDaily::saleLine()
 
     sale::SaleLine line;
     try {
-        const QVariant quantity = m_products->value(QStringLiteral("Quantity"));
+        if (sale::isNoTaxRate(m_technicians->value(QStringLiteral("SalesTaxRate")))) {
+            showMessage(this, sale::noTaxRateText(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+            return;
+        }
+        // A cell typed in this row counts over the stored one.
+        const int row = int(m_products->absolutePosition());
+        const QVariant quantity = m_grid->typed(row, 3).value_or(m_products->value(QStringLiteral("Quantity")));
         line.quantity = quantity.isNull() ? 0 : quantity.toLongLong();
-        const QVariant discount = m_products->value(QStringLiteral("Discount"));
+        const QVariant discount = m_grid->typed(row, 4).value_or(m_products->value(QStringLiteral("Discount")));
         line.discountRate = discount.isNull() ? 0.0 : discount.toDouble();
         line.productKey = m_products->bookmark();
         line.employeeKey = m_technicians->bookmark();
@@ -443,11 +529,14 @@ void frmDaily::saleLine()
     }
     if (line.discountRate == 0.0 || !sale::isRate(line.discountRate)) {
         const std::optional<double> rate = askDiscount();
-        if (!rate)
+        if (!rate) {
+            revertTypedCells();
             return;
+        }
         line.discountRate = *rate;
     }
     line.today = QDate::currentDate();
+    line.ticketSubTotal = m_ticketSubTotal;
 
     sale::RecordedSale sale;
     pointer::busy();
@@ -460,7 +549,8 @@ void frmDaily::saleLine()
     }
     pointer::normal();
 
-    // Committed: now the screen shows it.
+    // Committed: now the screen shows it, the typed cells as stored.
+    m_grid->drop();
     m_products->refreshRow(line.productKey);
     m_technicians->refreshRow(line.employeeKey);
     if (m_customerBinder->isDirty()) {
@@ -468,9 +558,9 @@ void frmDaily::saleLine()
         txtServiceDate->setText(mdyText(line.today));
     }
     m_customers->refreshRow(line.customerKey);
+    m_ticketSubTotal = sale.subTotal;
     showTechnicianTotals();
-    m_ticketTotal = sale::ticketTotal(sale.subTotal, sale.taxRate);
-    txtTotals->setText(numberText(m_ticketTotal));
+    txtTotals->setText(numberText(sale::ticketTotal(sale.subTotal, sale.taxRate)));
     m_receiptContent.lines.push_back({sale.serviceName, sale.extended});
     m_receiptContent.totals = sale::receiptTotals(sale.subTotal, sale.taxRate);
     showReceipt();
@@ -493,24 +583,25 @@ frmReceipt *frmDaily::ensureReceipt()
 
 void frmDaily::ClearTicket()
 {
-    qint64 technician = -1;
+    // The screen's ticket starts afresh even when the book cannot be written: a sale adds only
+    // to this sub-total, never to a stored one.
+    const qint64 ending = m_ticketTechnician;
+    m_ticketTechnician = -1;
+    m_ticketSubTotal = Currency();
+    m_grid->drop();
     try {
         if (m_technicians->hasCurrent())
-            technician = m_technicians->bookmark();
-        sale::clearTicketCells(salon::employeeDb(), technician);
-    } catch (const StoreError &error) {
-        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
-        return;
-    }
-    try {
+            m_ticketTechnician = m_technicians->bookmark();
+        sale::clearTicketCells(salon::employeeDb(), {ending, m_ticketTechnician});
         m_products->requery();
-        if (technician >= 0)
-            m_technicians->refreshRow(technician);
+        if (m_ticketTechnician >= 0)
+            m_technicians->refreshRow(m_ticketTechnician);
+        if (ending >= 0 && ending != m_ticketTechnician)
+            m_technicians->refreshRow(ending);
     } catch (const StoreError &error) {
         showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
     }
     showTechnicianTotals();
-    m_ticketTotal = 0;
     txtTotals->setText(QStringLiteral("0"));
 
     // A fresh receipt for the customer now on the ticket.
@@ -643,6 +734,13 @@ void frmDaily::printReceipt()
     frmReceipt *receipt = ensureReceipt();
     receipt->show();
     receipt->raise();
+    // Whatever was asked on the way, the receipt ends in front.
+    const auto toFront = qScopeGuard([receipt = QPointer<frmReceipt>(receipt)] {
+        if (receipt) {
+            receipt->raise();
+            receipt->activateWindow();
+        }
+    });
 
     QPrinter printer(QPrinter::HighResolution);
     if (!Dialogs::instance().defaultPrinter(printer)) {
@@ -694,7 +792,7 @@ void frmDaily::closeEvent(QCloseEvent *event)
 }
 
 // End Of Day: every employee's payroll row (endofday.h), then the ticket back on the technician
-// that was current, with the totals the walk left.
+// that was current, with the totals the walk left, and a fresh ticket.
 void frmDaily::cmdEndOfDay_Click()
 {
     try {
@@ -707,15 +805,18 @@ void frmDaily::cmdEndOfDay_Click()
     QSqlDatabase db = m_technicians->database();
     const endofday::Result result =
         endofday::walk(this, QDate::currentDate(), [db](qint64 row) { endofday::clearDayTotalsInBook(db, row); });
-    try {
-        m_technicians->requery();
-        if (current >= 0)
-            m_technicians->moveToBookmark(current);
-    } catch (const StoreError &error) {
-        m_bar->reportError(error);
+    {
+        // Passing the first row on the way back is no change of technician.
+        m_holdTicket = true;
+        const auto hold = qScopeGuard([this] { m_holdTicket = false; });
+        try {
+            m_technicians->requery();
+            if (current >= 0)
+                m_technicians->moveToBookmark(current);
+        } catch (const StoreError &error) {
+            m_bar->reportError(error);
+        }
     }
-    showTechnicianTotals();
-    m_ticketTotal = 0;
-    txtTotals->setText(QStringLiteral("0"));
+    ClearTicket();
     endofday::showClosing(this, result);
 }

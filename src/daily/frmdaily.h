@@ -1,10 +1,12 @@
 #pragma once
 #include "boundscreen.h"
+#include "currency.h"
 #include "editablegrid.h"
 #include "frmreceipt.h"
 
 #include <QPointer>
 #include <memory>
+#include <optional>
 #include <QVariant>
 #include <QWidget>
 
@@ -15,12 +17,18 @@ class QPlainTextEdit;
 class QPushButton;
 class QTableView;
 class RecordSet;
+class TicketGrid;
 
 // The daily activity ticket: one technician (Employee) with the running totals, one customer
 // (Bill To), and the price list whose Quantity and Discount cells are the ticket's lines.
 // Enter in the grid sells the current row: the sale writer stores the whole line in one
-// transaction, then the boxes and the receipt show it. Prices change only through the price
-// list behind the shop password; the running boxes are shown, never typed.
+// transaction, then the boxes and the receipt show it. A typed Quantity or Discount stays on
+// the screen until its line is sold; Cancel, Esc, leaving the row and the ticket reset put it
+// back to what the book holds. Prices change only through the price list behind the shop
+// password; the running boxes are shown, never typed.
+//
+// The ticket belongs to one technician and one customer: every change of either starts a
+// fresh ticket (the reset), and the ticket's sub-total is its own, never a stored one.
 //
 // Opening the screen asks for the technician's number. Throws StoreError when its books
 // cannot be opened.
@@ -29,17 +37,18 @@ class frmDaily : public QWidget
     Q_OBJECT
 public:
     explicit frmDaily(QWidget *parent = nullptr);
+    ~frmDaily() override;
 
     RecordSet *datPrimaryRS() const { return m_technicians; }
     RecordSet *datSecondaryRS() const { return m_products; }
     RecordSet *datThird() const { return m_customers; }
-    RecordSet *datFourth() const { return m_misc; }
     // The receipt window, while it is open.
     frmReceipt *receipt() const { return m_receipt; }
     const ReceiptContent &receiptContent() const { return m_receiptContent; }
 
-    // The ticket reset: the price list's ticket cells and the technician's sub-total back to
-    // 0, the ticket total to 0, and a fresh receipt for the current customer.
+    // The ticket reset: the price list's ticket cells, typed cells and the sub-total back to 0
+    // (stored for the technician the ticket was for and the one it is now for), the ticket
+    // total to 0, and a fresh receipt for the current customer.
     void ClearTicket();
     // Finds the customer by last name and puts the ticket on them; their CustomerID, or null.
     QVariant GetLastname(const QString &strLastname);
@@ -52,7 +61,9 @@ private:
     void buildLayout();
     void askTechnician();
     void showTechnicianTotals();
+    void technicianMoved();
     bool writeCell(int row, const QString &field, const QString &text);
+    void revertTypedCells();
     void saleLine();
     std::optional<double> askDiscount();
     void showReceipt();
@@ -72,21 +83,21 @@ private:
     BoundScreen m_bound;
     std::unique_ptr<RecordSet> m_productSet;
     std::unique_ptr<RecordSet> m_customerSet;
-    std::unique_ptr<RecordSet> m_miscSet;
     std::unique_ptr<Binder> m_customerBinding;
-    std::unique_ptr<EditableGrid> m_ticketGrid;
+    std::unique_ptr<TicketGrid> m_ticketGrid;
 
     RecordSet *m_technicians;
     RecordSet *m_products;
     RecordSet *m_customers;
-    RecordSet *m_misc;
     DataBar *m_bar;
     Binder *m_technicianBinder;
     Binder *m_customerBinder;
-    EditableGrid *m_grid;
+    TicketGrid *m_grid;
     QPointer<frmReceipt> m_receipt;
     ReceiptContent m_receiptContent;
-    double m_ticketTotal = 0;
+    Currency m_ticketSubTotal;
+    qint64 m_ticketTechnician = -1;   // the Employee row the ticket is for
+    bool m_holdTicket = false;        // while End Of Day puts the technician back
     bool m_cellRefused = false;
 
     QLineEdit *txtName;

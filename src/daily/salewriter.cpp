@@ -83,13 +83,15 @@ RecordedSale recordSaleLine(QSqlDatabase db, const SaleLine &line)
                     {line.quantity, line.discountRate, sale.extended.toDouble(), line.productKey});
 
         const QSqlRecord technician = rowOf(
-            db, QStringLiteral("SELECT EmployeeID, SubTotal, Total, SalesTaxRate FROM Employee WHERE rowid = ?"),
+            db, QStringLiteral("SELECT EmployeeID, Total, SalesTaxRate FROM Employee WHERE rowid = ?"),
             {line.employeeKey});
         const QVariant employeeId = technician.value(0);
-        const Currency subTotal = money(technician.value(1), "SubTotal");
-        const Currency dayTotal = money(technician.value(2), "Total");
+        const Currency dayTotal = money(technician.value(1), "Total");
+        // An empty rate is no number to tax with: the sale would go out tax-free.
+        if (isNoTaxRate(technician.value(2)))
+            throw StoreError(StoreError::ConversionError, noTaxRateText());
         // The rate is kept at single precision; its shortest text is the rate the desk typed.
-        sale.taxRate = QString::number(technician.value(3).toFloat(), 'g', 7).toDouble();
+        sale.taxRate = QString::number(technician.value(2).toFloat(), 'g', 7).toDouble();
 
         const QSqlRecord customer = rowOf(db, QStringLiteral("SELECT CustomerID FROM Customers WHERE rowid = ?"),
                                           {line.customerKey});
@@ -126,7 +128,7 @@ RecordedSale recordSaleLine(QSqlDatabase db, const SaleLine &line)
         runOnOneRow(db, QStringLiteral("UPDATE Customers SET ServiceDate = ? WHERE rowid = ?"),
                     {mdyText(line.today), line.customerKey});
 
-        sale.subTotal = storable(subTotalAfter(subTotal, sale.extended), "SubTotal");
+        sale.subTotal = storable(subTotalAfter(line.ticketSubTotal, sale.extended), "SubTotal");
         sale.dayTotal = storable(dayTotalAfter(dayTotal, sale.extended, sale.taxRate), "Total");
         runOnOneRow(db, QStringLiteral("UPDATE Employee SET SubTotal = ?, Total = ? WHERE rowid = ?"),
                     {sale.subTotal.toDouble(), sale.dayTotal.toDouble(), line.employeeKey});
@@ -137,12 +139,23 @@ RecordedSale recordSaleLine(QSqlDatabase db, const SaleLine &line)
     return sale;
 }
 
-void clearTicketCells(QSqlDatabase db, qint64 employeeKey)
+QString noTaxRateText()
+{
+    return QStringLiteral("No sales tax rate is set for this technician. Set it with Tax Rate on the price list.");
+}
+
+bool isNoTaxRate(const QVariant &stored)
+{
+    return stored.isNull() || (stored.typeId() == QMetaType::QString && stored.toString().trimmed().isEmpty());
+}
+
+void clearTicketCells(QSqlDatabase db, const QList<qint64> &employeeKeys)
 {
     salon::Transaction transaction(db);
     run(db, QStringLiteral("UPDATE Products SET SalePrice = 0, Discount = 0, Quantity = 0"));
-    if (employeeKey >= 0)
-        run(db, QStringLiteral("UPDATE Employee SET SubTotal = 0 WHERE rowid = ?"), {employeeKey});
+    for (qint64 key : employeeKeys)
+        if (key >= 0)
+            run(db, QStringLiteral("UPDATE Employee SET SubTotal = 0 WHERE rowid = ?"), {key});
     transaction.commit();
 }
 

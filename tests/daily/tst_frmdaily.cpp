@@ -3,6 +3,7 @@
 #include "frmdaily.h"
 #include "frmproducts.h"
 #include "frmreceipt.h"
+#include "payrollentry.h"
 #include "recordset.h"
 #include "scripteddialogs.h"
 #include "shoppassword.h"
@@ -260,18 +261,75 @@ private slots:
         }
         const QModelIndex quantity = grid()->model()->index(0, 3);
         grid()->setCurrentIndex(quantity);
-        grid()->model()->setData(quantity, QStringLiteral("2"));
-        const QString cellsWritten = bookState();
+        QVERIFY(grid()->model()->setData(quantity, QStringLiteral("2")));
+        QCOMPARE(cell(0, 3), QStringLiteral("2"));
         QTest::keyClick(grid(), Qt::Key_Return);
         QCOMPARE(dialogs->messageTexts().size(), refusals);
         for (const QString &message : dialogs->messageTexts())
             QCOMPARE(message, QStringLiteral("The discount rate must be a decimal number from 0 to 1 (ex.: 10% = 0.1)."));
         QCOMPARE(text("txtSubTotal"), subTotal);
         if (subTotal == QLatin1String("0")) {
-            QCOMPARE(bookState(), cellsWritten);
-            QCOMPARE(journalRows(), qint64(0));
+            // Cancelled: nothing in the book, and the typed quantity is gone from the ticket.
+            QCOMPARE(bookState(), before);
+            QCOMPARE(cell(0, 3), QStringLiteral("0"));
         }
-        QVERIFY(before != cellsWritten);
+    }
+
+    // A typed Quantity or Discount is held on the screen, never stored before its sale; Cancel
+    // on the discount question, Esc, leaving the row and the ticket reset put the book's
+    // cells back.
+    void typedCellsWaitForTheSale_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Cancel on the discount question") << "cancel";
+        QTest::newRow("Esc on the grid") << "esc";
+        QTest::newRow("Esc in a cell being typed") << "esc in editor";
+        QTest::newRow("leaving the row") << "leave";
+        QTest::newRow("ticket reset") << "reset";
+    }
+    void typedCellsWaitForTheSale()
+    {
+        QFETCH(QString, how);
+        openTicket();
+        const QString before = bookState();
+        grid()->setCurrentIndex(grid()->model()->index(0, 3));
+        QVERIFY(grid()->model()->setData(grid()->model()->index(0, 3), QStringLiteral("3")));
+        if (how != QLatin1String("cancel"))
+            QVERIFY(grid()->model()->setData(grid()->model()->index(0, 4), QStringLiteral("0.2")));
+        QCOMPARE(bookState(), before);
+        QCOMPARE(cell(0, 3), QStringLiteral("3"));
+
+        if (how == QLatin1String("cancel")) {
+            dialogs->answerCancel();
+            QTest::keyClick(grid(), Qt::Key_Return);
+        } else if (how == QLatin1String("esc")) {
+            QTest::keyClick(grid(), Qt::Key_Escape);
+        } else if (how == QLatin1String("esc in editor")) {
+            const QModelIndex discount = grid()->model()->index(0, 4);
+            grid()->setCurrentIndex(discount);
+            grid()->edit(discount);
+            QLineEdit *editor = nullptr;
+            for (QLineEdit *box : grid()->viewport()->findChildren<QLineEdit *>())
+                if (box->isVisible())
+                    editor = box;
+            QVERIFY(editor);
+            editor->setText(QStringLiteral("0.5"));
+            QTest::keyClick(editor, Qt::Key_Escape);
+        } else if (how == QLatin1String("leave")) {
+            grid()->setCurrentIndex(grid()->model()->index(1, 3));
+        } else {
+            click("cmdNext");
+        }
+        QCOMPARE(cell(0, 3), QStringLiteral("0"));
+        QCOMPARE(cell(0, 4), QStringLiteral("0.00"));
+        QCOMPARE(bookState(), before);
+        QCOMPARE(journalRows(), qint64(0));
+
+        // Enter on the row now sells what the book holds: a quantity of 0.
+        grid()->setCurrentIndex(grid()->model()->index(0, 3));
+        dialogs->answerText(QStringLiteral("0.1"));
+        QTest::keyClick(grid(), Qt::Key_Return);
+        QCOMPARE(values(QStringLiteral("SELECT Quantity, Cost FROM \"Service Records\"")), (QVariantList{0, 0}));
     }
 
     void discountTypedInTheGridIsARate()
@@ -282,12 +340,14 @@ private slots:
         QVERIFY(!grid()->model()->setData(discount, QStringLiteral("10")));
         QCOMPARE(dialogs->messageTexts().size(), 1);
         QVERIFY(grid()->model()->setData(discount, QStringLiteral("0.25")));
-        QCOMPARE(values(QStringLiteral("SELECT Discount FROM Products WHERE rowid = 1")), QVariantList{0.25});
-        // A discount in the row is used as it stands: no question.
+        QCOMPARE(cell(0, 4), QStringLiteral("0.25"));
+        QCOMPARE(values(QStringLiteral("SELECT Discount FROM Products WHERE rowid = 1")), QVariantList{0});
+        // A discount in the row is used as it stands: no question. The sale stores it.
         grid()->setCurrentIndex(grid()->model()->index(0, 3));
         grid()->model()->setData(grid()->model()->index(0, 3), QStringLiteral("1"));
         QTest::keyClick(grid(), Qt::Key_Return);
         QCOMPARE(text("txtSubTotal"), QStringLiteral("14.9925"));
+        QCOMPARE(values(QStringLiteral("SELECT Quantity, Discount FROM Products WHERE rowid = 1")), (QVariantList{1, 0.25}));
     }
 
     void failedSaleLeavesFileAndScreen()
@@ -370,8 +430,8 @@ private slots:
         QCOMPARE(form->receiptContent().totals.total, QStringLiteral("0"));
     }
 
-    // A press on the technician bar resets the ticket before the next technician comes:
-    // the departing technician's sub-total is 0, the day total stays.
+    // Moving the technician bar starts a fresh ticket: the departing technician's stored
+    // sub-total is 0 as well, the day total stays.
     void pressOnTheTechnicianBarResets()
     {
         openTicket();
@@ -382,6 +442,100 @@ private slots:
         QCOMPARE(values(QStringLiteral("SELECT SubTotal, Total FROM Employee WHERE EmployeeID = 1")), (QVariantList{0, 38.5007}));
         QCOMPARE(text("txtTotals"), QStringLiteral("0"));
         QVERIFY(form->receiptContent().lines.empty());
+    }
+
+    // Every change of technician or customer starts a fresh ticket, and a ticket's sub-total is
+    // its own: neither the lines sold before the change nor what an earlier ticket left in a
+    // technician's stored SubTotal (50 here) reach the next sale, its receipt or the book.
+    void everyChangeStartsAFreshTicket_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("technician");
+        QTest::addColumn<QString>("customer");
+        QTest::newRow("bar by mouse") << "mouse" << 2 << "Bob";
+        QTest::newRow("bar by keyboard") << "keyboard" << 2 << "Bob";
+        QTest::newRow("technician prompt") << "prompt" << 2 << "Ann";
+        QTest::newRow("End Of Day's return") << "end of day" << 1 << "Bob";
+        QTest::newRow("next customer") << "next" << 1 << "Cy";
+        QTest::newRow("previous customer") << "previous" << 1 << "Ann";
+        QTest::newRow("search for another customer") << "search" << 1 << "Ann";
+        QTest::newRow("reopening the screen") << "reopen" << 1 << "Ann";
+    }
+    void everyChangeStartsAFreshTicket()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, technician);
+        QFETCH(QString, customer);
+        exec(QStringLiteral("UPDATE Employee SET SubTotal = 50"));
+        openTicket(QStringLiteral("1"));
+        findCustomer(QStringLiteral("Kay"));
+        dialogs->answerText(QStringLiteral("0.1"));
+        sell(0, QStringLiteral("2"));
+        QCOMPARE(text("txtSubTotal"), QStringLiteral("35.982"));
+
+        QToolButton *next = child<QWidget>("datPrimaryRS")->findChild<QToolButton *>(QStringLiteral("moveNext"));
+        if (how == QLatin1String("mouse")) {
+            QTest::mouseClick(next, Qt::LeftButton);
+        } else if (how == QLatin1String("keyboard")) {
+            next->setFocus();
+            QTest::keyClick(next, Qt::Key_Space);
+        } else if (how == QLatin1String("prompt") || how == QLatin1String("reopen")) {
+            form.reset();
+            dialogs->answerText(QString::number(technician));
+            form = std::make_unique<frmDaily>();
+            if (how == QLatin1String("reopen"))
+                form->ClearTicket();   // as the main window does when it shows the screen
+            form->show();
+        } else if (how == QLatin1String("end of day")) {
+            payrollentry::setEntryFunction([](QWidget *, const payrollentry::Request &) { return payrollentry::Outcome{}; });
+            dialogs->answerMessage();   // the closing message
+            click("cmdEndOfDay");
+            payrollentry::setEntryFunction({});
+        } else if (how == QLatin1String("next")) {
+            click("cmdNext");
+        } else if (how == QLatin1String("previous")) {
+            click("cmdPrevious");
+        } else {
+            findCustomer(QStringLiteral("Lee"));
+        }
+        QCOMPARE(text("txtName"), QStringLiteral("Tech%1").arg(technician));
+        QCOMPARE(text("txtFirstname"), customer);
+        QCOMPARE(text("txtSubTotal"), QStringLiteral("0"));
+        QCOMPARE(text("txtTotals"), QStringLiteral("0"));
+
+        dialogs->answerText(QString());
+        sell(1, QStringLiteral("1"));   // Pedicure at 25
+        QCOMPARE(text("txtSubTotal"), QStringLiteral("25"));
+        QCOMPARE(text("txtTotals"), QStringLiteral("26.75"));
+        QCOMPARE(values(QStringLiteral("SELECT SubTotal FROM Employee WHERE EmployeeID = %1").arg(technician)), QVariantList{25});
+        const ReceiptContent &receipt = form->receiptContent();
+        QCOMPARE(receipt.firstName, customer);
+        QCOMPARE(receipt.lines.size(), std::size_t(1));
+        QCOMPARE(receipt.totals.subTotal, QStringLiteral("25"));
+        QCOMPARE(receipt.totals.total, QStringLiteral("26.75"));
+    }
+
+    // No rate is an empty SalesTaxRate: such a technician's sale is refused before anything is
+    // asked or written.
+    void technicianWithoutATaxRateCannotSell()
+    {
+        exec(QStringLiteral("UPDATE Employee SET SalesTaxRate = NULL WHERE EmployeeID = 2"));
+        openTicket(QStringLiteral("2"));
+        QCOMPARE(text("txtSaletax"), QString());
+        const QString before = bookState();
+        dialogs->answerMessage();
+        sell(0, QStringLiteral("1"));
+        QCOMPARE(dialogs->messageTexts(),
+                 QStringList{QStringLiteral("No sales tax rate is set for this technician. Set it with Tax Rate on the price list.")});
+        QCOMPARE(bookState(), before);
+        QVERIFY(form->receiptContent().lines.empty());
+    }
+
+    void spacedCaptionsReadAsWords()
+    {
+        openTicket();
+        QCOMPARE(child<QPushButton>("cmdSave")->accessibleName(), QStringLiteral("Save"));
+        QCOMPARE(child<QPushButton>("cmdClose")->accessibleName(), QStringLiteral("Close"));
     }
 
     void nextPastTheLastCustomerStillResets()
@@ -443,6 +597,19 @@ private slots:
         dialogs->answerMessage();
         click("cmdPrint");
         QCOMPARE(dialogs->messageTexts().last(), QStringLiteral("The receipt could not be saved as /nonexistent/folder/receipt.pdf."));
+    }
+
+    // Once the print question is answered, the receipt is the window in front.
+    void receiptComesToTheFrontAfterPrinting()
+    {
+        openTicket();
+        dialogs->answerMessage(Dialogs::Answer::No);
+        click("cmdPrint");
+        form->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), form.get());
+        dialogs->answerMessage(Dialogs::Answer::No);
+        click("cmdPrint");
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(form->receipt()));
     }
 
     void dataEntryIsBehindThePassword()

@@ -65,6 +65,10 @@ int sellUntilKilled(const QString &folder, int day)
     const QList<qint64> employees = keys(db, QStringLiteral("Employee"));
     const QList<qint64> customers = keys(db, QStringLiteral("Customers"));
     const double rates[] = {0.0, 0.1, 0.125, 0.5};
+    // One ticket per technician, going on from where the killed run left it.
+    QMap<qint64, Currency> ticket;
+    for (const QString &row : rows(db, QStringLiteral("SELECT rowid, SubTotal FROM Employee")))
+        ticket[row.section(u'|', 0, 0).toLongLong()] = *Currency::fromDouble(row.section(u'|', 1, 1).toDouble());
     auto *random = QRandomGenerator::global();
     std::printf("ready\n");
     std::fflush(stdout);
@@ -78,7 +82,9 @@ int sellUntilKilled(const QString &folder, int day)
         line.quantity = random->bounded(6);
         line.discountRate = rates[random->bounded(4)];
         line.today = firstDay.addDays(day);
+        line.ticketSubTotal = ticket[line.employeeKey];
         const sale::RecordedSale sale = sale::recordSaleLine(db, line);
+        ticket[line.employeeKey] = sale.subTotal;
         std::printf("%lld\n", sale.serviceId);
         std::fflush(stdout);
     }

@@ -160,13 +160,60 @@ private slots:
         QVERIFY(QSqlQuery(salon::employeeDb()).exec(QStringLiteral("ROLLBACK")));
     }
 
+    // The sub-total a line adds to is the ticket's: what an earlier ticket left in the stored
+    // SubTotal never reaches a sale, and the stored value is written from the ticket's.
+    void subTotalIsTheTicketsOwn()
+    {
+        exec(QStringLiteral("UPDATE Employee SET SubTotal = 50"));
+        const RecordedSale first = recordSaleLine(salon::employeeDb(), line());
+        QCOMPARE(first.subTotal, *Currency::fromDouble(35.982));
+        QCOMPARE(rowValues(QStringLiteral("SELECT SubTotal FROM Employee")), QVariantList{35.982});
+        SaleLine next = line(1);
+        next.ticketSubTotal = first.subTotal;
+        QCOMPARE(recordSaleLine(salon::employeeDb(), next).subTotal, *Currency::fromDouble(53.973));
+        QCOMPARE(rowValues(QStringLiteral("SELECT SubTotal FROM Employee")), QVariantList{53.973});
+    }
+
+    // No rate is an empty SalesTaxRate: the sale is refused whole. 0 is a rate like any other.
+    void technicianWithoutARate_data()
+    {
+        QTest::addColumn<QVariant>("rate");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("null") << QVariant() << true;
+        QTest::newRow("empty text") << QVariant(QString()) << true;
+        QTest::newRow("blank text") << QVariant(QStringLiteral("  ")) << true;
+        QTest::newRow("zero") << QVariant(0.0) << false;
+    }
+    void technicianWithoutARate()
+    {
+        QFETCH(QVariant, rate);
+        QFETCH(bool, refused);
+        exec(QStringLiteral("UPDATE Employee SET SalesTaxRate = ?"), {rate.isNull() ? QVariant(QMetaType::fromType<double>()) : rate});
+        const QString before = bookState();
+        if (!refused) {
+            QCOMPARE(recordSaleLine(salon::employeeDb(), line()).dayTotal, *Currency::fromDouble(35.982));
+            return;
+        }
+        try {
+            recordSaleLine(salon::employeeDb(), line());
+            QFAIL("sold without a tax rate");
+        } catch (const StoreError &error) {
+            QCOMPARE(error.text(), QStringLiteral("No sales tax rate is set for this technician. Set it with Tax Rate on the price list."));
+        }
+        QCOMPARE(bookState(), before);
+    }
+
+    // The reset clears the ticket cells and the sub-totals of the technicians named, no others.
     void clearTicketZeroesTheCellsAndTheSubTotal()
     {
+        addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 2}, {QStringLiteral("SubTotal"), 7}, {QStringLiteral("Total"), 0}});
+        addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 3}, {QStringLiteral("SubTotal"), 9}, {QStringLiteral("Total"), 0}});
         recordSaleLine(salon::employeeDb(), line());
-        clearTicketCells(salon::employeeDb(), technician);
+        clearTicketCells(salon::employeeDb(), {technician, number(QStringLiteral("SELECT rowid FROM Employee WHERE EmployeeID = 3"))});
         QCOMPARE(number(QStringLiteral("SELECT count(*) FROM Products WHERE Quantity <> 0 OR Discount <> 0 OR SalePrice <> 0")),
                  qint64(0));
-        QCOMPARE(rowValues(QStringLiteral("SELECT SubTotal, Total FROM Employee")), (QVariantList{0, 38.5007}));
+        QCOMPARE(rowValues(QStringLiteral("SELECT group_concat(t, ',') FROM (SELECT SubTotal || '/' || Total AS t FROM Employee ORDER BY EmployeeID)")),
+                 QVariantList{QStringLiteral("0/38.5007,7/0,0/0")});
     }
 };
 

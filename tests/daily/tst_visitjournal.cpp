@@ -44,7 +44,7 @@ private slots:
     {
         home = std::make_unique<TestHome>();
         dialogs = std::make_unique<ScriptedDialogs>();
-        addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 1}, {QStringLiteral("Total"), 0}});
+        addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 1}, {QStringLiteral("Total"), 0}, {QStringLiteral("SalesTaxRate"), 0}});
         for (int id : {1, 2})
             addRow(QStringLiteral("Customers"), {{QStringLiteral("CustomerID"), id}, {QStringLiteral("LastName"), QStringLiteral("C%1").arg(id)}});
         report = std::make_unique<frmReport>();
