@@ -285,7 +285,7 @@ void frmPayrollRecords::dataBarReleased()
         return;   // stored rows are never refilled
     txtServiceDate->setText(shortDateText(entryDay()));
     const auto number = payrollbook::readEmployeeNumber(txtEmployeeID->text());
-    if (!number || *number == 0)
+    if (!number)
         return;
     bool found = false;
     try {
