@@ -36,20 +36,69 @@ QString shortDateText(QDate date)
     return QLocale().toString(date, shortDateFormat());
 }
 
-QDate fromShortDateText(const QString &text)
+namespace {
+
+// The latest year up to `today`'s whose last two digits are `twoDigits`.
+int yearEndingIn(int twoDigits, QDate today)
+{
+    const int thisYear = today.year();
+    const int year = thisYear - thisYear % 100 + twoDigits;
+    return year > thisYear ? year - 100 : year;
+}
+
+} // namespace
+
+QDate fromShortDateText(const QString &text, QDate today)
 {
     const QString trimmed = text.trimmed();
     const QLocale locale;
-    for (const QString &format : {shortDateFormat(), locale.dateFormat(QLocale::ShortFormat),
-                                  locale.dateFormat(QLocale::LongFormat), QStringLiteral("yyyy-MM-dd")}) {
-        QDate date = locale.toDate(trimmed, format);
-        // A two-digit year reads as 19xx; the salon's books are of this century.
-        if (date.isValid() && !format.contains(QLatin1String("yyyy")) && date.year() < 1950)
-            date = date.addYears(100);
-        if (date.isValid())
-            return date;
+    // The short form read leniently: one or two digits of day and month (3/5 as well as 03/05),
+    // four digits of year or two.
+    QString lenient = shortDateFormat();
+    if (!lenient.contains(QLatin1String("ddd")) && !lenient.contains(QLatin1String("MMM")))
+        lenient.replace(QLatin1String("dd"), QLatin1String("d")).replace(QLatin1String("MM"), QLatin1String("M"));
+    QString twoDigitYear = lenient;
+    twoDigitYear.replace(QLatin1String("yyyy"), QLatin1String("yy"));
+    for (const QString &format : {lenient, twoDigitYear, locale.dateFormat(QLocale::LongFormat), QStringLiteral("yyyy-MM-dd")}) {
+        const QDate date = locale.toDate(trimmed, format);
+        if (!date.isValid())
+            continue;
+        // A "yy" form reads 19xx.
+        if (!format.contains(QLatin1String("yyyy")))
+            return QDate(yearEndingIn(date.year() % 100, today), date.month(), date.day());
+        return date;
     }
     return {};
+}
+
+std::optional<QDate> storedTextDate(const QString &stored)
+{
+    const QStringList parts = stored.trimmed().split(u'/');
+    if (parts.size() != 3 || parts[0].size() > 2 || parts[1].size() > 2 || parts[2].size() != 4)
+        return std::nullopt;
+    int numbers[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        if (parts[i].isEmpty())
+            return std::nullopt;
+        for (const QChar c : parts[i])
+            if (c < u'0' || c > u'9')
+                return std::nullopt;
+        numbers[i] = parts[i].toInt();
+    }
+    const QDate date(numbers[2], numbers[0], numbers[1]);
+    return date.isValid() ? std::optional(date) : std::nullopt;
+}
+
+QString textDateShown(const QString &stored)
+{
+    const auto date = storedTextDate(stored);
+    return date ? shortDateText(*date) : stored;
+}
+
+QString textDateToStore(const QString &typed, QDate today)
+{
+    const QDate date = fromShortDateText(typed, today);
+    return date.isValid() ? mdyText(date) : typed;
 }
 
 QString longDateText(QDate date)

@@ -2,6 +2,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 // Month/day/year without leading zeros: 3/5/2026.
 QString mdyText(QDate date);
@@ -13,8 +14,20 @@ QString shortDateText(QDate date);
 QString longDateText(QDate date);
 // Reads back what shortDateText() shows, in the same locale (so 05/03/2026 is 5 March on a
 // British desk and May 3rd on an American one); also the locale's two-digit-year and long
-// forms and the ISO form. An invalid date for anything else.
-QDate fromShortDateText(const QString &text);
+// forms and the ISO form. A two-digit year is the latest year up to `today`'s that ends so
+// (45 is 1945, 26 is 2026 in 2026). An invalid date for anything else.
+QDate fromShortDateText(const QString &text, QDate today = QDate::currentDate());
+
+// Text fields that hold a date (a customer's last visit, an employee's birthdate, hire and
+// leaving dates) keep it as m/d/yyyy, whatever the desk's locale.
+// The date such stored text holds: month/day/four-digit year, blanks around allowed;
+// nullopt for any other text.
+std::optional<QDate> storedTextDate(const QString &stored);
+// What a box shows for such a field: the desk's short date, or other text as it stands.
+QString textDateShown(const QString &stored);
+// What such a field stores for a box's text: m/d/yyyy when the text reads as a date the way
+// textDateShown() writes it, else the text as it stands.
+QString textDateToStore(const QString &typed, QDate today = QDate::currentDate());
 // The general date-and-time text: the short date, then the time with seconds when the
 // moment is not midnight ("3/5/2026 2:07:09 PM" in US English).
 QString generalDateText(const QDateTime &moment);

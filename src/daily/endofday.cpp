@@ -10,6 +10,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <cmath>
+#include <map>
+#include <optional>
 #include <vector>
 
 namespace endofday {
@@ -33,14 +36,33 @@ std::vector<Employee> employees(QSqlDatabase db)
     return list;
 }
 
-bool hasRowOn(QSqlDatabase db, qint64 number, QDate day)
+// The employee's number as stored: a whole number of 1 or more, else none.
+std::optional<qint64> numberOf(const QVariant &stored)
+{
+    if (stored.isNull())
+        return std::nullopt;
+    bool ok = false;
+    const double number = stored.toDouble(&ok);
+    if (!ok || number < 1 || number != std::floor(number) || number > 2147483647.0)
+        return std::nullopt;
+    return qint64(number);
+}
+
+qint64 rowsOn(QSqlDatabase db, qint64 number, QDate day)
 {
     const QString iso = QStringLiteral("yyyy-MM-dd");
-    return runQuery(db,
-               QStringLiteral("SELECT 1 FROM [Payroll Records] WHERE EmployeeID = ? AND ServiceDate >= ? "
-                              "AND ServiceDate < ? LIMIT 1"),
-               {number, day.toString(iso), day.addDays(1).toString(iso)})
-        .next();
+    QSqlQuery query = runQuery(db,
+                               QStringLiteral("SELECT count(*) FROM [Payroll Records] WHERE EmployeeID = ? AND ServiceDate >= ? "
+                                              "AND ServiceDate < ?"),
+                               {number, day.toString(iso), day.addDays(1).toString(iso)});
+    return query.next() ? query.value(0).toLongLong() : 0;
+}
+
+QString namesText(const QStringList &names)
+{
+    if (names.size() < 2)
+        return names.join(QString());
+    return QStringList(names.mid(0, names.size() - 1)).join(QStringLiteral(", ")) + QStringLiteral(" and ") + names.last();
 }
 
 QString plural(int count, const QString &one, const QString &many)
@@ -65,18 +87,27 @@ Result walk(QWidget *parent, QDate day, const ClearDayTotals &clearDayTotals)
     } catch (const StoreError &error) {
         result.stopReason = error.text();
     }
+    // A number two employees share cannot tell whose payroll row is whose: neither is posted.
+    std::map<qint64, QStringList> holders;
+    for (const Employee &employee : staff)
+        if (const auto number = numberOf(employee.number))
+            holders[*number] << employee.firstName;
+    for (const auto &[number, names] : holders)
+        if (names.size() > 1)
+            result.sharedNumbers.push_back({number, names});
     std::size_t next = 0;
     if (result.stopReason.isEmpty()) {
         for (; next < staff.size(); ++next) {
             const Employee &employee = staff[next];
-            bool ok = false;
-            const qint64 number = employee.number.toLongLong(&ok);
-            if (employee.number.isNull() || !ok) {
-                ++result.left;   // without a number there is no payroll row to enter
+            const auto found = numberOf(employee.number);
+            if (!found || holders[*found].size() > 1) {
+                ++result.left;   // without a number of its own there is no payroll row to enter
                 continue;
             }
+            const qint64 number = *found;
             try {
-                if (hasRowOn(db, number, day)
+                const qint64 rowsBefore = rowsOn(db, number, day);
+                if (rowsBefore > 0
                     && showMessage(parent,
                                    QStringLiteral("%1 (employee %2) already has a payroll row for %3. Add another one?")
                                        .arg(employee.firstName)
@@ -93,7 +124,8 @@ Result walk(QWidget *parent, QDate day, const ClearDayTotals &clearDayTotals)
                     result.stopReason = outcome.failure;
                     break;
                 }
-                if (outcome.kind == payrollentry::Outcome::Cancelled) {
+                // Posted counts only when the book holds a new row of this employee for this day.
+                if (outcome.kind == payrollentry::Outcome::Cancelled || rowsOn(db, number, day) <= rowsBefore) {
                     ++result.left;
                     continue;
                 }
@@ -123,6 +155,12 @@ QString closingText(const Result &result)
                                .arg(result.left);
     QString text = result.finished ? QStringLiteral("End Of Day is done: ") + counts
                                    : QStringLiteral("End Of Day stopped: ") + result.stopReason + u'\n' + counts;
+    for (const SharedNumber &shared : result.sharedNumbers)
+        text += QStringLiteral("\nNumber %1 is shared by %2: %3 posted and the day totals were kept. "
+                               "Give each employee a number of their own on the employee screen.")
+                    .arg(shared.number)
+                    .arg(namesText(shared.names), shared.names.size() == 2 ? QStringLiteral("neither was")
+                                                                             : QStringLiteral("none of them was"));
     if (result.backup.ok())
         text += QStringLiteral("\nThe book was copied to %1.").arg(result.backup.path);
     else
@@ -132,7 +170,7 @@ QString closingText(const Result &result)
 
 void showClosing(QWidget *parent, const Result &result)
 {
-    const bool clean = result.finished && result.backup.ok();
+    const bool clean = result.finished && result.backup.ok() && result.sharedNumbers.empty();
     showMessage(parent, closingText(result), Dialogs::Buttons::Ok, clean ? Dialogs::Icon::Information : Dialogs::Icon::Warning);
 }
 

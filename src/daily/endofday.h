@@ -4,7 +4,9 @@
 #include <QDate>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <vector>
 
 class QWidget;
 
@@ -12,10 +14,17 @@ class QWidget;
 // payroll entry screen opens (through payrollentry, which the shell wires) with a new row for
 // that employee's number and the day. An employee who already has a payroll row of that day is
 // asked about first (No, the default, skips the employee). The employee's day totals are
-// cleared once the row was posted or deliberately skipped; a cancelled entry leaves them for a
-// later run. A store failure stops the walk. Finished or stopped, the book is then copied to a
+// cleared once the book holds the posted row (that employee's, for that day) or the employee
+// was deliberately skipped; a cancelled entry leaves them for a later run. Employees who share
+// one number are neither entered nor cleared, and the closing message names them. A store failure stops the walk. Finished or stopped, the book is then copied to a
 // verified backup, and the closing message says how the walk ended.
 namespace endofday {
+
+struct SharedNumber
+{
+    qint64 number = 0;
+    QStringList names;   // first names, in book order
+};
 
 struct Result
 {
@@ -24,6 +33,7 @@ struct Result
     int left = 0;         // cancelled, or not reached because the walk stopped
     bool finished = false;
     QString stopReason;   // the store's text when the walk stopped
+    std::vector<SharedNumber> sharedNumbers;   // their employees are counted as left
     salon::BackupResult backup;
 };
 

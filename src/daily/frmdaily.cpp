@@ -555,7 +555,7 @@ void frmDaily::saleLine()
     m_technicians->refreshRow(line.employeeKey);
     if (m_customerBinder->isDirty()) {
         // The Bill To boxes hold edits still to be stored; only the last visit is shown anew.
-        txtServiceDate->setText(mdyText(line.today));
+        txtServiceDate->setText(shortDateText(line.today));
     }
     m_customers->refreshRow(line.customerKey);
     m_ticketSubTotal = sale.subTotal;

@@ -1,5 +1,6 @@
 #include "binder.h"
 
+#include "dates.h"
 #include "recordset.h"
 
 #include <QComboBox>
@@ -22,7 +23,7 @@ Binder::~Binder() = default;
 
 Binder::Binding &Binder::add(QWidget *box, const QString &field)
 {
-    m_bindings.push_back({box, field, false});
+    m_bindings.push_back({box, field, isTextDateField(m_records->table(), field), false});
     Binding &binding = m_bindings.back();
     QVariant value;
     try {
@@ -96,7 +97,7 @@ void Binder::show(Binding &binding, const QVariant &value, bool editable)
     binding.dirty = false;
     if (!box)
         return;
-    const QString text = boxText(value);
+    const QString text = binding.textDate && !value.isNull() ? textDateShown(value.toString()) : boxText(value);
     if (auto line = qobject_cast<QLineEdit *>(box)) {
         // Moving through the rows leaves many boxes as they were (an empty line, the same
         // city): laying their text out again is most of a move's cost on screen.
@@ -154,8 +155,13 @@ void Binder::writePending()
             m_records->edit();
         for (const Binding &binding : m_bindings)
             if (binding.dirty && binding.box) {
-                const FieldKind kind = m_records->fieldKind(m_records->fieldIndex(binding.field));
-                m_records->setValue(binding.field, boxValue(textOf(binding.box), kind, binding.field));
+                const QString text = textOf(binding.box);
+                if (binding.textDate) {
+                    m_records->setValue(binding.field, textDateToStore(text));
+                } else {
+                    const FieldKind kind = m_records->fieldKind(m_records->fieldIndex(binding.field));
+                    m_records->setValue(binding.field, boxValue(text, kind, binding.field));
+                }
             }
         m_records->update();
     } catch (const StoreError &error) {
@@ -187,6 +193,8 @@ void Binder::update()
         writePending();
     } else {
         // Nothing typed: the row is still written as it stands, and becomes the last modified.
+        if (m_beforeWrite)
+            m_beforeWrite();
         if (!adding)
             m_records->edit();
         m_records->update();

@@ -21,7 +21,8 @@ class QWidget;
 // into that row. A row started with addNew() becomes a stored row at that moment, or is
 // discarded when the set moves before anything in it was changed. Boxes are disabled while
 // there is no current row. Box text is read back through boxValue() (boxtext.h), in the
-// locale it was shown in.
+// locale it was shown in; a text field that holds a date (isTextDateField) shows it as the
+// desk's short date and stores it as m/d/yyyy.
 class Binder : public QObject
 {
     Q_OBJECT
@@ -38,8 +39,9 @@ public:
     // Where errors met while showing a row go (a missing field, a deleted row).
     void setErrorReporter(std::function<void(const StoreError &)> report) { m_report = std::move(report); }
 
-    // A check run before edits are written into the row (by a move, update or close): a
-    // StoreError from it refuses the write, and the typing stays in the boxes.
+    // A check run before edits are written into the row (by a move, update or close), and
+    // before update() writes a row with nothing typed: a StoreError from it refuses the write,
+    // and the typing stays in the boxes.
     void setBeforeWrite(std::function<void()> check) { m_beforeWrite = std::move(check); }
 
     // True when a box holds an edit not yet written.
@@ -63,6 +65,7 @@ private:
     {
         QPointer<QWidget> box;
         QString field;
+        bool textDate = false;   // a date kept as m/d/yyyy text
         bool dirty = false;
     };
     Binding &add(QWidget *box, const QString &field);

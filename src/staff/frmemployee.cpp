@@ -11,6 +11,7 @@
 #include "payrollbook.h"
 #include "pointer.h"
 #include "recordset.h"
+#include "salontaxrate.h"
 #include "shoppassword.h"
 
 #include <QCloseEvent>
@@ -25,6 +26,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -53,9 +55,11 @@ frmEmployee::frmEmployee(QWidget *parent)
 
     m_bar->setValidate(DataBar::Validate::Full);
     m_bar->setDataErrorReport(true);
-    // A number typed over is checked before the row it belongs to is stored (by a move,
-    // Update or closing the screen).
-    m_binder->setBeforeWrite([this] { checkNumber(); });
+    // Checked and completed before the row is stored (by a move, Update or closing the screen).
+    m_binder->setBeforeWrite([this] {
+        checkNumber();
+        giveSalonTaxRate();
+    });
     // The grid starts on no employee's rows and follows the employee set from its first move
     // on, so the whole payroll table is never read here.
     const BoundScreen::Grid payroll = m_bound.addGrid(payrollSource(m_bound.database(), QVariant()),
@@ -150,6 +154,7 @@ void frmEmployee::buildLayout()
     grdDataGrid->verticalHeader()->setDefaultSectionSize(grdDataGrid->fontMetrics().height() + 8);
     grdDataGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     grdDataGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    grdDataGrid->setTabKeyNavigation(false);   // Tab leaves the grid for the next control
     connect(grdDataGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { gridRowChosen(current.row()); });
     connect(grdDataGrid, &QWidget::customContextMenuRequested, this,
@@ -180,10 +185,12 @@ void frmEmployee::buildLayout()
     fraPassword->hide();
 
     auto buttons = new QHBoxLayout;
+    QList<QWidget *> buttonOrder;
     auto add = [&](const QString &text, const char *name, auto slot) {
         auto b = button(this, text, name);
         connect(b, &QPushButton::clicked, this, slot);
         buttons->addWidget(b);
+        buttonOrder << b;
     };
     add(QStringLiteral("Add"), "cmdAdd", &frmEmployee::cmdAdd_Click);
     add(QStringLiteral("Update"), "cmdUpdate", &frmEmployee::cmdUpdate_Click);
@@ -202,6 +209,20 @@ void frmEmployee::buildLayout()
     layout->addWidget(m_bar);
     layout->addLayout(buttons);
     layout->addWidget(fraPassword);
+
+    // Tab goes as the eye reads: down the left column, down the right one, then the grid, the
+    // record bar and the buttons (the boxes were not made in that order).
+    QList<QWidget *> order;
+    for (int i : left)
+        order << (i == 1 ? static_cast<QWidget *>(Combo1) : txtFields[i]);
+    for (int i : right)
+        order << txtFields[i];
+    order << txtTerminate << txtFields[16] << grdDataGrid;
+    for (QToolButton *b : m_bar->findChildren<QToolButton *>())
+        order << b;
+    order << buttonOrder << txtPassword;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 std::optional<qint64> frmEmployee::currentNumber() const
@@ -222,11 +243,9 @@ std::optional<qint64> frmEmployee::currentNumber() const
 
 void frmEmployee::checkNumber()
 {
-    if (!m_binder->isDirty())
-        return;
     const auto typed = payrollbook::readEmployeeNumber(txtFields[0]->text());
     if (!typed)
-        return;   // an empty number is allowed; one that is not a number is refused by the store
+        throw StoreError(StoreError::ConversionError, payrollbook::badNumberText());
     const bool adding = m_employees->editMode() == RecordSet::EditMode::AddNew;
     if (!adding && currentNumber() == typed)
         return;
@@ -234,6 +253,18 @@ void frmEmployee::checkNumber()
     const auto clash = payrollbook::employeeNumberClash(salon::employeeDb(), *typed, ownRow);
     if (clash != payrollbook::NumberClash::None)
         throw StoreError(StoreError::ConversionError, payrollbook::numberClashText(clash, *typed));
+}
+
+// A new employee sells at the rate the others do; Tax Rate wrote only the rows there were.
+void frmEmployee::giveSalonTaxRate()
+{
+    if (m_employees->editMode() != RecordSet::EditMode::AddNew)
+        return;
+    const QString field = QStringLiteral("SalesTaxRate");
+    if (!m_employees->value(field).isNull())
+        return;
+    if (const auto rate = salon::salonTaxRate(salon::employeeDb()))
+        m_employees->setValue(field, *rate);
 }
 
 void frmEmployee::showPayroll()
@@ -446,6 +477,7 @@ void frmEmployee::txtPassword_Enter()
     }
     txtPassword->clear();
     fraPassword->hide();
+    showMessage(this, QStringLiteral("The shop password was changed."), Dialogs::Buttons::Ok, Dialogs::Icon::Information);
 }
 
 void frmEmployee::mnuDataDelete_Click()

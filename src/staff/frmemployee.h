@@ -21,8 +21,9 @@ class RecordSet;
 // name and changes the shop password. Modeless; Close or the close box unload it with pending
 // edits stored. Throws StoreError when the books cannot be opened.
 //
-// Employees are found by their number (EmployeeID), which stays unique: Add and Update refuse
-// a number another employee has, or one that a former employee's payroll rows still carry.
+// Employees are found by their number (EmployeeID), a whole number of 1 or more that stays
+// unique: storing a row refuses any other text, a number another employee has, or one that a
+// former employee's payroll rows still carry. A new employee takes the salon's sales-tax rate.
 class frmEmployee : public QWidget
 {
     Q_OBJECT
@@ -49,6 +50,7 @@ protected:
 private:
     void buildLayout();
     void checkNumber();
+    void giveSalonTaxRate();
     std::optional<qint64> currentNumber() const;
     void selectGridRow();
     void gridRowChosen(int row);

@@ -37,6 +37,18 @@ QPushButton *button(QWidget *parent, const QString &text, const char *name)
     return b;
 }
 
+// A box that cannot be typed into looks it: the window's background behind its text, no caret,
+// and Tab passes it by.
+void setTypable(QLineEdit *box, bool typable)
+{
+    box->setReadOnly(!typable);
+    box->setFocusPolicy(typable ? Qt::StrongFocus : Qt::ClickFocus);
+    QPalette palette = box->palette();
+    const QPalette &window = box->parentWidget()->palette();
+    palette.setColor(QPalette::Base, typable ? window.color(QPalette::Base) : window.color(QPalette::Window));
+    box->setPalette(palette);
+}
+
 bool isEnter(const QKeyEvent *key)
 {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -95,10 +107,8 @@ void frmPayrollRecords::buildLayout()
     txt60ByTotal = lineEdit(this, "txt60ByTotal");
     txtFirstname = lineEdit(this, "txtFirstname");
     // Computed figures and the name are shown, never typed.
-    for (QLineEdit *box : {txtToDateEarn, txt50ByMonth, txt50ByTotal, txt60ByMonth, txt60ByTotal, txtFirstname}) {
-        box->setReadOnly(true);
-        box->setFocusPolicy(Qt::ClickFocus);
-    }
+    for (QLineEdit *box : {txtToDateEarn, txt50ByMonth, txt50ByTotal, txt60ByMonth, txt60ByTotal, txtFirstname})
+        setTypable(box, false);
     txtTodayEarn->installEventFilter(this);
     txtEmployeeID->installEventFilter(this);
     connect(txtEmployeeID, &QLineEdit::textEdited, this, &frmPayrollRecords::refillEmployee);
@@ -198,9 +208,10 @@ void frmPayrollRecords::setPending(bool pending)
 {
     m_pending = pending;
     // Stored rows are looked at, not typed over; the row being added takes its number, date
-    // and amount.
-    for (QLineEdit *box : {txtEmployeeID, txtServiceDate, txtTodayEarn})
-        box->setReadOnly(!pending);
+    // and amount, except that End Of Day's row keeps the employee and day it walks.
+    setTypable(txtTodayEarn, pending);
+    for (QLineEdit *box : {txtEmployeeID, txtServiceDate})
+        setTypable(box, pending && !m_endOfDay);
     for (QToolButton *b : m_bar->findChildren<QToolButton *>())
         b->setEnabled(!pending);
     cmdDelete->setEnabled(!pending);
@@ -217,11 +228,11 @@ void frmPayrollRecords::setPending(bool pending)
 
 void frmPayrollRecords::startEntry(const payrollentry::Request &request)
 {
+    m_endOfDay = request;
     m_proposed = request.employeeId;
     cmdAdd_Click();
     if (!m_pending)
         return;
-    txtServiceDate->setText(shortDateText(request.day));
     m_bar->findChild<QLabel *>(QStringLiteral("caption"))->setText(QStringLiteral("Record: ") + QString::number(request.employeeId));
 }
 
@@ -237,7 +248,7 @@ void frmPayrollRecords::cmdAdd_Click()
     }
     setPending(true);
     txtEmployeeID->setText(m_proposed ? QString::number(*m_proposed) : QString());
-    txtServiceDate->setText(shortDateText(QDate::currentDate()));
+    txtServiceDate->setText(shortDateText(entryDay()));
     for (QLineEdit *box : {txtTodayEarn, txt50ByMonth, txt50ByTotal, txt60ByMonth, txt60ByTotal})
         box->clear();
     refillEmployee();
@@ -272,9 +283,9 @@ void frmPayrollRecords::dataBarReleased()
 {
     if (!m_pending)
         return;   // stored rows are never refilled
-    txtServiceDate->setText(shortDateText(QDate::currentDate()));
+    txtServiceDate->setText(shortDateText(entryDay()));
     const auto number = payrollbook::readEmployeeNumber(txtEmployeeID->text());
-    if (!number || *number == 0)
+    if (!number)
         return;
     bool found = false;
     try {
@@ -290,16 +301,21 @@ void frmPayrollRecords::dataBarReleased()
     txtTodayEarn->setFocus();
 }
 
+QDate frmPayrollRecords::entryDay() const
+{
+    return m_endOfDay ? m_endOfDay->day : QDate::currentDate();
+}
+
 bool frmPayrollRecords::post()
 {
-    const auto number = payrollbook::readEmployeeNumber(txtEmployeeID->text());
+    const auto number = m_endOfDay ? std::optional(m_endOfDay->employeeId) : payrollbook::readEmployeeNumber(txtEmployeeID->text());
     if (!number) {
         showMessage(this, QStringLiteral("Please enter the employee's number."), Dialogs::Buttons::Ok,
                     Dialogs::Icon::Information);
         txtEmployeeID->setFocus();
         return false;
     }
-    const QDate day = fromShortDateText(txtServiceDate->text());
+    const QDate day = m_endOfDay ? m_endOfDay->day : fromShortDateText(txtServiceDate->text());
     if (!day.isValid()) {
         showMessage(this, QStringLiteral("Please enter the service date as %1.").arg(shortDateText(QDate::currentDate())),
                     Dialogs::Buttons::Ok, Dialogs::Icon::Information);
@@ -473,7 +489,7 @@ payrollentry::Outcome frmPayrollRecords::enterFor(QWidget *parent, const payroll
     if (!entry.isPending())
         return {payrollentry::Outcome::Failed, QStringLiteral("A payroll row could not be started.")};
     entry.exec();
-    if (entry.postedEmployee())
+    if (entry.postedEmployee() == request.employeeId)
         return {payrollentry::Outcome::Posted, {}};
     if (!entry.failure().isEmpty())
         return {payrollentry::Outcome::Failed, entry.failure()};

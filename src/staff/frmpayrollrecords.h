@@ -15,7 +15,8 @@ class RecordSet;
 //
 // Stored rows are shown as they are and never rewritten from here. Add starts a new row for an
 // employee, found by number: the date is today's and the to-date comes from that employee's
-// latest payroll row, refilled whenever the number in the box changes. The new row is stored
+// latest payroll row, refilled whenever the number in the box changes. End Of Day's row is for
+// the employee and day it walks, which cannot be changed. The new row is stored
 // only when posted: Enter in "Today's Earn", or Close after an amount was typed; Cancel, the
 // close box, or Close with nothing typed drop it. While it is pending, the data bar, Refresh
 // and Delete are off.
@@ -29,7 +30,7 @@ public:
     // The employee Add proposes (the one on the employee screen); none leaves the box empty.
     void setProposedEmployee(std::optional<qint64> number) { m_proposed = number; }
     // Starts a new row for one employee on `day`, with "Record: " and the number as caption
-    // (End Of Day). Throws StoreError when the row cannot be started.
+    // (End Of Day). The number and the day stay as given: their boxes cannot be typed into.
     void startEntry(const payrollentry::Request &request);
 
     bool isPending() const { return m_pending; }
@@ -51,6 +52,7 @@ private:
     void buildLayout();
     void showRow();
     void setPending(bool pending);
+    QDate entryDay() const;
     void refillEmployee();
     void dataBarReleased();
     bool post();
@@ -79,6 +81,7 @@ private:
 
     bool m_pending = false;
     std::optional<qint64> m_proposed;
+    std::optional<payrollentry::Request> m_endOfDay;   // the employee and day End Of Day walks
     Currency m_previousToDate;          // the pending row's to-date before today
     std::optional<qint64> m_postedEmployee;
     QString m_failure;

@@ -3,7 +3,6 @@
 #include "database.h"
 #include "storeerror.h"
 
-#include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -12,6 +11,9 @@ namespace payrollbook {
 namespace {
 
 using salon::runQuery;
+
+// EmployeeID is a 32-bit whole number in the book.
+constexpr qint64 largestNumber = 2147483647;
 
 Currency money(const QVariant &stored)
 {
@@ -96,12 +98,21 @@ QString numberClashText(NumberClash clash, qint64 number)
 
 std::optional<qint64> readEmployeeNumber(const QString &text)
 {
-    bool ok = false;
-    const qint64 number = text.trimmed().toLongLong(&ok);
-    if (ok)
-        return number;
-    const qint64 local = QLocale().toLongLong(text.trimmed(), &ok);
-    return ok ? std::optional<qint64>(local) : std::nullopt;
+    const QString digits = text.trimmed();
+    if (digits.isEmpty() || digits.size() > 10)
+        return std::nullopt;
+    for (const QChar c : digits)
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    const qint64 number = digits.toLongLong();
+    if (number < 1 || number > largestNumber)
+        return std::nullopt;
+    return number;
+}
+
+QString badNumberText()
+{
+    return QStringLiteral("Please type the employee number as a whole number from 1 to %1, in digits only.").arg(largestNumber);
 }
 
 } // namespace payrollbook

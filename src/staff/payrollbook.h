@@ -30,7 +30,11 @@ enum class NumberClash { None, OtherEmployee, FormerEmployee };
 NumberClash employeeNumberClash(QSqlDatabase db, qint64 number, qint64 ownRow);
 QString numberClashText(NumberClash clash, qint64 number);
 
-// Reads an employee number as typed in a box: a whole number, blanks around it ignored.
+// Reads an employee number as typed in a box: digits only, blanks around them ignored, from 1
+// to the largest number the book keeps. nullopt for anything else ("1.5", "-3", "1,000", "2e0"),
+// which would otherwise be stored rounded or cut to some other employee's number.
 std::optional<qint64> readEmployeeNumber(const QString &text);
+// The message that refuses a number readEmployeeNumber() does not take.
+QString badNumberText();
 
 } // namespace payrollbook

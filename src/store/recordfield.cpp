@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -104,6 +105,19 @@ FieldKind fieldKindOf(const QString &declaredType)
     if (type == QLatin1String("TEXT"))
         return FieldKind::Text;
     return FieldKind::Other;
+}
+
+bool isTextDateField(const QString &table, const QString &field)
+{
+    static const std::pair<QLatin1String, QLatin1String> textDates[] = {
+        {QLatin1String("Customers"), QLatin1String("ServiceDate")},
+        {QLatin1String("Employee"), QLatin1String("Birthdate")},
+        {QLatin1String("Employee"), QLatin1String("DateHired")},
+        {QLatin1String("Employee"), QLatin1String("DateQuit")}};
+    for (const auto &[t, f] : textDates)
+        if (table.compare(t, Qt::CaseInsensitive) == 0 && field.compare(f, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 bool isNumericKind(FieldKind kind)

@@ -13,6 +13,9 @@
 enum class FieldKind { Text, Integer, SmallInt, Currency, Single, Double, Date, Other };
 
 FieldKind fieldKindOf(const QString &declaredType);
+// The text fields that hold a date as m/d/yyyy (a customer's last visit, an employee's
+// birthdate, hire and leaving dates); names compared without regard to case.
+bool isTextDateField(const QString &table, const QString &field);
 bool isNumericKind(FieldKind kind);
 
 struct RecordField

@@ -77,6 +77,8 @@ public:
     bool isOpen() const { return m_open; }
     bool isTable() const { return m_source.isTable; }
     bool isUpdatable() const { return !m_source.table.isEmpty(); }
+    // The table whose rows the set holds; empty for a read-only snapshot.
+    QString table() const { return m_source.table; }
     QSqlDatabase database() const { return m_db; }
 
     // Navigation. Moving discards an edit that was not stored.

@@ -237,6 +237,82 @@ private slots:
         QCOMPARE(generalDateText(QDateTime(QDate(2026, 3, 5), QTime(0, 0))), QStringLiteral("3/5/2026"));
     }
 
+    // A text date field keeps m/d/yyyy in the book and shows the desk's short date: every
+    // locale shows the stored day as that day and stores what it shows unchanged.
+    void textDatesRoundTripInEveryLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("shown");   // the last visit 12/10/2026 (10 December)
+        QTest::newRow("en_US") << "en_US" << "12/10/2026";
+        QTest::newRow("en_GB") << "en_GB" << "10/12/2026";
+        QTest::newRow("de_DE") << "de_DE" << "10.12.2026";
+        for (const char *name : {"fr_FR", "ja_JP", "nl_NL", "en_ZA", "ar_EG"})
+            QTest::newRow(name) << QString::fromLatin1(name) << QString();
+    }
+    void textDatesRoundTripInEveryLocale()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, shown);
+        QLocale::setDefault(QLocale(locale));
+        const QString stored = QStringLiteral("12/10/2026");
+        QCOMPARE(textDateShown(stored), shown.isEmpty() ? shortDateText(QDate(2026, 12, 10)) : shown);
+        QCOMPARE(textDateToStore(textDateShown(stored)), stored);
+        QCOMPARE(textDateShown(QStringLiteral("2026-12-10")), QStringLiteral("2026-12-10"));
+        for (const QString &other : {QStringLiteral("next Tuesday"), QString()}) {
+            QCOMPARE(textDateShown(other), other);
+            QCOMPARE(textDateToStore(other), other);
+        }
+    }
+
+    void storedTextDates_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QDate>("date");   // invalid: not a stored text date
+        QTest::newRow("m/d/yyyy") << "3/5/1990" << QDate(1990, 3, 5);
+        QTest::newRow("leading zeros, blanks around") << " 03/05/1990 " << QDate(1990, 3, 5);
+        QTest::newRow("December 10th") << "12/10/2026" << QDate(2026, 12, 10);
+        QTest::newRow("two-digit year") << "3/5/90" << QDate();
+        QTest::newRow("ISO") << "1990-03-05" << QDate();
+        QTest::newRow("no such day") << "2/30/2026" << QDate();
+        QTest::newRow("month 13") << "13/5/2026" << QDate();
+        QTest::newRow("signs") << "+3/5/1990" << QDate();
+        QTest::newRow("a time after it") << "3/5/1990 10:00" << QDate();
+        QTest::newRow("words") << "junk" << QDate();
+    }
+    void storedTextDates()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QDate, date);
+        QCOMPARE(storedTextDate(stored), date.isValid() ? std::optional(date) : std::nullopt);
+    }
+
+    // Typed into a text date box: the desk's short date form is stored as m/d/yyyy, with a
+    // two-digit year the latest such year up to this one; other text as it stands.
+    void typedTextDates_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("en_US") << "en_US" << "12/10/2026" << "12/10/2026";
+        QTest::newRow("en_GB is day first") << "en_GB" << "12/10/2026" << "10/12/2026";
+        QTest::newRow("en_US birthdate '45") << "en_US" << "3/5/45" << "3/5/1945";
+        QTest::newRow("en_GB birthdate '45") << "en_GB" << "3/5/45" << "5/3/1945";
+        QTest::newRow("de_DE two-digit year") << "de_DE" << "5.3.45" << "3/5/1945";
+        QTest::newRow("this year") << "en_US" << "3/5/26" << "3/5/2026";
+        QTest::newRow("next year is last century") << "en_US" << "3/5/27" << "3/5/1927";
+        QTest::newRow("year 00") << "en_US" << "3/5/00" << "3/5/2000";
+        QTest::newRow("not a date") << "en_US" << "13/45/2026" << "13/45/2026";
+        QTest::newRow("words") << "en_GB" << "after Easter" << "after Easter";
+    }
+    void typedTextDates()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QLocale::setDefault(QLocale(locale));
+        QCOMPARE(textDateToStore(typed, QDate(2026, 6, 1)), stored);
+    }
+
     void calendarSteps_data()
     {
         QTest::addColumn<QDate>("from");

@@ -155,6 +155,55 @@ private slots:
         QCOMPARE(dayTotals(), (QStringList{"1:0/0", "2:0/0", "4:0/0", "5:0/0"}));
     }
 
+    // "Posted" counts only when the book holds a new row of the walked employee for the day:
+    // a row stored for another employee, or for another day, clears nothing.
+    void postingCountsOnlyTheWalkedEmployeesRowOfTheDay_data()
+    {
+        QTest::addColumn<int>("storedFor");
+        QTest::addColumn<int>("daysOff");
+        QTest::newRow("a former employee") << 3 << 0;
+        QTest::newRow("another day") << 1 << 1;
+        QTest::newRow("nothing stored") << 0 << 0;
+    }
+    void postingCountsOnlyTheWalkedEmployeesRowOfTheDay()
+    {
+        QFETCH(int, storedFor);
+        QFETCH(int, daysOff);
+        payrollentry::setEntryFunction([&](QWidget *, const payrollentry::Request &request) {
+            asked << request.employeeId;
+            const int employee = request.employeeId == 1 ? storedFor : int(request.employeeId);
+            if (employee != 0)
+                addPayroll(employee, request.employeeId == 1 ? day.addDays(daysOff) : day);
+            return Outcome{Outcome::Posted, {}};
+        });
+        const endofday::Result result = walk();
+        QCOMPARE(asked, (QList<qint64>{1, 2, 4, 5}));
+        QCOMPARE(dayTotals(), (QStringList{"1:10.5/1", "2:0/0", "4:0/0", "5:0/0"}));
+        QCOMPARE(result.posted, 3);
+        QCOMPARE(result.left, 1);
+    }
+
+    // Two employees with one number: whose row is whose cannot be told, so neither is posted
+    // nor cleared, and the closing message says why.
+    void sharedNumberIsNeitherPostedNorCleared()
+    {
+        addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 2}, {QStringLiteral("FirstName"), QStringLiteral("Eve")},
+                                            {QStringLiteral("Total"), 7}, {QStringLiteral("SubTotal"), 7}});
+        dialogs->answerMessage();
+        const endofday::Result result = endofday::run(nullptr, day, [](qint64 row) {
+            endofday::clearDayTotalsInBook(salon::employeeDb(), row);
+        });
+        QCOMPARE(asked, (QList<qint64>{1, 4, 5}));
+        QCOMPARE(dayTotals(), (QStringList{"1:0/0", "2:21/2", "4:0/0", "5:0/0", "2:7/7"}));
+        QCOMPARE(result.posted, 3);
+        QCOMPARE(result.left, 2);
+        QCOMPARE(dialogs->last().text.section(u'\n', 0, 1),
+                 QStringLiteral("End Of Day is done: 3 employees posted, 0 skipped, 2 left for a later run.\n"
+                                "Number 2 is shared by E2 and Eve: neither was posted and the day totals were kept. "
+                                "Give each employee a number of their own on the employee screen."));
+        QCOMPARE(dialogs->last().icon, Dialogs::Icon::Warning);
+    }
+
     void failedBackupIsReported()
     {
         writeFile(salon::backupFolder(), "a file where the folder should be");

@@ -217,6 +217,23 @@ private slots:
                  (QVariantList{QStringLiteral("Lakeside"), today}));
     }
 
+    // The last visit is kept as m/d/yyyy but shown as the desk's date: on a British desk the
+    // stored 12/10/2026 reads 10/12/2026, and a sale shows and stores today the same way.
+    void lastVisitShowsInTheDesksForm()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        exec(QStringLiteral("UPDATE Customers SET ServiceDate = '12/10/2026' WHERE CustomerID = 1"));
+        openTicket();
+        QCOMPARE(text("txtServiceDate"), QStringLiteral("10/12/2026"));
+        child<QLineEdit>("txtCity")->setText(QStringLiteral("Lakeside"));   // the Bill To boxes stay pending
+        dialogs->answerText(QStringLiteral("0.1"));
+        sell(0, QStringLiteral("1"));
+        QCOMPARE(text("txtServiceDate"), shortDateText(QDate::currentDate()));
+        click("cmdNext");
+        QCOMPARE(values(QStringLiteral("SELECT City, ServiceDate FROM Customers WHERE CustomerID = 1")),
+                 (QVariantList{QStringLiteral("Lakeside"), mdyText(QDate::currentDate())}));
+    }
+
     void totalsInACommaLocale()
     {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));

@@ -4,6 +4,7 @@
 #include "boundform.h"
 #include "databar.h"
 #include "database.h"
+#include "dates.h"
 #include "gridmodel.h"
 #include "pointer.h"
 #include "recordset.h"
@@ -16,6 +17,7 @@
 #include <QDate>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSqlQuery>
 #include <QToolButton>
 #include <QtTest>
 
@@ -490,6 +492,46 @@ private slots:
             QCOMPARE(now, stored);
             QCOMPARE(box.text(), boxText(stored));   // and shows as it was typed back
         }
+    }
+
+    // A text field that holds a date shows the desk's short date and stores m/d/yyyy; other
+    // text, and old text of another form, is shown and stored as it stands. Other text fields
+    // take what is typed.
+    void textDateFields_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("storedAfter");
+        QTest::newRow("last visit") << "ServiceDate" << "12/10/2026" << "10/12/2026" << "11/12/2026" << "12/11/2026";
+        QTest::newRow("two-digit year") << "ServiceDate" << "" << "" << "3/5/45" << "5/3/1945";
+        QTest::newRow("old ISO text") << "ServiceDate" << "2026-12-10" << "2026-12-10" << "2026-12-10 " << "12/10/2026";
+        QTest::newRow("not a date") << "ServiceDate" << "soon" << "soon" << "after Easter" << "after Easter";
+        QTest::newRow("not a date field") << "City" << "12/10/2026" << "12/10/2026" << "11/12/2026" << "11/12/2026";
+    }
+    void textDateFields()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        QFETCH(QString, typed);
+        QFETCH(QString, storedAfter);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        QSqlQuery set(salon::employeeDb());
+        set.prepare(QStringLiteral("UPDATE Customers SET %1 = ? WHERE CustomerID = 1").arg(field));
+        set.addBindValue(stored);
+        QVERIFY(set.exec());
+        build();
+        QLineEdit box(form.get());
+        binder->bind(&box, field);
+        QCOMPARE(box.text(), shown);
+        typeInto(&box, typed);
+        click(bar, "moveNext");
+        RecordSet customers(salon::employeeDb(), QStringLiteral("Customers"));
+        QCOMPARE(customers.value(field).toString(), storedAfter);
+        click(bar, "movePrevious");
+        QCOMPARE(box.text(), field == QLatin1String("City") ? storedAfter : textDateShown(storedAfter));
     }
 
     // Text fields have no size: a pasted page is stored whole.

@@ -9,6 +9,7 @@
 #include "../shell/modalwatch.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPointer>
@@ -213,6 +214,143 @@ private slots:
         QCOMPARE(numbers(), (adding ? QStringList{"1", "2", "4", "5", "6"} : QStringList{"6", "2", "4", "5"}));
     }
 
+    // An employee number is digits only, 1 or more: anything else would be stored rounded or
+    // cut to some other number, so it is refused before any write, whichever way the row is
+    // stored. Blanks around the digits are fine.
+    void badNumberIsRefused_data()
+    {
+        QTest::addColumn<bool>("adding");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("1.5 by Update") << false << "1.5" << "update";
+        QTest::newRow("4.4 by a move") << false << "4.4" << "move";
+        QTest::newRow("2e0 by Close") << false << "2e0" << "close";
+        QTest::newRow("-3 by Update") << false << "-3" << "update";
+        QTest::newRow("1,000 by a move") << false << "1,000" << "move";
+        QTest::newRow("0 by Close") << false << "0" << "close";
+        QTest::newRow("none by Update") << false << "" << "update";
+        QTest::newRow("past the book's numbers") << false << "2147483648" << "update";
+        QTest::newRow("new hire, 1.5 by Update") << true << "1.5" << "update";
+        QTest::newRow("new hire, 2e0 by a move") << true << "2e0" << "move";
+        QTest::newRow("new hire, none by Close") << true << "" << "close";
+    }
+    void badNumberIsRefused()
+    {
+        QFETCH(bool, adding);
+        QFETCH(QString, typed);
+        QFETCH(QString, path);
+        if (adding)
+            click("cmdAdd");
+        field(0)->selectAll();
+        QTest::keyClick(field(0), Qt::Key_Delete);
+        QTest::keyClicks(field(0), typed);
+        typeOver(field(2), QStringLiteral("Eve"));
+        dialogs->answerMessage();
+        if (path == QLatin1String("update"))
+            click("cmdUpdate");
+        else if (path == QLatin1String("move"))
+            QTest::mouseClick(form->findChild<DataBar *>()->findChild<QWidget *>(QStringLiteral("moveLast")), Qt::LeftButton);
+        else
+            form->close();
+        const QString refusal =
+            QStringLiteral("Please type the employee number as a whole number from 1 to 2147483647, in digits only.");
+        QCOMPARE(dialogs->messageTexts(), QStringList{path == QLatin1String("update") ? refusal
+                                                                                      : QStringLiteral("Data error event hit err:") + refusal});
+        QVERIFY(form->isVisible());
+        QCOMPARE(field(0)->text(), typed);
+        QCOMPARE(numbers(), (QStringList{"1", "2", "4", "5"}));
+        typeOver(field(0), QStringLiteral(" 6 "));
+        click("cmdUpdate");
+        QCOMPARE(numbers(), (adding ? QStringList{"1", "2", "4", "5", "6"} : QStringList{"6", "2", "4", "5"}));
+    }
+
+    // Tax Rate wrote only the rows there were: a new employee takes the rate the others carry,
+    // and nothing when they carry different rates or none.
+    void newEmployeeTakesTheSalonsRate_data()
+    {
+        QTest::addColumn<QVariantList>("rates");   // of employees 1, 2, 4 and 5
+        QTest::addColumn<QVariant>("taken");
+        const QVariant none = QVariant(QMetaType(QMetaType::Double));
+        QTest::newRow("one rate") << QVariantList{0.07, 0.07, 0.07, 0.07} << QVariant(0.07);
+        QTest::newRow("0 is a rate") << QVariantList{0.0, 0.0, 0.0, 0.0} << QVariant(0.0);
+        QTest::newRow("rows without a rate do not count") << QVariantList{none, 0.0825, QString(), 0.0825} << QVariant(0.0825);
+        QTest::newRow("different rates") << QVariantList{0.07, 0.08, 0.07, 0.07} << QVariant();
+        QTest::newRow("no rate anywhere") << QVariantList{none, none, none, none} << QVariant();
+    }
+    void newEmployeeTakesTheSalonsRate()
+    {
+        QFETCH(QVariantList, rates);
+        QFETCH(QVariant, taken);
+        const int ids[] = {1, 2, 4, 5};
+        for (int i = 0; i < 4; ++i) {
+            QSqlQuery set(salon::employeeDb());
+            set.prepare(QStringLiteral("UPDATE Employee SET SalesTaxRate = ? WHERE EmployeeID = ?"));
+            set.addBindValue(rates[i]);
+            set.addBindValue(ids[i]);
+            QVERIFY(set.exec());
+        }
+        click("cmdAdd");
+        typeOver(field(0), QStringLiteral("6"));
+        typeOver(field(2), QStringLiteral("Eve"));
+        click("cmdUpdate");
+        QSqlQuery query(QStringLiteral("SELECT SalesTaxRate FROM Employee WHERE EmployeeID = 6"), salon::employeeDb());
+        QVERIFY(query.next());
+        if (taken.isValid())
+            QCOMPARE(query.value(0), taken);
+        else
+            QVERIFY(query.value(0).isNull());
+    }
+
+    // The text dates show in the desk's short form and are stored as m/d/yyyy.
+    void datesShowInTheDesksForm()
+    {
+        QSqlQuery(salon::employeeDb())
+            .exec(QStringLiteral("UPDATE Employee SET Birthdate = '3/5/1990', DateHired = '12/10/2026', DateQuit = 'soon' "
+                                 "WHERE EmployeeID = 1"));
+        delete form;
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        form = new frmEmployee;
+        form->show();
+        auto *quit = form->findChild<QLineEdit *>(QStringLiteral("txtTerminate"));
+        QCOMPARE(field(12)->text(), QStringLiteral("05/03/1990"));
+        QCOMPARE(field(13)->text(), QStringLiteral("10/12/2026"));
+        QCOMPARE(quit->text(), QStringLiteral("soon"));
+        typeOver(field(12), QStringLiteral("3/5/45"));
+        typeOver(quit, QStringLiteral("31/1/2027"));
+        click("cmdUpdate");
+        QSqlQuery query(QStringLiteral("SELECT Birthdate, DateHired, DateQuit FROM Employee WHERE EmployeeID = 1"),
+                        salon::employeeDb());
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("5/3/1945"));
+        QCOMPARE(query.value(1).toString(), QStringLiteral("12/10/2026"));
+        QCOMPARE(query.value(2).toString(), QStringLiteral("1/31/2027"));
+        QCOMPARE(field(12)->text(), QStringLiteral("03/05/1945"));
+    }
+
+    // Tab goes down the left column, then the right one, then the grid, the record bar (its
+    // buttons that are on) and the buttons.
+    void tabFollowsTheScreen()
+    {
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        field(0)->setFocus();
+        QStringList order;
+        for (int i = 0; i < 32; ++i) {
+            QWidget *focus = QApplication::focusWidget();
+            if (auto *combo = qobject_cast<QComboBox *>(focus->parentWidget()))
+                focus = combo;
+            const QVariant index = focus->property("Index");
+            order << (index.isValid() ? QStringLiteral("%1(%2)").arg(focus->objectName()).arg(index.toInt()) : focus->objectName());
+            QTest::keyClick(focus, Qt::Key_Tab);
+        }
+        QStringList expected{"txtFields(0)", "Combo1"};
+        for (int i = 2; i <= 15; ++i)
+            expected << QStringLiteral("txtFields(%1)").arg(i);
+        expected << "txtTerminate" << "txtFields(16)" << "grdDataGrid" << "moveFirst" << "moveNext" << "moveLast" << "cmdAdd" << "cmdUpdate"
+                 << "cmdDelete" << "cmdRefresh" << "cmdSearch" << "cmdData" << "cmdPassword" << "cmdClose" << "txtFields(0)";
+        QCOMPARE(order.mid(0, expected.size()), expected);
+    }
+
     void failedUpdateKeepsTheTyping()
     {
         typeOver(field(0), QStringLiteral("seven"));
@@ -308,7 +446,10 @@ private slots:
         QCOMPARE(dialogs->messageTexts(), QStringList{QStringLiteral("The new password cannot be empty. Please type a password.")});
         QVERIFY(frame->isVisible());
         QTest::keyClicks(box, QStringLiteral("Nails 2026"));
+        dialogs->answerMessage();
         QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(dialogs->last().text, QStringLiteral("The shop password was changed."));
+        QCOMPARE(dialogs->last().icon, Dialogs::Icon::Information);
         QVERIFY(frame->isHidden());
         QVERIFY(shoppassword::check(QStringLiteral("Nails 2026")));
         QVERIFY(!shoppassword::check(QStringLiteral("salon")));

@@ -330,6 +330,72 @@ private slots:
             QCOMPARE(book(), before);
     }
 
+    // End Of Day's row belongs to the employee and day being walked: neither box can be typed
+    // over, Add starts the same row again, and the row stored is that employee's for that day.
+    void endOfDayRowKeepsItsEmployeeAndDay()
+    {
+        auto seen = std::make_shared<bool>(false);
+        ModalWatch watch([](QWidget *modal) {
+            auto *number = modal->findChild<QLineEdit *>(QStringLiteral("txtEmployeeID"));
+            auto *date = modal->findChild<QLineEdit *>(QStringLiteral("txtServiceDate"));
+            for (QLineEdit *box : {number, date}) {
+                box->selectAll();
+                QTest::keyClicks(box, QStringLiteral("2"));
+            }
+            modal->findChild<QPushButton *>(QStringLiteral("cmdAdd"))->click();
+            QCOMPARE(number->text(), QStringLiteral("4"));
+            QCOMPARE(date->text(), QStringLiteral("3/10/2026"));
+            auto *today = modal->findChild<QLineEdit *>(QStringLiteral("txtTodayEarn"));
+            QTest::keyClicks(today, QStringLiteral("12.5"));
+            QTest::keyClick(today, Qt::Key_Return);
+        }, seen);
+        const QStringList before = book();
+        QCOMPARE(int(frmPayrollRecords::enterFor(nullptr, {4, QDate(2026, 3, 10)}).kind), int(payrollentry::Outcome::Posted));
+        QVERIFY(*seen);
+        QCOMPARE(book().size(), before.size() + 1);
+        QCOMPARE(book().last().section(u' ', 0, 3), QStringLiteral("4 2026-03-10 12.5 312.5"));
+    }
+
+    // A box that cannot be typed into shows it: read-only, on the window's background.
+    void boxesThatCannotBeTypedIntoLookIt_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("typable");
+        QTest::newRow("browsing: number") << "browsing" << "txtEmployeeID" << false;
+        QTest::newRow("browsing: today") << "browsing" << "txtTodayEarn" << false;
+        QTest::newRow("browsing: name") << "browsing" << "txtFirstname" << false;
+        QTest::newRow("adding: number") << "adding" << "txtEmployeeID" << true;
+        QTest::newRow("adding: date") << "adding" << "txtServiceDate" << true;
+        QTest::newRow("adding: today") << "adding" << "txtTodayEarn" << true;
+        QTest::newRow("adding: to date") << "adding" << "txtToDateEarn" << false;
+        QTest::newRow("adding: 60% by total") << "adding" << "txt60ByTotal" << false;
+        QTest::newRow("End Of Day: number") << "End Of Day" << "txtEmployeeID" << false;
+        QTest::newRow("End Of Day: date") << "End Of Day" << "txtServiceDate" << false;
+        QTest::newRow("End Of Day: today") << "End Of Day" << "txtTodayEarn" << true;
+        QTest::newRow("posted: today") << "posted" << "txtTodayEarn" << false;
+    }
+    void boxesThatCannotBeTypedIntoLookIt()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, name);
+        QFETCH(bool, typable);
+        if (state == QLatin1String("adding")) {
+            click("cmdAdd");
+        } else if (state == QLatin1String("End Of Day")) {
+            form->startEntry({4, QDate(2026, 3, 10)});
+        } else if (state == QLatin1String("posted")) {
+            form->startEntry({4, QDate(2026, 3, 10)});
+            type("txtTodayEarn", QStringLiteral("5"));
+            enterTodayEarn();
+        }
+        QLineEdit *shown = box(name.toLatin1().constData());
+        QCOMPARE(shown->isReadOnly(), !typable);
+        const QPalette &window = form->palette();
+        QCOMPARE(shown->palette().color(QPalette::Base), window.color(typable ? QPalette::Base : QPalette::Window));
+        QCOMPARE(bool(shown->focusPolicy() & Qt::TabFocus), typable);
+    }
+
     void failedPostingIsReportedAndKeepsTheRow()
     {
         form->setProposedEmployee(1);
