@@ -131,8 +131,12 @@ frmProducts::frmProducts(QWidget *parent)
     grdDataGrid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     // The grid's row and the set's current row go together.
     connect(grdDataGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &frmProducts::gridRowChosen);
-    // Whatever leaves the new line (a row chosen, the data bar, Add) settles it first.
-    m_leavingRow = m_records->onLeavingRow([this] { settleNewLine(); });
+    // Whatever leaves a row (a row chosen, the data bar, Add) takes the cell being typed in
+    // first, and settles the new line.
+    m_leavingRow = m_records->onLeavingRow([this] {
+        takeTyping();
+        settleNewLine();
+    });
     connect(m_records, &RecordSet::currentChanged, this, [this] {
         const qint64 at = m_records->absolutePosition();
         if (at >= 0 && grdDataGrid->currentIndex().row() != at)
@@ -216,15 +220,19 @@ frmProducts::Settled frmProducts::settleNewLine()
 
 void frmProducts::takeTyping()
 {
-    // The grid hands a cell's text over when its editor loses focus; the data bar's arrows and
-    // the close box leave the editor open, so what it holds is taken here. Throws StoreError.
+    // The grid hands a cell's text over when its editor loses focus, which the data bar's
+    // arrows and the close box do not take. So a cell still open is taken into its row here,
+    // while that row is current, and the editor closed: handed over later it would pull the
+    // set back to the row it came from. Throws StoreError; the editor then stays open.
     const QModelIndex at = grdDataGrid->currentIndex();
     auto editor = at.isValid() ? qobject_cast<QLineEdit *>(grdDataGrid->indexWidget(at)) : nullptr;
-    if (!editor || !editor->isModified())
+    if (!editor)
         return;
-    const QString field = m_grid->columns()[at.column()].field;
-    storeCell(at.row(), field, cellValue(at.row(), field, editor->text()));
-    editor->setModified(false);
+    if (editor->isModified()) {
+        const QString field = m_grid->columns()[at.column()].field;
+        storeCell(at.row(), field, cellValue(at.row(), field, editor->text()));
+    }
+    emit grdDataGrid->itemDelegateForIndex(at)->closeEditor(editor);
 }
 
 QVariant frmProducts::cellValue(int row, const QString &field, const QString &text) const
@@ -335,6 +343,7 @@ void frmProducts::cmdUpdate_Click()
     if (!m_records->hasCurrent())
         return;
     m_bar->run(DataBar::Action::Update, [this] {
+        takeTyping();
         m_records->edit();
         m_records->update();
         m_records->moveToBookmark(m_records->lastModified());
@@ -345,8 +354,8 @@ void frmProducts::done(int result)
 {
     pointer::normal();
     const bool settled = m_bar->run(DataBar::Action::Close, [this] {
-        if (settleNewLine() == Settled::Dropped)
-            takeTyping();   // a stored row's cell still being typed in
+        takeTyping();
+        settleNewLine();
     });
     if (!settled)
         return;   // the desk was told why; the screen stays on what it holds

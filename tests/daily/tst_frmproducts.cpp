@@ -262,35 +262,44 @@ private slots:
                  (QVariantList{6, QStringLiteral("Gel Polish"), 12.5}));
     }
 
-    // The data bar's arrows and the close box leave the cell editor open: its text still counts.
+    // The data bar's arrows and the close box leave the cell editor open: its text still counts,
+    // and the bar's move is not pulled back to the row the text was typed in.
     void textLeftInTheEditorIsStored_data()
     {
         QTest::addColumn<bool>("newLine");
-        QTest::addColumn<bool>("closeBox");
-        QTest::newRow("new line, data bar") << true << false;
-        QTest::newRow("new line, close box") << true << true;
-        QTest::newRow("stored row, close box") << false << true;
+        QTest::addColumn<QString>("arrow");     // empty: the close box
+        QTest::addColumn<QString>("caption");   // after the arrow
+        QTest::newRow("new line, data bar") << true << "moveFirst" << "Record: 1";
+        QTest::newRow("new line, close box") << true << "" << "";
+        QTest::newRow("stored row, data bar") << false << "moveNext" << "Record: 3";
+        QTest::newRow("stored row, close box") << false << "" << "";
     }
     void textLeftInTheEditorIsStored()
     {
         QFETCH(bool, newLine);
-        QFETCH(bool, closeBox);
+        QFETCH(QString, arrow);
+        QFETCH(QString, caption);
         if (newLine) {
             click(form, "cmdAdd");
             type(5, 1, QStringLiteral("Gel Polish"), false);
         } else {
             type(1, 2, QStringLiteral("21.50"), false);
         }
-        if (closeBox)
+        if (arrow.isEmpty())
             form->close();
         else
-            click(form, "moveFirst");
+            click(form, arrow);
+        QCoreApplication::processEvents();
         QVERIFY(dialogs->shown().isEmpty());
-        QCOMPARE(form->isVisible(), !closeBox);
+        QCOMPARE(form->isVisible(), !arrow.isEmpty());
+        if (!arrow.isEmpty()) {
+            QCOMPARE(this->caption(), caption);
+            QCOMPARE(grid()->currentIndex().row(), int(form->datPrimaryRS()->absolutePosition()));
+        }
         if (newLine)
             QCOMPARE(storedNames(), fiveServices + QStringList{QStringLiteral("Gel Polish")});
         else
-            QCOMPARE(values(QStringLiteral("SELECT UnitPrice FROM Products WHERE ServiceName = 'Pedicure'")), QVariantList{21.5});
+            QCOMPARE(values(QStringLiteral("SELECT UnitPrice FROM Products ORDER BY rowid")), (QVariantList{10, 21.5, 12, 13, 14}));
     }
 
     void deleteOnTheNewLineOnlyDropsIt()
