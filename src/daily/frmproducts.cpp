@@ -1,6 +1,7 @@
 #include "frmproducts.h"
 
 #include "boundform.h"
+#include "boxtext.h"
 #include "databar.h"
 #include "database.h"
 #include "dialogs.h"
@@ -12,11 +13,81 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QVBoxLayout>
+
+namespace {
+
+const QString nameRequired = QStringLiteral("Please type the service's name.");
+
+} // namespace
+
+// The price grid: the stored rows, and below them, while the set adds a row, the new line
+// the desk types a service into. The new line shows the set's add-new buffer.
+class PriceGrid : public EditableGrid
+{
+public:
+    using EditableGrid::EditableGrid;
+
+    bool hasNewLine() const { return m_newLine && records()->editMode() == RecordSet::EditMode::AddNew; }
+    int newLineRow() const { return hasNewLine() ? GridModel::rowCount() : -1; }
+
+    // The set has just started a new row: show its line.
+    void openNewLine()
+    {
+        const int at = GridModel::rowCount();
+        beginInsertRows({}, at, at);
+        m_newLine = true;
+        endInsertRows();
+    }
+    // Before the new row is stored or dropped: its line goes (a stored row comes back as a row).
+    void closeNewLine()
+    {
+        if (!hasNewLine()) {
+            m_newLine = false;
+            return;
+        }
+        const int at = GridModel::rowCount();
+        takeOutRows(at, at, [this] { m_newLine = false; });
+    }
+    void newLineTyped()
+    {
+        if (hasNewLine())
+            emit dataChanged(index(newLineRow(), 0), index(newLineRow(), columnCount() - 1));
+    }
+
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : GridModel::rowCount() + (hasNewLine() ? 1 : 0);
+    }
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override
+    {
+        if (index.isValid() && index.row() == newLineRow() && (role == Qt::DisplayRole || role == Qt::EditRole)) {
+            const Column &column = columns()[index.column()];
+            QVariant value;
+            try {
+                value = records()->value(column.field);
+            } catch (const StoreError &) {
+                // Nothing to show for a field the set lacks.
+            }
+            return role == Qt::EditRole ? QVariant(boxText(value)) : QVariant(formatValue(value, column.format));
+        }
+        return EditableGrid::data(index, role);
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override
+    {
+        if (orientation == Qt::Vertical && role == Qt::DisplayRole && section == newLineRow())
+            return QStringLiteral("*");
+        return EditableGrid::headerData(section, orientation, role);
+    }
+
+private:
+    bool m_newLine = false;
+};
 
 frmProducts::frmProducts(QWidget *parent)
     : QDialog(parent),
@@ -32,7 +103,7 @@ frmProducts::frmProducts(QWidget *parent)
     m_bar = m_bound.bar();
     m_bar->setValidate(DataBar::Validate::Full);
     m_bar->setDataErrorReport(true);
-    m_priceGrid = std::make_unique<EditableGrid>(
+    m_priceGrid = std::make_unique<PriceGrid>(
         m_records,
         QList<GridModel::Column>{{QStringLiteral("ServiceID"), QStringLiteral("Service ID"), QStringLiteral("General Number")},
                                  {QStringLiteral("ServiceName"), QStringLiteral("Service Description"), QString()},
@@ -59,12 +130,12 @@ frmProducts::frmProducts(QWidget *parent)
     grdDataGrid->setColumnWidth(2, 110);
     grdDataGrid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     // The grid's row and the set's current row go together.
-    connect(grdDataGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &at) {
-        if (at.isValid() && at.row() != m_records->absolutePosition())
-            m_bar->run(DataBar::Action::Bookmark, [&] {
-                m_records->moveFirst();
-                m_records->move(at.row());
-            });
+    connect(grdDataGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &frmProducts::gridRowChosen);
+    // Whatever leaves a row (a row chosen, the data bar, Add) takes the cell being typed in
+    // first, and settles the new line.
+    m_leavingRow = m_records->onLeavingRow([this] {
+        takeTyping();
+        settleNewLine();
     });
     connect(m_records, &RecordSet::currentChanged, this, [this] {
         const qint64 at = m_records->absolutePosition();
@@ -89,10 +160,7 @@ frmProducts::frmProducts(QWidget *parent)
     connect(button(QStringLiteral("&Tax Rate"), "cmdTaxRate"), &QPushButton::clicked, this, &frmProducts::cmdTaxRate_Click);
     connect(button(QStringLiteral("&Update"), "cmdUpdate"), &QPushButton::clicked, this, &frmProducts::cmdUpdate_Click);
     buttons->addStretch(1);
-    connect(button(QStringLiteral("&Close"), "cmdClose"), &QPushButton::clicked, this, [this] {
-        pointer::normal();
-        accept();
-    });
+    connect(button(QStringLiteral("&Close"), "cmdClose"), &QPushButton::clicked, this, &QDialog::accept);
 
     auto layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
@@ -105,44 +173,122 @@ frmProducts::frmProducts(QWidget *parent)
         grdDataGrid->setCurrentIndex(m_grid->index(0, 1));
 }
 
+frmProducts::~frmProducts() = default;
+
+void frmProducts::gridRowChosen(const QModelIndex &at)
+{
+    // A row leaving the grid moves the view's current row by itself: the delete moves the set.
+    if (!at.isValid() || m_grid->isRemovingRows() || at.row() == m_grid->newLineRow())
+        return;
+    if (at.row() == m_records->absolutePosition() && !m_grid->hasNewLine())
+        return;
+    const bool moved = m_bar->run(DataBar::Action::Bookmark, [&] {
+        m_records->moveFirst();
+        m_records->move(at.row());
+    });
+    if (!moved && m_grid->hasNewLine()) {
+        // The new line was refused and stays: back to it once the view has finished its move.
+        const int column = at.column();
+        QMetaObject::invokeMethod(this, [this, column] {
+            if (m_grid->hasNewLine())
+                grdDataGrid->setCurrentIndex(m_grid->index(m_grid->newLineRow(), column));
+        }, Qt::QueuedConnection);
+    }
+}
+
+frmProducts::Settled frmProducts::settleNewLine()
+{
+    if (!m_grid->hasNewLine())
+        return Settled::Dropped;
+    takeTyping();
+    if (boxText(m_records->value(QStringLiteral("ServiceName"))).trimmed().isEmpty()) {
+        if (m_newLineTyped)
+            throw StoreError(StoreError::ValueRequired, nameRequired);
+        m_grid->closeNewLine();
+        m_records->cancelUpdate();
+        return Settled::Dropped;
+    }
+    m_grid->closeNewLine();
+    try {
+        m_records->update();
+    } catch (const StoreError &) {
+        m_grid->openNewLine();   // still being added: the line stays as typed
+        throw;
+    }
+    return Settled::Stored;
+}
+
+void frmProducts::takeTyping()
+{
+    // The grid hands a cell's text over when its editor loses focus, which the data bar's
+    // arrows and the close box do not take. So a cell still open is taken into its row here,
+    // while that row is current, and the editor closed: handed over later it would pull the
+    // set back to the row it came from. Throws StoreError; the editor then stays open.
+    const QModelIndex at = grdDataGrid->currentIndex();
+    auto editor = at.isValid() ? qobject_cast<QLineEdit *>(grdDataGrid->indexWidget(at)) : nullptr;
+    if (!editor)
+        return;
+    if (editor->isModified()) {
+        const QString field = m_grid->columns()[at.column()].field;
+        storeCell(at.row(), field, cellValue(at.row(), field, editor->text()));
+    }
+    emit grdDataGrid->itemDelegateForIndex(at)->closeEditor(editor);
+}
+
+QVariant frmProducts::cellValue(int row, const QString &field, const QString &text) const
+{
+    if (field == QLatin1String("ServiceName")) {
+        // A new line may stand nameless while it is typed; it is judged when it is left.
+        if (row != m_grid->newLineRow() && text.trimmed().isEmpty())
+            throw StoreError(StoreError::ValueRequired, nameRequired);
+        return text;
+    }
+    if (field == QLatin1String("UnitPrice")) {
+        const auto price = Currency::fromText(text);
+        if (!price || *price < Currency())
+            throw StoreError(StoreError::ValueRequired, QStringLiteral("The unit price must be an amount of money, as %1.")
+                                                            .arg(QLocale().toString(12.5, 'f', 2)));
+        return QVariant::fromValue(*price);
+    }
+    bool ok = false;
+    const qlonglong number = QLocale().toLongLong(text.trimmed(), &ok);
+    if (!ok)
+        throw StoreError(StoreError::ValueRequired, QStringLiteral("The service number must be a whole number."));
+    return number;
+}
+
+void frmProducts::storeCell(int row, const QString &field, const QVariant &value)
+{
+    if (row == m_grid->newLineRow()) {
+        // Kept in the row being added until the line is settled.
+        m_records->setValue(field, value);
+        if (field != QLatin1String("ServiceName"))
+            m_newLineTyped = true;
+        m_grid->newLineTyped();
+        return;
+    }
+    if (row >= m_records->recordCount())
+        return;   // a cell of a new line that is gone
+    if (m_records->absolutePosition() != row) {
+        m_records->moveFirst();
+        m_records->move(row);
+    }
+    m_records->edit();
+    m_records->setValue(field, value);
+    m_records->update();
+}
+
 bool frmProducts::writeCell(int row, const QString &field, const QString &text)
 {
-    QVariant value;
-    if (field == QLatin1String("ServiceName")) {
-        value = text;
-    } else if (field == QLatin1String("UnitPrice")) {
-        const auto price = Currency::fromText(text);
-        if (!price || *price < Currency()) {
-            showMessage(this, QStringLiteral("The unit price must be an amount of money, as %1.")
-                                  .arg(QLocale().toString(12.5, 'f', 2)));
-            return false;
-        }
-        value = QVariant::fromValue(*price);
-    } else {
-        bool ok = false;
-        const qlonglong number = QLocale().toLongLong(text.trimmed(), &ok);
-        if (!ok) {
-            showMessage(this, QStringLiteral("The service number must be a whole number."));
-            return false;
-        }
-        value = number;
-    }
-    return m_bar->run(DataBar::Action::Update, [&] {
-        if (m_records->absolutePosition() != row) {
-            m_records->moveFirst();
-            m_records->move(row);
-        }
-        m_records->edit();
-        m_records->setValue(field, value);
-        m_records->update();
-    });
+    return m_bar->run(DataBar::Action::Update, [&] { storeCell(row, field, cellValue(row, field, text)); });
 }
 
 void frmProducts::cmdAdd_Click()
 {
-    // A new row is stored at once, numbered after the last and with a clean ticket, and the
-    // desk types its description and price into the grid.
-    const bool added = m_bar->run(DataBar::Action::AddNew, [this] {
+    // To the last row, then a new line below it, numbered after the last service and with a
+    // clean ticket. Nothing is stored until the line names a service and is left.
+    const bool opened = m_bar->run(DataBar::Action::AddNew, [this] {
+        m_records->moveLast();
         QSqlQuery next(salon::employeeDb());
         const qlonglong number = next.exec(QStringLiteral("SELECT coalesce(max(ServiceID), 0) + 1 FROM Products")) && next.next()
             ? next.value(0).toLongLong() : 1;
@@ -152,12 +298,12 @@ void frmProducts::cmdAdd_Click()
         m_records->setValue(QStringLiteral("Quantity"), 0);
         m_records->setValue(QStringLiteral("Discount"), 0);
         m_records->setValue(QStringLiteral("SalePrice"), 0);
-        m_records->update();
-        m_records->moveToBookmark(m_records->lastModified());
+        m_newLineTyped = false;
+        m_grid->openNewLine();
     });
-    if (!added)
+    if (!opened)
         return;
-    const QModelIndex description = m_grid->index(int(m_records->absolutePosition()), 1);
+    const QModelIndex description = m_grid->index(m_grid->newLineRow(), 1);
     grdDataGrid->setFocus();
     grdDataGrid->setCurrentIndex(description);
     grdDataGrid->edit(description);
@@ -165,9 +311,21 @@ void frmProducts::cmdAdd_Click()
 
 void frmProducts::cmdDelete_Click()
 {
+    if (m_grid->hasNewLine()) {
+        // Nothing of a new line is stored: it is only dropped.
+        m_grid->closeNewLine();
+        m_records->cancelUpdate();
+        return;
+    }
     if (!m_records->hasCurrent())
         return;
-    if (showMessage(this, QStringLiteral("Are you sure you want to delete this record ?"), Dialogs::Buttons::YesNo,
+    QString name;
+    try {
+        name = boxText(m_records->value(QStringLiteral("ServiceName")));
+    } catch (const StoreError &) {
+        // An unreadable row is still asked about, without its name.
+    }
+    if (showMessage(this, QStringLiteral("Are you sure you want to delete %1 ?").arg(name), Dialogs::Buttons::YesNo,
                     Dialogs::Icon::Question) != Dialogs::Answer::Yes)
         return;
     m_bar->run(DataBar::Action::Delete, [this] { bound::deleteAndStep(*m_records); });
@@ -175,13 +333,33 @@ void frmProducts::cmdDelete_Click()
 
 void frmProducts::cmdUpdate_Click()
 {
+    if (m_grid->hasNewLine()) {
+        m_bar->run(DataBar::Action::Update, [this] {
+            if (settleNewLine() == Settled::Stored)
+                m_records->moveToBookmark(m_records->lastModified());
+        });
+        return;
+    }
     if (!m_records->hasCurrent())
         return;
     m_bar->run(DataBar::Action::Update, [this] {
+        takeTyping();
         m_records->edit();
         m_records->update();
         m_records->moveToBookmark(m_records->lastModified());
     });
+}
+
+void frmProducts::done(int result)
+{
+    pointer::normal();
+    const bool settled = m_bar->run(DataBar::Action::Close, [this] {
+        takeTyping();
+        settleNewLine();
+    });
+    if (!settled)
+        return;   // the desk was told why; the screen stays on what it holds
+    QDialog::done(result);
 }
 
 void frmProducts::cmdTaxRate_Click()

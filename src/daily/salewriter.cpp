@@ -77,6 +77,10 @@ RecordedSale recordSaleLine(QSqlDatabase db, const SaleLine &line)
         const QSqlRecord product = rowOf(
             db, QStringLiteral("SELECT ServiceName, UnitPrice FROM Products WHERE rowid = ?"), {line.productKey});
         sale.serviceName = product.value(0).toString();
+        // A journal line must say what was sold.
+        if (sale.serviceName.trimmed().isEmpty())
+            throw StoreError(StoreError::ValueRequired,
+                             QStringLiteral("This service has no name; name it on the price list first."));
         const auto priced = priceSaleLine(money(product.value(1), "UnitPrice"), line.quantity, line.discountRate);
         sale.extended = storable(priced ? std::optional(priced->extended) : std::nullopt, "SalePrice");
         runOnOneRow(db, QStringLiteral("UPDATE Products SET Quantity = ?, Discount = ?, SalePrice = ? WHERE rowid = ?"),

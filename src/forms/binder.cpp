@@ -16,6 +16,12 @@ Binder::Binder(RecordSet *records, QObject *parent) : QObject(parent), m_records
         if (position == m_records->absolutePosition() && !isDirty())
             load();
     });
+    // Only the current row is ever deleted: the typing in the boxes goes with it, so the move
+    // after the delete is not held up by edits that have no row left to go to.
+    connect(records, &RecordSet::rowRemoved, this, [this] {
+        for (Binding &binding : m_bindings)
+            binding.dirty = false;
+    });
     m_leavingRow = records->onLeavingRow([this] { writePending(); });
 }
 

@@ -22,6 +22,7 @@ DataBar::DataBar(RecordSet *records, QWidget *parent) : QWidget(parent), m_recor
         b->setObjectName(name);
         b->setIcon(style()->standardIcon(icon));
         b->setToolTip(tip);
+        b->setAccessibleName(tip);   // an arrow alone says nothing to a screen reader
         b->setAutoRaise(true);
         return b;
     };
@@ -80,7 +81,9 @@ void DataBar::finishWork(bool busy)
 
 void DataBar::reportError(const StoreError &error)
 {
-    if (m_dataErrorReport)
+    if (error.number() == StoreError::ValueRequired)
+        showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);   // the screen's own words
+    else if (m_dataErrorReport)
         showMessage(this, dataErrorText(error));
     else
         showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);

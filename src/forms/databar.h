@@ -31,7 +31,8 @@ public:
     void setValidate(Validate mode) { m_validate = mode; }
     Validate validateMode() const { return m_validate; }
     // On: store errors show as the data error report ("Data error event hit err:" and the
-    // store's text). Off: the store's text alone, as any unhandled store error.
+    // store's text). Off: the store's text alone, as any unhandled store error. A value the
+    // screen refused (StoreError::ValueRequired) always shows as its own message.
     void setDataErrorReport(bool on) { m_dataErrorReport = on; }
     bool hasDataErrorReport() const { return m_dataErrorReport; }
 

@@ -80,9 +80,7 @@ GridModel::GridModel(RecordSet *records, QList<Column> columns, QObject *parent)
     connect(records, &RecordSet::rowRemoved, this, [this](qint64 position) {
         if (m_rows < 0)
             return;
-        beginRemoveRows({}, int(position), int(position));
-        m_rows = int(m_records->recordCount());
-        endRemoveRows();
+        takeOutRows(int(position), int(position), [this] { m_rows = int(m_records->recordCount()); });
     });
     connect(records, &RecordSet::rowUpdated, this, [this](qint64 position) {
         emit dataChanged(index(int(position), 0), index(int(position), columnCount() - 1));

@@ -294,7 +294,7 @@ void frmEmployee::selectGridRow()
 
 void frmEmployee::gridRowChosen(int row)
 {
-    if (m_selectingGrid || row < 0)
+    if (m_selectingGrid || row < 0 || m_grid->isRemovingRows())
         return;
     try {
         m_payroll->moveFirst();

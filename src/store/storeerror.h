@@ -16,6 +16,9 @@ public:
         TableNotFound = 3078,
         RecordDeleted = 3167,
         ConversionError = 3421,
+        // The program refused a value (a required field left empty); the text is its own
+        // message to the desk, shown as it stands.
+        ValueRequired = 3314,
         NumericOverflow = 3349,
         ReadOnly = 3027,
         NoCurrentIndex = 3019,

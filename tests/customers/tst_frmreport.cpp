@@ -167,15 +167,20 @@ private slots:
         QTest::addColumn<int>("startRow");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("middle: the next one") << 1 << "Cy" << "Record: 2";
-        QTest::newRow("last: the new last one") << 2 << "Bob" << "Record: 2";
+        QTest::addColumn<bool>("edited");   // a box typed in first: the typing goes with the customer
+        QTest::newRow("middle: the next one") << 1 << "Cy" << "Record: 2" << false;
+        QTest::newRow("last: the new last one") << 2 << "Bob" << "Record: 2" << false;
+        QTest::newRow("edited middle: the next one") << 1 << "Cy" << "Record: 2" << true;
     }
     void deleteWithoutAQuestion()
     {
         QFETCH(int, startRow);
         QFETCH(QString, shown);
         QFETCH(QString, caption);
+        QFETCH(bool, edited);
         form->datPrimaryRS()->move(startRow);
+        if (edited)
+            typeInto(field(0), QStringLiteral("Zed"));
         click(form, "cmdDelete");
         QCOMPARE(rowCount(QStringLiteral("Customers")), qint64(2));
         QCOMPARE(field(0)->text(), shown);

@@ -674,26 +674,6 @@ private slots:
         QTest::mouseClick(products.findChild<QPushButton *>(QStringLiteral("cmdTaxRate")), Qt::LeftButton);
         QCOMPARE(values(QStringLiteral("SELECT DISTINCT SalesTaxRate FROM Employee")), QVariantList{0.07});
     }
-
-    void priceListAsksBeforeDeletingAndAddsCleanRows()
-    {
-        frmProducts products;
-        RecordSet *rows = products.datPrimaryRS();
-        const qint64 count = rows->recordCount();
-        dialogs->answerMessage(Dialogs::Answer::No);
-        QTest::mouseClick(products.findChild<QPushButton *>(QStringLiteral("cmdDelete")), Qt::LeftButton);
-        QCOMPARE(dialogs->last().text, QStringLiteral("Are you sure you want to delete this record ?"));
-        QCOMPARE(rows->recordCount(), count);
-        dialogs->answerMessage(Dialogs::Answer::Yes);
-        QTest::mouseClick(products.findChild<QPushButton *>(QStringLiteral("cmdDelete")), Qt::LeftButton);
-        QCOMPARE(rows->recordCount(), count - 1);
-
-        QTest::mouseClick(products.findChild<QPushButton *>(QStringLiteral("cmdAdd")), Qt::LeftButton);
-        QCOMPARE(rows->recordCount(), count);
-        QCOMPARE(rows->absolutePosition(), count - 1);
-        for (const char *field : {"Quantity", "Discount", "SalePrice"})
-            QCOMPARE(rows->value(QLatin1String(field)).toDouble(), 0.0);
-    }
 };
 
 QTEST_MAIN(TestFrmDaily)

@@ -203,6 +203,28 @@ private slots:
         QCOMPARE(bookState(), before);
     }
 
+    // A journal line must name what was sold: a nameless row in the book writes nothing.
+    void namelessServiceIsNotSold_data()
+    {
+        QTest::addColumn<QVariant>("name");
+        QTest::newRow("empty field") << QVariant();
+        QTest::newRow("empty text") << QVariant(QString(""));
+        QTest::newRow("blanks") << QVariant(QStringLiteral("  "));
+    }
+    void namelessServiceIsNotSold()
+    {
+        QFETCH(QVariant, name);
+        exec(QStringLiteral("UPDATE Products SET ServiceName = ? WHERE rowid = 1"), {name});
+        const QString before = bookState();
+        try {
+            recordSaleLine(salon::employeeDb(), line());
+            QFAIL("a nameless service was sold");
+        } catch (const StoreError &error) {
+            QCOMPARE(error.text(), QStringLiteral("This service has no name; name it on the price list first."));
+        }
+        QCOMPARE(bookState(), before);
+    }
+
     // The reset clears the ticket cells and the sub-totals of the technicians named, no others.
     void clearTicketZeroesTheCellsAndTheSubTotal()
     {

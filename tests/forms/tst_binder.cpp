@@ -277,6 +277,15 @@ private slots:
         QCOMPARE(dialogs->messageTexts().size(), 2);
     }
 
+    void barArrowsHaveAccessibleNames()
+    {
+        build();
+        const QList<std::pair<const char *, const char *>> arrows{{"moveFirst", "First record"}, {"movePrevious", "Previous record"},
+                                                                 {"moveNext", "Next record"}, {"moveLast", "Last record"}};
+        for (const auto &[name, spoken] : arrows)
+            QCOMPARE(child<QToolButton>(bar, QLatin1String(name))->accessibleName(), QLatin1String(spoken));
+    }
+
     void dataErrorReport_data()
     {
         QTest::addColumn<bool>("report");
@@ -331,10 +340,13 @@ private slots:
         QTest::addColumn<qint64>("position");
         QTest::addColumn<bool>("eof");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("advance, middle row") << false << 1 << qint64(1) << false << "Cy";
-        QTest::newRow("advance, last row: past the end") << false << 2 << qint64(-1) << true << "";
-        QTest::newRow("simple, middle row") << true << 1 << qint64(1) << false << "Cy";
-        QTest::newRow("simple, last row: the new last row") << true << 2 << qint64(1) << false << "Bob";
+        QTest::addColumn<bool>("edited");   // a box was typed in before the delete
+        QTest::newRow("advance, middle row") << false << 1 << qint64(1) << false << "Cy" << false;
+        QTest::newRow("advance, last row: past the end") << false << 2 << qint64(-1) << true << "" << false;
+        QTest::newRow("simple, middle row") << true << 1 << qint64(1) << false << "Cy" << false;
+        QTest::newRow("simple, last row: the new last row") << true << 2 << qint64(1) << false << "Bob" << false;
+        QTest::newRow("advance, edited middle row") << false << 1 << qint64(1) << false << "Cy" << true;
+        QTest::newRow("simple, edited last row") << true << 2 << qint64(1) << false << "Bob" << true;
     }
     void deleteVariants()
     {
@@ -343,8 +355,11 @@ private slots:
         QFETCH(qint64, position);
         QFETCH(bool, eof);
         QFETCH(QString, shown);
+        QFETCH(bool, edited);
         build();
         rs->move(startRow);
+        if (edited)
+            typeInto(first, QStringLiteral("Zed"));   // goes with the row
         QCOMPARE(bound::deleteTarget(*rs), bound::DeleteTarget::StoredRow);
         if (simple) {
             bound::deleteAndStep(*rs);
