@@ -1,7 +1,8 @@
 -- The salon's books. Column types name what the program reads and writes:
 -- CURRENCY is money with four decimals, SINGLE a single-precision rate, DATETIME a date
 -- stored as ISO text. Indexes are named "<table>.<index>" because index names are shared
--- by the whole file.
+-- by the whole file. This is the book at its current version; older books are brought up to
+-- it by the upgrade steps in the program, which add the same tables, columns and indexes.
 CREATE TABLE Employee (
     EmployeeID INTEGER, Prefix TEXT, FirstName TEXT, MiddleName TEXT, LastName TEXT,
     SSecurity TEXT, Address TEXT, City TEXT, State TEXT, Zip TEXT, Phone TEXT, License TEXT,
@@ -28,6 +29,8 @@ CREATE TABLE "Service Records" (
     ServiceID INTEGER PRIMARY KEY AUTOINCREMENT, CustomerID INTEGER, EmployeeID INTEGER,
     ServiceDate DATETIME, NameOfService TEXT, Quantity INTEGER, Cost CURRENCY, Count INTEGER);
 CREATE INDEX "Service Records.CustomerID" ON "Service Records" (CustomerID);
+CREATE INDEX "Service Records.ServiceDate" ON "Service Records" (ServiceDate);
+CREATE INDEX "Service Records.EmployeeID" ON "Service Records" (EmployeeID);
 
 CREATE TABLE Products (
     ServiceID INTEGER, ServiceName TEXT, UnitPrice CURRENCY, Quantity INTEGER,

@@ -6,7 +6,9 @@ class frmMain;
 // The program's start-up, from the data folder to the main window on screen:
 //  1. the single-instance lock, before anything is written: a second copy shows its splash
 //     and "<program>already running!", and ends;
-//  2. the books are opened (made on a first start) and the splash shows the owner and salon;
+//  2. the books are opened: made on a first start; an older book is copied into backups/ and
+//     brought up to date first, and a newer one, or one lacking a table or column, is refused
+//     untouched; then the splash shows the owner and salon;
 //  3. on a first run (Misc.count = 1) the flag is cleared, then the owner-details dialog waits;
 //  4. the main window is loaded (it keeps the lock), the splash goes, the salon's name is put
 //     under "Used By", the main window shows, and the books are checked whole off the

@@ -90,7 +90,7 @@ QString checkCopy(const QString &path)
     return problem;
 }
 
-BackupResult backUpBook(QDate day, int keep)
+BackupResult copyBook(QSqlDatabase source, const QString &fileName)
 {
     const QString folder = backupFolder();
     if (!QFileInfo(folder).isDir()) {
@@ -98,7 +98,7 @@ BackupResult backUpBook(QDate day, int keep)
             return {{}, QStringLiteral("The backup could not be made: the folder %1 cannot be created.").arg(folder)};
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
-    const QString target = folder + u'/' + backupFileName(day);
+    const QString target = folder + u'/' + fileName;
     const QString temporary = target + QStringLiteral(".part%1").arg(QCoreApplication::applicationPid());
     QFile::remove(temporary);
 
@@ -112,18 +112,13 @@ BackupResult backUpBook(QDate day, int keep)
         QFile::remove(temporary);
         return BackupResult{{}, text};
     };
-    try {
-        // A connection of its own: the copy is a consistent snapshot and the screens' connection
-        // and its open transactions are left alone.
-        ShortConnection connection;
-        QSqlQuery query(connection.db());
+    {
+        QSqlQuery query(source);
         if (!query.prepare(QStringLiteral("VACUUM INTO ?")))
-            throw StoreError::fromSql(query.lastError());
+            return fail(QStringLiteral("The backup could not be made: %1").arg(StoreError::fromSql(query.lastError(), source).text()));
         query.addBindValue(temporary);
         if (!query.exec())
-            throw StoreError::fromSql(query.lastError());
-    } catch (const StoreError &error) {
-        return fail(QStringLiteral("The backup could not be made: %1").arg(error.text()));
+            return fail(QStringLiteral("The backup could not be made: %1").arg(StoreError::fromSql(query.lastError(), source).text()));
     }
 
     const QString problem = checkCopy(temporary);
@@ -132,12 +127,27 @@ BackupResult backUpBook(QDate day, int keep)
     if (!flushToDisk(temporary))
         return fail(QStringLiteral("The backup could not be made: %1 cannot be written to the disk (%2).")
                         .arg(temporary, systemError()));
-    // rename() replaces an earlier copy of the same day in one step.
+    // rename() replaces an earlier copy of the same name in one step.
     if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0)
         return fail(QStringLiteral("The backup could not be made: %1 cannot be written (%2).").arg(target, systemError()));
     flushToDisk(folder);
-    removeOldCopies(folder, keep);
     return {target, {}};
+}
+
+BackupResult backUpBook(QDate day, int keep)
+{
+    BackupResult result;
+    try {
+        // A connection of its own: the copy is a consistent snapshot and the screens' connection
+        // and its open transactions are left alone.
+        ShortConnection connection;
+        result = copyBook(connection.db(), backupFileName(day));
+    } catch (const StoreError &error) {
+        return {{}, QStringLiteral("The backup could not be made: %1").arg(error.text())};
+    }
+    if (result.ok())
+        removeOldCopies(backupFolder(), keep);
+    return result;
 }
 
 } // namespace salon

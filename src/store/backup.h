@@ -1,5 +1,6 @@
 #pragma once
 #include <QDate>
+#include <QSqlDatabase>
 #include <QString>
 
 // A verified copy of the salon's book, made when a day is closed. The copy is written to a
@@ -22,6 +23,11 @@ struct BackupResult
 
 // Copies the open book (without disturbing its connection) and verifies the copy.
 BackupResult backUpBook(QDate day, int keep = 30);
+
+// The verified copy itself: the book that `source` is connected to, copied into backups/ under
+// `fileName` (an earlier file of that name is replaced). Nothing is pruned; the copy made before
+// a book is brought up to a new version goes this way, under a name the day copies never take.
+BackupResult copyBook(QSqlDatabase source, const QString &fileName);
 
 // The integrity check of a copy: empty text when sound, else what SQLite found.
 QString checkCopy(const QString &path);

@@ -1,6 +1,7 @@
 #include "csvexport.h"
 
 #include "currency.h"
+#include "schemaversion.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -214,6 +215,13 @@ CsvExport exportFrom(QSqlDatabase db, const QString &bookPath, const QString &fo
     QSqlQuery begin(db);
     if (!begin.exec(QStringLiteral("BEGIN")))
         return fail(sqlFailure(bookPath, begin.lastError()));
+    // An older book is written as it stands; a newer one may hold what this program cannot read.
+    QSqlQuery version(db);
+    if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next())
+        return fail(sqlFailure(bookPath, version.lastError()));
+    if (version.value(0).toInt() > bookVersion)
+        return fail(newerBookText(bookPath, version.value(0).toInt()) + QStringLiteral(" Nothing was exported."));
+    version.finish();
     std::vector<Table> tables;
     if (auto problem = readTables(db, bookPath, tables))
         return fail(*problem);

@@ -1,5 +1,6 @@
 #include "database.h"
 
+#include "schemaversion.h"
 #include "storeerror.h"
 
 #include <QDir>
@@ -135,6 +136,7 @@ void fillEmployeeDb(QSqlDatabase db)
         execOrThrow(db, sql);
     for (const QString &sql : statements(resourceText(QStringLiteral("seed.sql"))))
         execOrThrow(db, sql);
+    recordCurrentVersion(db);
     // The starter price list: one "name<TAB>price" line per item after the header.
     const QStringList lines = resourceText(QStringLiteral("products.tsv")).split(u'\n', Qt::SkipEmptyParts);
     int serviceId = 0;
@@ -218,20 +220,6 @@ std::optional<QString> createDatabase(const QString &path, void (*fill)(QSqlData
     return failure;
 }
 
-std::optional<QString> checkTables(QSqlDatabase db, const QString &path, const QStringList &tables)
-{
-    for (const QString &table : tables) {
-        QSqlQuery query(db);
-        query.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"));
-        query.addBindValue(table);
-        if (!query.exec())
-            return QStringLiteral("The file %1 cannot be read: %2.").arg(path, query.lastError().databaseText());
-        if (!query.next())
-            return QStringLiteral("The file %1 is not a Velorine database: the table %2 is missing.").arg(path, table);
-    }
-    return std::nullopt;
-}
-
 // Opens an existing file without changing a byte of it: read-write, never created.
 QSqlDatabase openUnchanged(const QString &path, const QString &connectionName)
 {
@@ -249,7 +237,8 @@ QSqlDatabase openUnchanged(const QString &path, const QString &connectionName)
     return db;
 }
 
-std::optional<QString> openFile(const QString &path, const QString &connection, const QStringList &tables)
+// Whether the file is there for reading and writing, said in the user's words when it is not.
+std::optional<QString> checkUsable(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.isFile())
@@ -258,17 +247,16 @@ std::optional<QString> openFile(const QString &path, const QString &connection, 
         return QStringLiteral("The file %1 cannot be read: permission denied.").arg(path);
     if (!info.isWritable())
         return QStringLiteral("The file %1 is read-only; Velorine must be able to write to it.").arg(path);
+    return std::nullopt;
+}
+
+// Opens a file that was checked (and brought up to date) for the program's use.
+std::optional<QString> openFile(const QString &path, const QString &connection)
+{
+    if (auto problem = checkUsable(path))
+        return problem;
     try {
-        QSqlDatabase db = openUnchanged(path, connection);
-        std::optional<QString> problem = checkTables(db, path, tables);
-        if (!problem)
-            setPragmas(db);
-        db = QSqlDatabase();
-        if (problem) {
-            QSqlDatabase::database(connection, false).close();
-            QSqlDatabase::removeDatabase(connection);
-            return problem;
-        }
+        setPragmas(openUnchanged(path, connection));
     } catch (const StoreError &error) {
         if (QSqlDatabase::contains(connection)) {
             QSqlDatabase::database(connection, false).close();
@@ -363,9 +351,16 @@ std::optional<QString> open()
     if (auto problem = prepareDataFolder())
         return problem;
 
+    // The salon's book is made, or checked and brought up to date, before anything else is
+    // written: a book that cannot be used leaves the folder as it was.
     if (!QFileInfo::exists(employeeDbPath()))
         if (auto problem = createDatabase(employeeDbPath(), fillEmployeeDb))
             return problem;
+    if (auto problem = checkUsable(employeeDbPath()))
+        return problem;
+    if (auto problem = prepareBook(employeeDbPath()))
+        return problem;
+
     if (!QFileInfo::exists(idiomsDbPath()))
         if (auto problem = createDatabase(idiomsDbPath(), fillIdiomsDb))
             return problem;
@@ -377,13 +372,14 @@ std::optional<QString> open()
             readme.setPermissions(ownerOnlyFile);
         }
     }
-
-    if (auto problem = openFile(employeeDbPath(), employeeConnection,
-                                {QStringLiteral("Employee"), QStringLiteral("Payroll Records"), QStringLiteral("Customers"),
-                                 QStringLiteral("Service Records"), QStringLiteral("Products"),
-                                 QStringLiteral("Suppliers"), QStringLiteral("Misc")}))
+    if (auto problem = checkUsable(idiomsDbPath()))
         return problem;
-    if (auto problem = openFile(idiomsDbPath(), idiomsConnection, {QStringLiteral("Idiom")})) {
+    if (auto problem = checkNeeds(idiomsDbPath(), idiomsBookNeeds()))
+        return problem;
+
+    if (auto problem = openFile(employeeDbPath(), employeeConnection))
+        return problem;
+    if (auto problem = openFile(idiomsDbPath(), idiomsConnection)) {
         close();
         return problem;
     }

@@ -21,7 +21,8 @@ QString readmePath();
 // Creates the data folder, readable by the user alone, when it is missing; nothing else.
 std::optional<QString> prepareDataFolder();
 
-// Creates the missing files of the data folder, then opens the two program-wide connections.
+// Creates the missing files of the data folder, checks the book and brings an older one up to
+// date (schemaversion.h), then opens the two program-wide connections.
 // A leftover -wal or -shm of a missing file is moved aside (renamed, kept) before the file is
 // made, so an old log is never replayed onto a new book.
 // Returns a message naming the file and the problem when the folder cannot be used;

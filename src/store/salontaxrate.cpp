@@ -2,36 +2,39 @@
 
 #include "database.h"
 
-#include <QLocale>
-#include <QSqlQuery>
+#include <QString>
 #include <QVariant>
 
 namespace salon {
 namespace {
 
-const QString noRate = QStringLiteral("(SalesTaxRate IS NULL OR SalesTaxRate = '')");
+// An empty SalesTaxRate: nothing, or only blanks. 0 is a rate.
+const QString noRate = QStringLiteral("(SalesTaxRate IS NULL OR trim(SalesTaxRate) = '')");
 
 } // namespace
 
 std::optional<double> salonTaxRate(QSqlDatabase db, qint64 exceptRow)
 {
-    QSqlQuery query = runQuery(
+    QSqlQuery rates = runQuery(
         db, QStringLiteral("SELECT DISTINCT SalesTaxRate FROM Employee WHERE NOT %1 AND rowid <> ?").arg(noRate), {exceptRow});
-    std::optional<double> rate;
-    while (query.next()) {
-        // A rate kept as text counts by its number; text that is no number is a rate nobody can repeat.
-        bool ok = false;
-        const double value = QLocale::c().toDouble(query.value(0).toString().trimmed(), &ok);
-        if (!ok || (rate && *rate != value))
+    std::optional<double> common;
+    while (rates.next()) {
+        bool isNumber = false;
+        const double stored = rates.value(0).toString().trimmed().toDouble(&isNumber);
+        if (!isNumber)
+            return std::nullopt;   // a text that is no rate: nobody can say what the salon charges
+        // The rate is kept at single precision and read back as its shortest decimal text.
+        const double rate = QString::number(float(stored), 'g', 7).toDouble();
+        if (common && *common != rate)
             return std::nullopt;
-        rate = value;
+        common = rate;
     }
-    return rate;
+    return common;
 }
 
 int fillMissingTaxRates(QSqlDatabase db)
 {
-    const auto rate = salonTaxRate(db);
+    const std::optional<double> rate = salonTaxRate(db);
     if (!rate)
         return 0;
     QSqlQuery query = runQuery(db, QStringLiteral("UPDATE Employee SET SalesTaxRate = ? WHERE %1").arg(noRate), {*rate});

@@ -1,3 +1,4 @@
+#include "bookfixtures.h"
 #include "database.h"
 #include "frmlogin.h"
 #include "frmmain.h"
@@ -368,6 +369,59 @@ private slots:
         QVERIFY(!QSqlQuery(salon::employeeDb()).exec(QStringLiteral("UPDATE Misc SET Company = 'x'")));
         window.reset();
         salon::setDamageListener(nullptr);
+    }
+
+    // An older book is brought up to date by the copy of the program that holds the lock, and
+    // by no other: a second copy leaves it as it is.
+    void olderBookIsUpgradedOnlyUnderTheLock()
+    {
+        home.reset();
+        home = std::make_unique<TestHome>(TestHome::Open::No);
+        const QString path = salon::employeeDbPath();
+        makeVersion1Book(path);
+        const QByteArray before = fileContent(path);
+        {
+            InstanceLock firstCopy;
+            QCOMPARE(firstCopy.acquire(), InstanceLock::Result::Acquired);
+            ScriptedDialogs dialogs;
+            dialogs.answerMessage();
+            int status = 0;
+            QVERIFY(!startUp(status));
+            QCOMPARE(dialogs.messageTexts(), QStringList(frmMain::programName() + QStringLiteral("already running!")));
+            QCOMPARE(fileContent(path), before);
+            QVERIFY(!QFileInfo::exists(home->path() + QStringLiteral("/backups")));
+        }
+        ScriptedDialogs dialogs;   // fails the test on any message
+        int status = -1;
+        std::unique_ptr<frmMain> window = startUp(status);
+        QVERIFY(window);
+        QCOMPARE(status, 0);
+        QSqlQuery version(QStringLiteral("PRAGMA user_version"), salon::employeeDb());
+        QVERIFY(version.next());
+        QCOMPARE(version.value(0).toInt(), 2);
+        QCOMPARE(QDir(home->path() + QStringLiteral("/backups")).entryList(QDir::Files).size(), 1);
+        window.reset();
+    }
+
+    // A book from a newer program stops the start, named with both versions, and is not written.
+    void newerBookStopsTheStart()
+    {
+        salon::close();
+        const QString path = salon::employeeDbPath();
+        runOnBook(path, QStringLiteral("PRAGMA user_version = 7"));
+        const QByteArray before = fileContent(path);
+        ScriptedDialogs dialogs;
+        dialogs.answerMessage();
+        int status = 0;
+        QVERIFY(!startUp(status));
+        QCOMPARE(status, 1);
+        QCOMPARE(dialogs.messageTexts(),
+                 QStringList(QStringLiteral("The file %1 is version 7 of the salon's book, made by a newer Velorine; "
+                                            "this Velorine reads version 2 and older.")
+                                 .arg(path)));
+        QCOMPARE(dialogs.last().icon, Dialogs::Icon::Critical);
+        QVERIFY(!visibleTopLevel(QStringLiteral("frmMain")));
+        QCOMPARE(fileContent(path), before);
     }
 
     void soundBookIsCheckedQuietly()

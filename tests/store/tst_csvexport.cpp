@@ -1,3 +1,4 @@
+#include "bookfixtures.h"
 #include "csvexport.h"
 #include "database.h"
 #include "testhome.h"
@@ -123,6 +124,34 @@ private slots:
         QVERIFY2(result.error.contains(book), qPrintable(result.error));
         QVERIFY(fileNames(out->path()).isEmpty());
         QCOMPARE(fileContent(book), QByteArray(4096, 'x'));
+    }
+
+    // An older book is exported as it stands (not brought up to date); a newer one, which may
+    // hold what this program cannot read, is refused and nothing is written.
+    void olderBookIsExportedAsItIs()
+    {
+        QTemporaryDir folder;
+        const QString book = folder.filePath(QStringLiteral("Employee.db"));
+        makeVersion1Book(book);
+        const QByteArray before = fileContent(book);
+        const salon::CsvExport result = salon::exportCsv(book, out->path());
+        QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
+        QCOMPARE(result.files.size(), 7);
+        QVERIFY(fileContent(outFile("Misc.csv")).contains("Nails by Ann"));
+        QCOMPARE(fileContent(book), before);
+        QCOMPARE(userVersionOf(book), 0);
+    }
+
+    void newerBookIsRefused()
+    {
+        QVERIFY(QSqlQuery(salon::employeeDb()).exec(QStringLiteral("PRAGMA user_version = 3")));
+        const QString target = out->filePath(QStringLiteral("export"));
+        const salon::CsvExport result = salon::exportCsv(salon::employeeDbPath(), target);
+        QCOMPARE(result.error, QStringLiteral("The file %1 is version 3 of the salon's book, made by a newer Velorine; "
+                                              "this Velorine reads version 2 and older. Nothing was exported.")
+                                   .arg(salon::employeeDbPath()));
+        QVERIFY(result.files.isEmpty());
+        QVERIFY(!QFileInfo::exists(target));
     }
 
     void fieldsAreQuotedOnlyWhereNeeded_data()
