@@ -8,6 +8,7 @@
 #include "pointer.h"
 #include "recordset.h"
 #include "saleline.h"
+#include "values.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -111,10 +112,11 @@ bool frmProducts::writeCell(int row, const QString &field, const QString &text)
     if (field == QLatin1String("ServiceName")) {
         value = text;
     } else if (field == QLatin1String("UnitPrice")) {
-        const auto price = Currency::fromText(text);
+        const auto [price, refusal] = Currency::readTyped(text);
         if (!price || *price < Currency()) {
-            showMessage(this, QStringLiteral("The unit price must be an amount of money, as %1.")
-                                  .arg(QLocale().toString(12.5, 'f', 2)));
+            showMessage(this, !refusal.isEmpty() ? refusal
+                                                 : QStringLiteral("The unit price must be an amount of money, as %1.")
+                                                       .arg(QLocale().toString(12.5, 'f', 2)));
             return false;
         }
         value = QVariant::fromValue(*price);
@@ -204,7 +206,7 @@ void frmProducts::cmdTaxRate_Click()
             salon::Transaction transaction(db);
             QSqlQuery store(db);
             store.prepare(QStringLiteral("UPDATE Employee SET SalesTaxRate = ?"));
-            store.addBindValue(QString::number(float(reading.rate), 'g', 7).toDouble());
+            store.addBindValue(narrowRate(reading.rate).value_or(0));
             if (!store.exec())
                 throw StoreError::fromSql(store.lastError(), db);
             transaction.commit();
