@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <cfenv>
 #include <cmath>
+#include <limits>
 
 std::optional<Currency> Currency::fromDouble(double value)
 {
@@ -17,7 +18,84 @@ std::optional<Currency> Currency::fromDouble(double value)
     return fromScaled(static_cast<std::int64_t>(rounded));
 }
 
-std::optional<Currency> Currency::fromText(const QString &text)
+namespace {
+
+// The decimals a number written in `locale` carries, trailing zeros not counted and an
+// exponent taken into account ("1.50" has 1, "5e-5" has 5).
+int decimalsOf(QStringView text, const QLocale &locale)
+{
+    qsizetype exponentAt = -1;
+    qsizetype exponentLength = 1;
+    const QString exponential = locale.exponential();
+    for (qsizetype i = 0; i < text.size() && exponentAt < 0; ++i) {
+        if (text[i] == u'e' || text[i] == u'E') {
+            exponentAt = i;
+        } else if (!exponential.isEmpty() && text.mid(i).startsWith(exponential, Qt::CaseInsensitive)) {
+            exponentAt = i;
+            exponentLength = exponential.size();
+        }
+    }
+    int exponent = 0;
+    if (exponentAt >= 0) {
+        const QStringView power = text.mid(exponentAt + exponentLength);
+        bool ok = false;
+        exponent = locale.toInt(power, &ok);
+        if (!ok)
+            exponent = QLocale::c().toInt(power, &ok);
+    }
+    const QStringView mantissa = exponentAt < 0 ? text : text.left(exponentAt);
+    const QString point = locale.decimalPoint();
+    const qsizetype pointAt = point.isEmpty() ? -1 : mantissa.indexOf(point);
+    // The digits in writing order, and how many of them stand after the point.
+    QList<int> digits;
+    int decimals = 0;
+    for (qsizetype i = 0; i < mantissa.size(); ++i) {
+        const int digit = mantissa[i].digitValue();
+        if (digit < 0)
+            continue;
+        digits.append(digit);
+        if (pointAt >= 0 && i > pointAt)
+            ++decimals;
+    }
+    while (!digits.isEmpty() && digits.last() == 0) {
+        digits.removeLast();
+        --decimals;
+    }
+    return decimals - exponent;
+}
+
+} // namespace
+
+std::optional<Currency> Currency::fromStored(const QVariant &stored)
+{
+    if (stored.isNull())
+        return Currency();
+    if (stored.metaType() == QMetaType::fromType<Currency>())
+        return stored.value<Currency>();
+    bool ok = false;
+    const double value = stored.toDouble(&ok);
+    return ok ? fromDouble(value) : std::nullopt;
+}
+
+MoneyReading Currency::readNumber(const QString &text, const QLocale &locale)
+{
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    const double value = locale.toDouble(trimmed, &ok);
+    if (!ok || !std::isfinite(value))
+        return {};
+    const QString quoted = u'"' + trimmed + u'"';
+    if (std::fabs(value) >= double(storableLimit))
+        return {std::nullopt, tooLargeText(quoted)};
+    if (decimalsOf(trimmed, locale) > 4)
+        return {std::nullopt, tooPreciseText(trimmed)};
+    const auto amount = fromDouble(value);
+    if (!amount || !amount->isStorable())
+        return {std::nullopt, tooLargeText(quoted)};
+    return {amount, {}};
+}
+
+MoneyReading Currency::readTyped(const QString &text)
 {
     QLocale locale;
     QString trimmed = text.trimmed();
@@ -25,13 +103,65 @@ std::optional<Currency> Currency::fromText(const QString &text)
     if (!sign.isEmpty() && trimmed.contains(sign))
         trimmed = trimmed.remove(sign).trimmed();
     if (trimmed.isEmpty())
-        return std::nullopt;
+        return {};
     locale.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
-    bool ok = false;
-    const double value = locale.toDouble(trimmed, &ok);
-    if (!ok)
+    return readNumber(trimmed, locale);
+}
+
+QString Currency::tooLargeText(const QString &what)
+{
+    return QStringLiteral("%1 is too large: amounts of money must stay below %2.")
+        .arg(what, QLocale().toString(qlonglong(storableLimit)));
+}
+
+QString Currency::tooPreciseText(const QString &typed)
+{
+    return QStringLiteral("\"%1\" has more than four decimals: amounts of money are kept to four decimals.")
+        .arg(typed.trimmed());
+}
+
+std::optional<Currency> Currency::plus(Currency other) const
+{
+    std::int64_t sum = 0;
+    if (__builtin_add_overflow(m_scaled, other.m_scaled, &sum))
         return std::nullopt;
-    return fromDouble(value);
+    return fromScaled(sum);
+}
+
+std::optional<Currency> Currency::minus(Currency other) const
+{
+    std::int64_t difference = 0;
+    if (__builtin_sub_overflow(m_scaled, other.m_scaled, &difference))
+        return std::nullopt;
+    return fromScaled(difference);
+}
+
+std::optional<Currency> Currency::times(std::int64_t factor) const
+{
+    std::int64_t product = 0;
+    if (__builtin_mul_overflow(m_scaled, factor, &product))
+        return std::nullopt;
+    return fromScaled(product);
+}
+
+std::optional<Currency> Currency::timesRate(double rate) const
+{
+    return fromDouble(toDouble() * rate);
+}
+
+std::optional<Currency> Currency::percent(int percent) const
+{
+    const __int128 product = __int128(m_scaled) * percent;
+    __int128 quotient = product / 100;
+    const __int128 remainder = product % 100;
+    // Round the remainder half to even, on the magnitude.
+    const __int128 twice = (remainder < 0 ? -remainder : remainder) * 2;
+    const int direction = product < 0 ? -1 : 1;
+    if (twice > 100 || (twice == 100 && (quotient % 2 != 0)))
+        quotient += direction;
+    if (quotient > std::numeric_limits<std::int64_t>::max() || quotient < std::numeric_limits<std::int64_t>::min())
+        return std::nullopt;
+    return fromScaled(std::int64_t(quotient));
 }
 
 QString Currency::textWith(QChar decimalPoint) const

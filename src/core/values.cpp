@@ -105,3 +105,11 @@ std::optional<std::int32_t> toInt32HalfEven(double value)
 {
     return toIntHalfEven<std::int32_t>(value);
 }
+
+std::optional<double> narrowRate(double rate)
+{
+    // Checked first: a double beyond the float range has no float to convert to.
+    if (!std::isfinite(rate) || std::fabs(rate) > double(std::numeric_limits<float>::max()))
+        return std::nullopt;
+    return QString::number(float(rate), 'g', 7).toDouble();
+}

@@ -24,3 +24,8 @@ std::optional<double> numberFromText(const QString &text);
 // or does not fit the target type.
 std::optional<std::int16_t> toInt16HalfEven(double value);
 std::optional<std::int32_t> toInt32HalfEven(double value);
+
+// A rate (discount, sales tax) as the book keeps it: in single precision, taken back as its
+// shortest decimal text, so a typed 0.07 reads 0.07 again. nullopt when the rate is not
+// finite or beyond single precision.
+std::optional<double> narrowRate(double rate);

@@ -37,15 +37,12 @@ namespace {
 
 Currency moneyOf(const QVariant &value)
 {
-    if (value.metaType() == QMetaType::fromType<Currency>())
-        return value.value<Currency>();
-    return value.isNull() ? Currency() : Currency::fromDouble(value.toDouble()).value_or(Currency());
+    return Currency::fromStored(value).value_or(Currency());
 }
 
-// The rate as stored at single precision, read back as the rate that was typed.
 double rateOf(const QVariant &value)
 {
-    return value.isNull() ? 0.0 : QString::number(value.toFloat(), 'g', 7).toDouble();
+    return value.isNull() ? 0.0 : narrowRate(value.toDouble()).value_or(0);
 }
 
 bool isKey(const QEvent *event, Qt::Key key)

@@ -9,6 +9,7 @@
 #include "pointer.h"
 #include "recordset.h"
 #include "saleline.h"
+#include "values.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -244,10 +245,12 @@ QVariant frmProducts::cellValue(int row, const QString &field, const QString &te
         return text;
     }
     if (field == QLatin1String("UnitPrice")) {
-        const auto price = Currency::fromText(text);
+        const auto [price, refusal] = Currency::readTyped(text);
         if (!price || *price < Currency())
-            throw StoreError(StoreError::ValueRequired, QStringLiteral("The unit price must be an amount of money, as %1.")
-                                                            .arg(QLocale().toString(12.5, 'f', 2)));
+            throw StoreError(StoreError::ValueRequired,
+                             !refusal.isEmpty() ? refusal
+                                                : QStringLiteral("The unit price must be an amount of money, as %1.")
+                                                      .arg(QLocale().toString(12.5, 'f', 2)));
         return QVariant::fromValue(*price);
     }
     bool ok = false;
@@ -382,7 +385,7 @@ void frmProducts::cmdTaxRate_Click()
             salon::Transaction transaction(db);
             QSqlQuery store(db);
             store.prepare(QStringLiteral("UPDATE Employee SET SalesTaxRate = ?"));
-            store.addBindValue(QString::number(float(reading.rate), 'g', 7).toDouble());
+            store.addBindValue(narrowRate(reading.rate).value_or(0));
             if (!store.exec())
                 throw StoreError::fromSql(store.lastError(), db);
             transaction.commit();

@@ -4,33 +4,17 @@
 #include "values.h"
 
 #include <QVariant>
-#include <limits>
 
 namespace sale {
 
-namespace {
-
-std::optional<Currency> checkedSum(Currency a, Currency b)
-{
-    std::int64_t sum = 0;
-    if (__builtin_add_overflow(a.scaled(), b.scaled(), &sum))
-        return std::nullopt;
-    return Currency::fromScaled(sum);
-}
-
-} // namespace
-
 std::optional<PricedLine> priceSaleLine(Currency unitPrice, qint64 quantity, double discountRate)
 {
-    const auto discount = Currency::fromDouble(unitPrice.toDouble() * discountRate);
-    if (!discount)
+    const auto discount = unitPrice.timesRate(discountRate);
+    const auto net = discount ? unitPrice.minus(*discount) : std::nullopt;
+    const auto extended = net ? net->times(quantity) : std::nullopt;
+    if (!extended)
         return std::nullopt;
-    std::int64_t net = 0;
-    std::int64_t extended = 0;
-    if (__builtin_sub_overflow(unitPrice.scaled(), discount->scaled(), &net)
-        || __builtin_mul_overflow(net, std::int64_t(quantity), &extended))
-        return std::nullopt;
-    return PricedLine{unitPrice, *discount, Currency::fromScaled(net), Currency::fromScaled(extended)};
+    return PricedLine{unitPrice, *discount, *net, *extended};
 }
 
 NumberedSale nextDailyCount(const DailyNumbering &misc, QDate firstSaleOfDay, QDate today, qint64 newServiceId)
@@ -62,15 +46,13 @@ QDate storedDate(const QVariant &value)
 
 std::optional<Currency> subTotalAfter(Currency subTotal, Currency extended)
 {
-    return checkedSum(subTotal, extended);
+    return subTotal.plus(extended);
 }
 
 std::optional<Currency> dayTotalAfter(Currency dayTotal, Currency extended, double taxRate)
 {
-    const auto share = Currency::fromDouble(extended.toDouble() * (1.0 + taxRate));
-    if (!share)
-        return std::nullopt;
-    return checkedSum(dayTotal, *share);
+    const auto share = extended.timesRate(1.0 + taxRate);
+    return share ? dayTotal.plus(*share) : std::nullopt;
 }
 
 double ticketTotal(Currency subTotal, double taxRate)

@@ -4,6 +4,7 @@
 #include "dates.h"
 #include "saleline.h"
 #include "storeerror.h"
+#include "values.h"
 #include "visitjournal.h"
 
 #include <QSqlQuery>
@@ -37,20 +38,10 @@ QSqlRecord rowOf(QSqlDatabase db, const QString &sql, const QVariantList &values
     return row;
 }
 
-StoreError overflow(const char *field)
-{
-    return StoreError(StoreError::NumericOverflow,
-                      QStringLiteral("Numeric field overflow in the field %1.").arg(QLatin1String(field)));
-}
-
 // A money field as stored; empty is 0. What is not an amount fails the sale rather than count as 0.
 Currency money(const QVariant &stored, const char *field)
 {
-    if (stored.isNull())
-        return {};
-    bool ok = false;
-    const double value = stored.toDouble(&ok);
-    const auto amount = ok ? Currency::fromDouble(value) : std::nullopt;
+    const auto amount = Currency::fromStored(stored);
     if (!amount)
         throw StoreError(StoreError::ConversionError,
                          QStringLiteral("Data type conversion error: '%1' does not fit the field %2.")
@@ -58,11 +49,12 @@ Currency money(const QVariant &stored, const char *field)
     return *amount;
 }
 
-// An amount to be stored must read back as the same amount.
-Currency storable(std::optional<Currency> amount, const char *field)
+// An amount to be stored must be one the book keeps exactly; `what` names it for the desk.
+Currency storable(std::optional<Currency> amount, const char *what)
 {
-    if (!amount || !Currency::fromDouble(amount->toDouble()))
-        throw overflow(field);
+    if (!amount || !amount->isStorable())
+        throw StoreError(StoreError::NumericOverflow,
+                         Currency::tooLargeText(QLatin1String(what)) + QStringLiteral(" The sale was not recorded."));
     return *amount;
 }
 
@@ -82,7 +74,7 @@ RecordedSale recordSaleLine(QSqlDatabase db, const SaleLine &line)
             throw StoreError(StoreError::ValueRequired,
                              QStringLiteral("This service has no name; name it on the price list first."));
         const auto priced = priceSaleLine(money(product.value(1), "UnitPrice"), line.quantity, line.discountRate);
-        sale.extended = storable(priced ? std::optional(priced->extended) : std::nullopt, "SalePrice");
+        sale.extended = storable(priced ? std::optional(priced->extended) : std::nullopt, "The extended price of this line");
         runOnOneRow(db, QStringLiteral("UPDATE Products SET Quantity = ?, Discount = ?, SalePrice = ? WHERE rowid = ?"),
                     {line.quantity, line.discountRate, sale.extended.toDouble(), line.productKey});
 
@@ -94,8 +86,10 @@ RecordedSale recordSaleLine(QSqlDatabase db, const SaleLine &line)
         // An empty rate is no number to tax with: the sale would go out tax-free.
         if (isNoTaxRate(technician.value(2)))
             throw StoreError(StoreError::ConversionError, noTaxRateText());
-        // The rate is kept at single precision; its shortest text is the rate the desk typed.
-        sale.taxRate = QString::number(technician.value(2).toFloat(), 'g', 7).toDouble();
+        const std::optional<double> rate = narrowRate(technician.value(2).toDouble());
+        if (!rate)
+            throw StoreError(StoreError::ConversionError, noTaxRateText());
+        sale.taxRate = *rate;
 
         const QSqlRecord customer = rowOf(db, QStringLiteral("SELECT CustomerID FROM Customers WHERE rowid = ?"),
                                           {line.customerKey});
@@ -132,8 +126,8 @@ RecordedSale recordSaleLine(QSqlDatabase db, const SaleLine &line)
         runOnOneRow(db, QStringLiteral("UPDATE Customers SET ServiceDate = ? WHERE rowid = ?"),
                     {mdyText(line.today), line.customerKey});
 
-        sale.subTotal = storable(subTotalAfter(line.ticketSubTotal, sale.extended), "SubTotal");
-        sale.dayTotal = storable(dayTotalAfter(dayTotal, sale.extended, sale.taxRate), "Total");
+        sale.subTotal = storable(subTotalAfter(line.ticketSubTotal, sale.extended), "The sub-total of this ticket");
+        sale.dayTotal = storable(dayTotalAfter(dayTotal, sale.extended, sale.taxRate), "The technician's day total");
         runOnOneRow(db, QStringLiteral("UPDATE Employee SET SubTotal = ?, Total = ? WHERE rowid = ?"),
                     {sale.subTotal.toDouble(), sale.dayTotal.toDouble(), line.employeeKey});
 

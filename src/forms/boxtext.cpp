@@ -39,10 +39,12 @@ QVariant boxValue(const QString &text, FieldKind kind, const QString &field)
     };
     switch (kind) {
     case FieldKind::Currency: {
-        const auto money = Currency::fromText(text);
-        if (!money)
+        const MoneyReading money = Currency::readTyped(text);
+        if (!money.refusal.isEmpty())
+            throw StoreError(StoreError::ConversionError, money.refusal);
+        if (!money.amount)
             throw refuse();
-        return QVariant::fromValue(*money);
+        return QVariant::fromValue(*money.amount);
     }
     case FieldKind::Date: {
         const QDateTime moment = fromGeneralDateText(text);

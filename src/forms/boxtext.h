@@ -13,5 +13,6 @@ QString boxText(const QVariant &value);
 
 // The value of a box's text for a field of `kind`, read the way boxText() writes it: a text
 // field takes the text as it stands; in other fields empty text is an empty field. Throws
-// StoreError (a conversion error naming `field`) when the text is not such a value.
+// StoreError (a conversion error naming `field`) when the text is not such a value, or
+// (saying why) when it is money the book cannot keep exactly.
 QVariant boxValue(const QString &text, FieldKind kind, const QString &field);

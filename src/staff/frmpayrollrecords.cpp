@@ -334,11 +334,11 @@ bool frmPayrollRecords::post()
         // Read again now: another row may have been posted since the number was typed.
         m_previousToDate = payrollbook::latestToDate(db, *number).value_or(Currency());
         const Currency earlier = payrollbook::earnedThisMonth(db, *number, QDate::currentDate());
-        const auto posting = payroll::PayrollPosting(txtTodayEarn->text(), m_previousToDate, earlier);
+        QString refusal;
+        const auto posting = payroll::PayrollPosting(txtTodayEarn->text(), m_previousToDate, earlier, &refusal);
         if (!posting) {
             pointer::normal();
-            showMessage(this, payroll::refusedAmountText(txtTodayEarn->text()), Dialogs::Buttons::Ok,
-                        Dialogs::Icon::Information);
+            showMessage(this, refusal, Dialogs::Buttons::Ok, Dialogs::Icon::Information);
             txtTodayEarn->setFocus();
             txtTodayEarn->selectAll();
             return false;

@@ -17,11 +17,7 @@ constexpr qint64 largestNumber = 2147483647;
 
 Currency money(const QVariant &stored)
 {
-    if (stored.isNull())
-        return {};
-    bool ok = false;
-    const double value = stored.toDouble(&ok);
-    return ok ? Currency::fromDouble(value).value_or(Currency()) : Currency();
+    return Currency::fromStored(stored).value_or(Currency());
 }
 
 // Dates are stored as ISO text ("2026-03-05", with " hh:mm:ss" when a time was given), so a
@@ -60,8 +56,12 @@ Currency earnedThisMonth(QSqlDatabase db, qint64 employeeId, QDate today, qint64
                           {employeeId, isoDay(first), isoDay(today.addDays(1)), exceptRecord});
     Currency sum;
     // Each row is added as the exact amount it holds, not as a sum of doubles.
-    while (query.next())
-        sum = sum + money(query.value(0));
+    while (query.next()) {
+        const auto next = sum.plus(money(query.value(0)));
+        if (!next)
+            throw StoreError(StoreError::NumericOverflow, Currency::tooLargeText(QStringLiteral("This month's earnings")));
+        sum = *next;
+    }
     return sum;
 }
 

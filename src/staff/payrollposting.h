@@ -20,18 +20,17 @@ struct Posting
 };
 
 // Reads a typed amount: empty is 0, otherwise a plain number in the user's locale ("1,200" in
-// US English is 1200) or with '.' as the decimal point. nullopt for anything else ("$120").
+// US English is 1200) or with '.' as the decimal point. nullopt for anything else ("$120"),
+// and for an amount the book cannot keep (more than four decimals, too large).
 std::optional<Currency> readAmount(const QString &text);
 
-// The message that refuses a typed amount.
+// The message that refuses a typed amount: why the book cannot keep it, or that it is not one.
 QString refusedAmountText(const QString &text);
 
 // `earlierThisMonth` is the sum of this employee's other rows dated this month up to today
-// (see payrollbook.h). nullopt when the amount is refused or the sums leave the money range.
+// (see payrollbook.h). nullopt when the amount is refused or a figure to be stored is too
+// large to keep; `refusal`, when given, then receives the message that says so.
 std::optional<Posting> PayrollPosting(const QString &todayEarnText, Currency previousToDate,
-                                      Currency earlierThisMonth);
-
-// `amount` times `percent` / 100, rounded to four decimals, halves to the even one.
-Currency percentOf(Currency amount, int percent);
+                                      Currency earlierThisMonth, QString *refusal = nullptr);
 
 } // namespace payroll

@@ -158,9 +158,7 @@ QVariant fromStored(const QVariant &stored, FieldKind kind)
         return stored.toDouble();
     }
     case FieldKind::Currency: {
-        bool ok = false;
-        const double number = stored.toDouble(&ok);
-        const auto money = ok ? Currency::fromDouble(number) : std::nullopt;
+        const auto money = Currency::fromStored(stored);
         return money ? QVariant::fromValue(*money) : stored;
     }
     case FieldKind::Single:
@@ -191,6 +189,15 @@ QVariant toStored(const QVariant &value, const RecordField &field)
     auto overflow = [&] {
         return StoreError(StoreError::NumericOverflow, QStringLiteral("Numeric field overflow in the field %1.").arg(field.name));
     };
+    // Money the book could not give back exactly is refused, never rounded on its way in.
+    auto keptMoney = [&](std::optional<Currency> money) {
+        if (!money)
+            throw overflow();
+        if (!money->isStorable())
+            throw StoreError(StoreError::NumericOverflow,
+                             Currency::tooLargeText(QStringLiteral("The amount for %1").arg(field.name)));
+        return money->toDouble();
+    };
     if (kind == FieldKind::Date) {
         const auto dt = dateOf(value);
         if (!dt)
@@ -199,7 +206,18 @@ QVariant toStored(const QVariant &value, const RecordField &field)
     }
     if (isNumericKind(kind)) {
         if (kind == FieldKind::Currency && isMoney)
-            return value.value<Currency>().toDouble();
+            return keptMoney(value.value<Currency>());
+        if (kind == FieldKind::Currency && value.typeId() == QMetaType::QString) {
+            // Text is an amount written out: more decimals than the book keeps is refused.
+            QLocale plain = QLocale::c();
+            plain.setNumberOptions(QLocale::RejectGroupSeparator);
+            const MoneyReading reading = Currency::readNumber(value.toString(), plain);
+            if (!reading.refusal.isEmpty())
+                throw StoreError(StoreError::ConversionError, reading.refusal);
+            if (!reading.amount)
+                throw conversionError();
+            return keptMoney(reading.amount);
+        }
         const auto number = numberOf(value);
         if (!number)
             throw conversionError();
@@ -216,18 +234,13 @@ QVariant toStored(const QVariant &value, const RecordField &field)
                 throw overflow();
             return qlonglong(*whole);
         }
-        case FieldKind::Currency: {
-            const auto money = Currency::fromDouble(*number);
-            if (!money)
-                throw overflow();
-            return money->toDouble();
-        }
+        case FieldKind::Currency:
+            return keptMoney(Currency::fromDouble(*number));
         case FieldKind::Single: {
-            // Kept at single precision, as its shortest decimal text, so 0.07 reads back 0.07.
-            const float narrow = float(*number);
-            if (!std::isfinite(narrow))
+            const auto rate = narrowRate(*number);
+            if (!rate)
                 throw overflow();
-            return QString::number(narrow, 'g', 7).toDouble();
+            return *rate;
         }
         default:
             return *number;

@@ -7,7 +7,8 @@
 //
 // In the program a value is typed: a whole number (qlonglong), a double, a Currency for money,
 // a QDate or QDateTime, a QString; null is an empty field. In the file, money is a REAL with
-// four decimals, dates are ISO text and a date written into a text field is m/d/yyyy.
+// four decimals (an amount it could not give back exactly is refused: Currency::isStorable),
+// dates are ISO text and a date written into a text field is m/d/yyyy.
 // Text a person typed is read by the forms layer, in the locale it was shown in, before it
 // gets here: the store takes text for a number only in the plain C form ("24.075").
 enum class FieldKind { Text, Integer, SmallInt, Currency, Single, Double, Date, Other };

@@ -1,6 +1,7 @@
 #include "salontaxrate.h"
 
 #include "database.h"
+#include "values.h"
 
 #include <QString>
 #include <QVariant>
@@ -21,11 +22,9 @@ std::optional<double> salonTaxRate(QSqlDatabase db, qint64 exceptRow)
     while (rates.next()) {
         bool isNumber = false;
         const double stored = rates.value(0).toString().trimmed().toDouble(&isNumber);
-        if (!isNumber)
-            return std::nullopt;   // a text that is no rate: nobody can say what the salon charges
-        // The rate is kept at single precision and read back as its shortest decimal text.
-        const double rate = QString::number(float(stored), 'g', 7).toDouble();
-        if (common && *common != rate)
+        // A text that is no rate: nobody can say what the salon charges.
+        const std::optional<double> rate = isNumber ? narrowRate(stored) : std::nullopt;
+        if (!rate || (common && *common != *rate))
             return std::nullopt;
         common = rate;
     }

@@ -5,6 +5,10 @@
 
 #include <QLocale>
 #include <QtTest>
+#include <limits>
+
+Q_DECLARE_METATYPE(std::optional<Currency>)
+Q_DECLARE_METATYPE(std::optional<double>)
 
 class TestValues : public QObject
 {
@@ -144,7 +148,7 @@ private slots:
         QFETCH(QString, extended);
         const Currency price = *Currency::fromDouble(unitPrice);
         const Currency discount = *Currency::fromDouble(unitPrice * rate);
-        QCOMPARE(((price - discount) * quantity).text(), extended);
+        QCOMPARE(price.minus(discount)->times(quantity)->text(), extended);
     }
 
     void currencyConversions_data()
@@ -154,8 +158,10 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("plain") << "12.5" << qint64(125000) << "12.5";
         QTest::newRow("four decimals") << "1.2345" << qint64(12345) << "1.2345";
-        QTest::newRow("half to even, down") << "0.03125" << qint64(312) << "0.0312";
-        QTest::newRow("half to even, up") << "0.09375" << qint64(938) << "0.0938";
+        QTest::newRow("trailing zeros past four decimals") << "12.50000" << qint64(125000) << "12.5";
+        QTest::newRow("just below the bound") << "99999999999.9999" << qint64(999999999999999) << "99999999999.9999";
+        QTest::newRow("just below the bound, negative") << "-99999999999.9999" << qint64(-999999999999999)
+                                                        << "-99999999999.9999";
         QTest::newRow("negative") << "-0.5" << qint64(-5000) << "-0.5";
         QTest::newRow("whole") << "26" << qint64(260000) << "26";
     }
@@ -168,6 +174,133 @@ private slots:
         QVERIFY(money.has_value());
         QCOMPARE(money->scaled(), scaled);
         QCOMPARE(money->text(), shown);
+    }
+
+    // Amounts are kept as doubles, exact to four decimals only well below 2^38: a typed amount
+    // with more decimals, or of 100,000,000,000 or more, is refused, never rounded.
+    void typedAmountsTheBookCannotKeep_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("refusal");
+        const QString tooLarge = QStringLiteral("\"%1\" is too large: amounts of money must stay below 100,000,000,000.");
+        const QString tooPrecise =
+            QStringLiteral("\"%1\" has more than four decimals: amounts of money are kept to four decimals.");
+        for (const char *typed : {"123456789012345.6789", "99999999999999.9999", "300000000000.0007", "100000000000",
+                                  "-100000000000", "1e11", "1e300"})
+            QTest::newRow(typed) << "en_US" << typed << tooLarge.arg(QLatin1String(typed));
+        for (const char *typed : {"0.00005", "0.03125", "12.34561", "5e-5", "1.00001"})
+            QTest::newRow(typed) << "en_US" << typed << tooPrecise.arg(QLatin1String(typed));
+        QTest::newRow("de_DE too many decimals") << "de_DE" << "0,00005" << tooPrecise.arg(QStringLiteral("0,00005"));
+        QTest::newRow("de_DE too large") << "de_DE" << "300000000000,0007"
+                                         << QStringLiteral("\"300000000000,0007\" is too large: amounts of money must stay "
+                                                           "below 100.000.000.000.");
+    }
+    void typedAmountsTheBookCannotKeep()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, typed);
+        QFETCH(QString, refusal);
+        QLocale::setDefault(QLocale(locale));
+        const MoneyReading reading = Currency::readTyped(typed);
+        QCOMPARE(reading.amount, std::optional<Currency>());
+        QCOMPARE(reading.refusal, refusal);
+    }
+
+    void roundingHalfToEven_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<qint64>("scaled");
+        QTest::newRow("down") << 0.03125 << qint64(312);
+        QTest::newRow("up") << 0.09375 << qint64(938);
+        QTest::newRow("negative") << -0.03125 << qint64(-312);
+    }
+    void roundingHalfToEven()
+    {
+        QFETCH(double, value);
+        QFETCH(qint64, scaled);
+        QCOMPARE(Currency::fromDouble(value)->scaled(), scaled);
+    }
+
+    // Checked arithmetic: a result beyond the range of the type is nothing, never a wrapped value.
+    void checkedArithmetic_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<qint64>("a");
+        QTest::addColumn<qint64>("b");
+        QTest::addColumn<std::optional<Currency>>("result");
+        constexpr qint64 most = std::numeric_limits<qint64>::max();
+        constexpr qint64 least = std::numeric_limits<qint64>::min();
+        const auto money = [](qint64 scaled) { return std::optional(Currency::fromScaled(scaled)); };
+        QTest::newRow("plus") << "plus" << qint64(125000) << qint64(5) << money(125005);
+        QTest::newRow("plus overflows") << "plus" << most - 5 << qint64(10) << std::optional<Currency>();
+        QTest::newRow("plus overflows below") << "plus" << least + 5 << qint64(-10) << std::optional<Currency>();
+        QTest::newRow("minus") << "minus" << qint64(5) << qint64(125000) << money(-124995);
+        QTest::newRow("minus overflows") << "minus" << least << qint64(1) << std::optional<Currency>();
+        QTest::newRow("times") << "times" << qint64(-35982) << qint64(3) << money(-107946);
+        QTest::newRow("times overflows") << "times" << most / 2 << qint64(3) << std::optional<Currency>();
+        QTest::newRow("times the smallest by -1") << "times" << least << qint64(-1) << std::optional<Currency>();
+        QTest::newRow("60 percent, half to even down") << "percent" << qint64(5) << qint64(50) << money(2);
+        QTest::newRow("50 percent, half to even up") << "percent" << qint64(3) << qint64(50) << money(2);
+        QTest::newRow("60 percent of a negative") << "percent" << qint64(-145) << qint64(60) << money(-87);
+        QTest::newRow("percent past the range") << "percent" << most << qint64(200) << std::optional<Currency>();
+        QTest::newRow("times a rate") << "timesRate" << qint64(199900) << qint64(10) << money(19990);
+    }
+    void checkedArithmetic()
+    {
+        QFETCH(QString, operation);
+        QFETCH(qint64, a);
+        QFETCH(qint64, b);
+        QFETCH(std::optional<Currency>, result);
+        const Currency left = Currency::fromScaled(a);
+        std::optional<Currency> got;
+        if (operation == QLatin1String("plus"))
+            got = left.plus(Currency::fromScaled(b));
+        else if (operation == QLatin1String("minus"))
+            got = left.minus(Currency::fromScaled(b));
+        else if (operation == QLatin1String("times"))
+            got = left.times(b);
+        else if (operation == QLatin1String("percent"))
+            got = left.percent(int(b));
+        else
+            got = left.timesRate(double(b) / 100);
+        QCOMPARE(got, result);
+    }
+
+    void storedMoney_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<std::optional<Currency>>("money");
+        QTest::newRow("empty is 0") << QVariant() << std::optional(Currency());
+        QTest::newRow("a double") << QVariant(19.99) << std::optional(Currency::fromScaled(199900));
+        QTest::newRow("a whole number") << QVariant(qlonglong(7)) << std::optional(Currency::fromScaled(70000));
+        QTest::newRow("a Currency") << QVariant::fromValue(Currency::fromScaled(-5)) << std::optional(Currency::fromScaled(-5));
+        QTest::newRow("text that is not a number") << QVariant(QStringLiteral("lots")) << std::optional<Currency>();
+        QTest::newRow("beyond the type") << QVariant(1e300) << std::optional<Currency>();
+    }
+    void storedMoney()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(std::optional<Currency>, money);
+        QCOMPARE(Currency::fromStored(stored), money);
+    }
+
+    // Rates are kept in single precision and read back as the decimal that was typed.
+    void narrowedRates_data()
+    {
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<std::optional<double>>("kept");
+        QTest::newRow("0.07") << 0.07 << std::optional(0.07);
+        QTest::newRow("0.0825") << 0.0825 << std::optional(0.0825);
+        QTest::newRow("a third") << 1.0 / 3 << std::optional(0.3333333);
+        QTest::newRow("beyond single precision") << 1e300 << std::optional<double>();
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << std::optional<double>();
+    }
+    void narrowedRates()
+    {
+        QFETCH(double, rate);
+        QFETCH(std::optional<double>, kept);
+        QCOMPARE(narrowRate(rate), kept);
     }
 
     // Every locale reads back its own short date (day and month never swap), its own amounts

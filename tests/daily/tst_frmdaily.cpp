@@ -674,6 +674,30 @@ private slots:
         QTest::mouseClick(products.findChild<QPushButton *>(QStringLiteral("cmdTaxRate")), Qt::LeftButton);
         QCOMPARE(values(QStringLiteral("SELECT DISTINCT SalesTaxRate FROM Employee")), QVariantList{0.07});
     }
+
+    // A price the book could not give back exactly is refused, and the stored price stays.
+    void priceListRefusesPricesItCannotKeep_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        const QString bound = QStringLiteral(" is too large: amounts of money must stay below 100,000,000,000.");
+        for (const char *typed : {"123456789012345.6789", "99999999999999.9999", "300000000000.0007", "100000000000"})
+            QTest::newRow(typed) << typed << u'"' + QLatin1String(typed) + u'"' + bound;
+        QTest::newRow("0.00005") << "0.00005"
+                                 << "\"0.00005\" has more than four decimals: amounts of money are kept to four decimals.";
+    }
+    void priceListRefusesPricesItCannotKeep()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        frmProducts products;
+        auto *grid = products.findChild<QTableView *>(QStringLiteral("grdDataGrid"))->model();
+        QCOMPARE(grid->index(0, 1).data().toString(), QStringLiteral("Gel Set"));
+        dialogs->answerMessage();
+        QVERIFY(!grid->setData(grid->index(0, 2), typed));
+        QCOMPARE(dialogs->messageTexts(), QStringList{message});
+        QCOMPARE(values(QStringLiteral("SELECT UnitPrice FROM Products WHERE rowid = 1")), QVariantList{19.99});
+    }
 };
 
 QTEST_MAIN(TestFrmDaily)

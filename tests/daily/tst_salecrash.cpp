@@ -137,8 +137,8 @@ private:
             if (c[7].toLongLong() != ++expectedCount || c[7].toLongLong() != id - base)
                 return QStringLiteral("row %1 is numbered %2").arg(id).arg(c[7]);
             const Currency cost = money(c[6]);
-            subTotal[c[2]] = subTotal[c[2]] + cost;
-            dayTotal[c[2]] = dayTotal[c[2]] + *Currency::fromDouble(cost.toDouble() * (1.0 + rate[c[2]]));
+            subTotal[c[2]] = *subTotal[c[2]].plus(cost);
+            dayTotal[c[2]] = *dayTotal[c[2]].plus(*Currency::fromDouble(cost.toDouble() * (1.0 + rate[c[2]])));
             lastVisit[c[1]] = mdyText(QDate::fromString(c[3], Qt::ISODate));
             lastCells[c[4]] = c[5] + u'|' + money(c[6]).text();
         }

@@ -43,7 +43,7 @@ private slots:
         const auto line = sale::priceSaleLine(money(unitPrice), quantity, rate);
         QVERIFY(line);
         QCOMPARE(line->discount, money(discount));
-        QCOMPARE(line->netUnit, money(unitPrice) - money(discount));
+        QCOMPARE(line->netUnit, money(unitPrice).minus(money(discount)));
         QCOMPARE(line->extended, money(extended));
     }
     void priceSaleLineOverflowIsRefused()

@@ -467,6 +467,12 @@ private slots:
         QTest::newRow("de_DE money") << "de_DE" << "TodayEarn" << "35,982" << money(359820);
         QTest::newRow("fr_FR money") << "fr_FR" << "TodayEarn" << "35,982" << money(359820);
         QTest::newRow("de_DE point is not grouping") << "de_DE" << "TodayEarn" << "35.982" << QVariant();
+        // Money is kept exact to four decimals below 100,000,000,000; anything else is refused.
+        QTest::newRow("en_US money, five decimals") << "en_US" << "TodayEarn" << "0.00005" << QVariant();
+        QTest::newRow("de_DE money, five decimals") << "de_DE" << "TodayEarn" << "0,00005" << QVariant();
+        for (const char *typed : {"123456789012345.6789", "99999999999999.9999", "300000000000.0007", "-100000000000"})
+            QTest::newRow(typed) << "en_US" << "TodayEarn" << typed << QVariant();
+        QTest::newRow("largest money kept") << "en_US" << "TodayEarn" << "99999999999.9999" << money(999999999999999);
         QTest::newRow("de_DE whole number") << "de_DE" << "EmployeeID" << "12" << QVariant(qlonglong(12));
         QTest::newRow("empty box is an empty field") << "en_US" << "TodayEarn" << "" << QVariant(QMetaType(QMetaType::QString));
     }
@@ -547,6 +553,18 @@ private slots:
         QCOMPARE(customers.value(field).toString(), storedAfter);
         click(bar, "movePrevious");
         QCOMPARE(box.text(), field == QLatin1String("City") ? storedAfter : textDateShown(storedAfter));
+    }
+
+    // The desk is told why money it typed cannot be kept, not merely that it does not fit.
+    void moneyTheBookCannotKeepSaysWhy()
+    {
+        try {
+            boxValue(QStringLiteral("0.00005"), FieldKind::Currency, QStringLiteral("TodayEarn"));
+            QFAIL("five decimals were taken");
+        } catch (const StoreError &error) {
+            QCOMPARE(error.text(),
+                     QStringLiteral("\"0.00005\" has more than four decimals: amounts of money are kept to four decimals."));
+        }
     }
 
     // Text fields have no size: a pasted page is stored whole.

@@ -163,7 +163,7 @@ private slots:
         QCOMPARE(payroll->recordCount(), 2);
         QCOMPARE(payroll->value(QStringLiteral("ServiceDate")).toDate(), QDate::currentDate());
         QCOMPARE(payroll->value(QStringLiteral("TodayEarn")).value<Currency>(), earned);
-        QCOMPARE(payroll->value(QStringLiteral("ToDateEArn")).value<Currency>(), earned + Currency::fromScaled(1000000));
+        QCOMPARE(payroll->value(QStringLiteral("ToDateEArn")).value<Currency>(), earned.plus(Currency::fromScaled(1000000)));
         auto *grid = child<QTableView>(employees, "grdDataGrid");
         QCOMPARE(grid->model()->index(1, 1).data().toString(), QStringLiteral("$46.63"));
 

@@ -159,6 +159,34 @@ private slots:
         QCOMPARE(book(), before);
     }
 
+    // Money the book cannot keep exactly, typed or summed into the to-date, posts nothing.
+    void amountTheBookCannotKeepPostsNothing_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        const QString bound = QStringLiteral(" is too large: amounts of money must stay below 100,000,000,000.");
+        QTest::newRow("more than four decimals")
+            << "0.00005" << "\"0.00005\" has more than four decimals: amounts of money are kept to four decimals.";
+        QTest::newRow("typed too large") << "300000000000.0007" << "\"300000000000.0007\"" + bound;
+        // Ann's to-date is 100.
+        QTest::newRow("to-date reaches the bound") << "99999999900"
+                                                   << "The to-date total" + bound + " Nothing was posted.";
+    }
+    void amountTheBookCannotKeepPostsNothing()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        form->setProposedEmployee(1);
+        click("cmdAdd");
+        type("txtTodayEarn", typed);
+        const QStringList before = book();
+        dialogs->answerMessage();
+        enterTodayEarn();
+        QCOMPARE(dialogs->messageTexts(), QStringList{message});
+        QVERIFY(form->isPending());
+        QCOMPARE(book(), before);
+    }
+
     // Only a posted row is stored: Close posts what was typed, everything else drops the row.
     void leavingAPendingRow_data()
     {

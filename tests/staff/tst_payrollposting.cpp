@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QSqlQuery>
 #include <QtTest>
+#include <limits>
 
 Q_DECLARE_METATYPE(std::optional<Currency>)
 
@@ -80,6 +81,9 @@ private slots:
         QTest::newRow("cents of cents round half to even") << "0.0003" << "0" << "0.0002"
                                                           << QStringList{"0.0003", "0.0002", "0.0002", "0.0002", "0.0003"};
         QTest::newRow("blanks around the amount") << " 20 " << "0" << "0" << QStringList{"20", "10", "12", "10", "12"};
+        QTest::newRow("largest to-date the book keeps")
+            << "99999999899.9999" << "100" << "0"
+            << QStringList{"99999999999.9999", "50000000000", "59999999999.9999", "49999999950", "59999999939.9999"};
     }
 
     void posting()
@@ -95,7 +99,7 @@ private slots:
         const QStringList got{posting->toDate.text(), posting->fiftyByTotal.text(), posting->sixtyByTotal.text(),
                               posting->fiftyByMonth.text(), posting->sixtyByMonth.text()};
         QCOMPARE(got, figures);
-        QCOMPARE(posting->monthSum, *Currency::fromText(earlierThisMonth) + posting->todayEarn);
+        QCOMPARE(posting->monthSum, Currency::fromText(earlierThisMonth)->plus(posting->todayEarn));
     }
 
     void refusedAmounts_data()
@@ -113,6 +117,40 @@ private slots:
         QFETCH(QString, today);
         QCOMPARE(payroll::PayrollPosting(today, money("100"), money("0")).has_value(), false);
         QVERIFY(payroll::refusedAmountText(today).contains(today));
+    }
+
+    // What the book cannot keep exactly, typed or computed, posts nothing and says why.
+    void postingsTheBookCannotKeep_data()
+    {
+        QTest::addColumn<QString>("today");
+        QTest::addColumn<qint64>("previousToDate");      // scaled
+        QTest::addColumn<qint64>("earlierThisMonth");    // scaled
+        QTest::addColumn<QString>("refusal");
+        const QString bound = QStringLiteral(" is too large: amounts of money must stay below 100,000,000,000.");
+        const QString nothing = QStringLiteral(" Nothing was posted.");
+        QTest::newRow("more than four decimals")
+            << "0.00005" << qint64(0) << qint64(0)
+            << "\"0.00005\" has more than four decimals: amounts of money are kept to four decimals.";
+        QTest::newRow("typed amount too large") << "123456789012345.6789" << qint64(0) << qint64(0)
+                                                << "\"123456789012345.6789\"" + bound;
+        QTest::newRow("to-date reaches the bound") << "99999999900" << qint64(1000000) << qint64(0)
+                                                   << "The to-date total" + bound + nothing;
+        QTest::newRow("to-date past the type") << "1" << std::numeric_limits<qint64>::max() << qint64(0)
+                                               << "The to-date total" + bound + nothing;
+        QTest::newRow("60% of the month reaches the bound") << "5" << qint64(0) << qint64(1666666666670000)
+                                                            << "The 60% commission of the month" + bound + nothing;
+    }
+    void postingsTheBookCannotKeep()
+    {
+        QFETCH(QString, today);
+        QFETCH(qint64, previousToDate);
+        QFETCH(qint64, earlierThisMonth);
+        QFETCH(QString, refusal);
+        QString said;
+        QCOMPARE(payroll::PayrollPosting(today, Currency::fromScaled(previousToDate), Currency::fromScaled(earlierThisMonth),
+                                         &said).has_value(),
+                 false);
+        QCOMPARE(said, refusal);
     }
 
     void commaDecimalLocale()

@@ -256,6 +256,31 @@ private slots:
         }
     }
 
+    // Money the file could not give back exactly is refused, whoever writes it.
+    void moneyTheBookCannotKeepIsRefused_data()
+    {
+        QTest::addColumn<QVariant>("written");
+        QTest::newRow("Currency at the bound") << QVariant::fromValue(Currency::fromScaled(Currency::storableLimit * Currency::scale));
+        QTest::newRow("negative Currency at the bound")
+            << QVariant::fromValue(Currency::fromScaled(-Currency::storableLimit * Currency::scale));
+        QTest::newRow("a double past the bound") << QVariant(123456789012345.6789);
+        QTest::newRow("text past the bound") << QVariant("300000000000.0007");
+        QTest::newRow("text with five decimals") << QVariant("0.00005");
+    }
+    void moneyTheBookCannotKeepIsRefused()
+    {
+        QFETCH(QVariant, written);
+        const qint64 rows = rowCount(QStringLiteral("Employee"));
+        RecordSet rs(salon::employeeDb(), QStringLiteral("Employee"));
+        rs.addNew();
+        QVERIFY_THROWS_EXCEPTION(StoreError, {
+            rs.setValue(QStringLiteral("Total"), written);
+            rs.update();
+        });
+        rs.cancelUpdate();
+        QCOMPARE(rowCount(QStringLiteral("Employee")), rows);
+    }
+
     void datesReadBackAsDates()
     {
         RecordSet misc(salon::employeeDb(), QStringLiteral("Misc"));
