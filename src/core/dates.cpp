@@ -1,6 +1,7 @@
 #include "dates.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStringList>
 
 QString mdyText(QDate date)
@@ -20,6 +21,20 @@ QDate fromMdyText(const QString &text)
     if (!okMonth || !okDay || !okYear)
         return {};
     return QDate(year, month, day);
+}
+
+std::optional<QDate> storedTextDate(const QString &text)
+{
+    // ASCII digits only, and nothing after the year (not even a line break).
+    static const QRegularExpression form(
+        QRegularExpression::anchoredPattern(QStringLiteral("([0-9]{1,2})/([0-9]{1,2})/([0-9]{4})")));
+    const QRegularExpressionMatch match = form.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QDate date(match.captured(3).toInt(), match.captured(1).toInt(), match.captured(2).toInt());
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
 }
 
 QString shortDateFormat()

@@ -2,11 +2,15 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 // Month/day/year without leading zeros: 3/5/2026.
 QString mdyText(QDate date);
 // Reads month/day/year text back; an invalid date when the text is not of that form.
 QDate fromMdyText(const QString &text);
+// A text date field's stored text read as a date when it is strictly m/d/yyyy (month and day
+// of one or two digits, a four-digit year, a real date); nothing for any other text.
+std::optional<QDate> storedTextDate(const QString &text);
 // The locale's short and long date texts (the short form always with a four-digit year).
 QString shortDateFormat();
 QString shortDateText(QDate date);
