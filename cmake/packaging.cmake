@@ -6,6 +6,8 @@ include(GNUInstallDirs)
 install(TARGETS velorine RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/velorine.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/velorine.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The software centres' description of the program (AppStream).
+install(FILES packaging/org.example.velorine.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # Debian keeps the licence and the changelog under /usr/share/doc/<package>.
 set(VELORINE_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/velorine)
@@ -42,8 +44,10 @@ calendar, a calculator and a small rich-text editor sit beside them.
 The books are SQLite files in the user's data folder; velorine --export-csv
 writes them as CSV files for the accountant or a spreadsheet.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded at run time, so dpkg-shlibdeps cannot see them: the SQLite driver, the window-system
-# plugins, and the fonts printing measures text with.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins, fonts-dejavu-core")
+# Loaded at run time, so dpkg-shlibdeps cannot see them: the SQLite driver, the engine that
+# draws the SVG icon, and the fonts printing measures text with. The X11 plugin comes with
+# libqt6gui6; the Wayland one is recommended.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6svg6, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

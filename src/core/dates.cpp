@@ -1,6 +1,7 @@
 #include "dates.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStringList>
 
 QString mdyText(QDate date)
@@ -20,6 +21,20 @@ QDate fromMdyText(const QString &text)
     if (!okMonth || !okDay || !okYear)
         return {};
     return QDate(year, month, day);
+}
+
+std::optional<QDate> storedTextDate(const QString &text)
+{
+    // ASCII digits only, and nothing after the year (not even a line break).
+    static const QRegularExpression form(
+        QRegularExpression::anchoredPattern(QStringLiteral("([0-9]{1,2})/([0-9]{1,2})/([0-9]{4})")));
+    const QRegularExpressionMatch match = form.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QDate date(match.captured(3).toInt(), match.captured(1).toInt(), match.captured(2).toInt());
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
 }
 
 QString shortDateFormat()
@@ -69,24 +84,6 @@ QDate fromShortDateText(const QString &text, QDate today)
         return date;
     }
     return {};
-}
-
-std::optional<QDate> storedTextDate(const QString &stored)
-{
-    const QStringList parts = stored.trimmed().split(u'/');
-    if (parts.size() != 3 || parts[0].size() > 2 || parts[1].size() > 2 || parts[2].size() != 4)
-        return std::nullopt;
-    int numbers[3] = {};
-    for (int i = 0; i < 3; ++i) {
-        if (parts[i].isEmpty())
-            return std::nullopt;
-        for (const QChar c : parts[i])
-            if (c < u'0' || c > u'9')
-                return std::nullopt;
-        numbers[i] = parts[i].toInt();
-    }
-    const QDate date(numbers[2], numbers[0], numbers[1]);
-    return date.isValid() ? std::optional(date) : std::nullopt;
 }
 
 QString textDateShown(const QString &stored)

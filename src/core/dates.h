@@ -20,9 +20,9 @@ QDate fromShortDateText(const QString &text, QDate today = QDate::currentDate())
 
 // Text fields that hold a date (a customer's last visit, an employee's birthdate, hire and
 // leaving dates) keep it as m/d/yyyy, whatever the desk's locale.
-// The date such stored text holds: month/day/four-digit year, blanks around allowed;
-// nullopt for any other text.
-std::optional<QDate> storedTextDate(const QString &stored);
+// The date such stored text holds when it is strictly m/d/yyyy (month and day of one or two
+// digits, a four-digit year, a real date, nothing around it); nullopt for any other text.
+std::optional<QDate> storedTextDate(const QString &text);
 // What a box shows for such a field: the desk's short date, or other text as it stands.
 QString textDateShown(const QString &stored);
 // What such a field stores for a box's text: m/d/yyyy when the text reads as a date the way

@@ -21,6 +21,9 @@ public:
     static QString lockPath();
 
 private:
+    // Refuses a lock file that is a link, not a plain file, or another user's.
+    Result refuseNotOwn(const QString &path);
+
     int m_fd = -1;
     QString m_failure;
 };

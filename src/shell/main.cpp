@@ -1,6 +1,8 @@
 #include "apptitle.h"
+#include "commandline.h"
 #include "csvexport.h"
 #include "database.h"
+#include "desktopidentity.h"
 #include "dialogs.h"
 #include "frmmain.h"
 #include "startup.h"
@@ -28,7 +30,8 @@ void nameTheProgram()
 
 // The options work without a display, so they run before any window system is touched:
 // --help and --version print and end; --export-csv writes the book's tables and ends.
-CommandLine runOptions(int argc, char *argv[], int &status)
+// The toolkit's own options were set aside before and never reach this parser.
+CommandLine runOptions(int &argc, char *argv[], int &status)
 {
     QCoreApplication application(argc, argv);
     nameTheProgram();
@@ -54,7 +57,9 @@ CommandLine runOptions(int argc, char *argv[], int &status)
     if (!parser.isSet(exportOption))
         return CommandLine::StartDesk;
 
-    const QString folder = QDir::current().absoluteFilePath(parser.value(exportOption));
+    // An empty name stays empty, so the export refuses it rather than write into this folder.
+    const QString named = parser.value(exportOption);
+    const QString folder = named.isEmpty() ? QString() : QDir::current().absoluteFilePath(named);
     const salon::CsvExport result = salon::exportCsv(salon::employeeDbPath(), folder);
     if (!result.error.isEmpty()) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(app::title), qPrintable(result.error));
@@ -97,14 +102,21 @@ private:
 
 int main(int argc, char *argv[])
 {
-    if (argc > 1) {
+    QByteArrayList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    const CommandLineSplit split = splitCommandLine(arguments);
+    if (!split.own.isEmpty()) {
+        ArgumentVector own(argv[0], split.own);
         int status = 0;
-        if (runOptions(argc, argv, status) == CommandLine::Done)
+        if (runOptions(own.argc(), own.argv(), status) == CommandLine::Done)
             return status;
     }
 
-    QApplication application(argc, argv);
+    ArgumentVector toolkit(argv[0], split.toolkit);
+    QApplication application(toolkit.argc(), toolkit.argv());
     nameTheProgram();
+    setDesktopIdentity();
     // The program ends when the main window closes, not when the splash or a dialog does.
     QApplication::setQuitOnLastWindowClosed(false);
 

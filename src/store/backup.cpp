@@ -38,13 +38,27 @@ bool flushToDisk(const QString &path)
     return ok;
 }
 
-void removeOldCopies(const QString &folder, int keep)
+// Keeps the newest `keep` day copies, counting the one just made, which is never removed:
+// copies dated after it (a clock that ran ahead, copies brought in) would otherwise push it out.
+void removeOldCopies(const QString &folder, const QString &justMade, int keep)
 {
     QDir dir(folder);
     // The names sort by date, so the oldest come first.
-    const QStringList copies = dir.entryList({QStringLiteral("Employee-\?\?\?\?-\?\?-\?\?.db")}, QDir::Files, QDir::Name);
-    for (int i = 0; i < copies.size() - keep; ++i)
+    QStringList copies = dir.entryList({QStringLiteral("Employee-\?\?\?\?-\?\?-\?\?.db")}, QDir::Files, QDir::Name);
+    copies.removeAll(QFileInfo(justMade).fileName());
+    for (qsizetype i = 0; i < copies.size() - (keep - 1); ++i)
         dir.remove(copies[i]);
+}
+
+// A backup that was killed part-way leaves its temporary copy (as large as the book) and
+// SQLite's journal of it. Only one copy of the program works in the data folder, so every
+// such file is a leftover.
+void removeLeftoverCopies(const QString &folder)
+{
+    QDir dir(folder);
+    const QStringList leftovers = dir.entryList({QStringLiteral("Employee-*.db.part*")}, QDir::Files);
+    for (const QString &name : leftovers)
+        dir.remove(name);
 }
 
 } // namespace
@@ -100,7 +114,7 @@ BackupResult copyBook(QSqlDatabase source, const QString &fileName)
     }
     const QString target = folder + u'/' + fileName;
     const QString temporary = target + QStringLiteral(".part%1").arg(QCoreApplication::applicationPid());
-    QFile::remove(temporary);
+    removeLeftoverCopies(folder);
 
     // The copy starts as an empty file of the user's own, so it is never readable by others.
     const int fd = ::open(QFile::encodeName(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
@@ -146,7 +160,7 @@ BackupResult backUpBook(QDate day, int keep)
         return {{}, QStringLiteral("The backup could not be made: %1").arg(error.text())};
     }
     if (result.ok())
-        removeOldCopies(backupFolder(), keep);
+        removeOldCopies(backupFolder(), result.path, keep);
     return result;
 }
 

@@ -5,8 +5,9 @@
 
 // A verified copy of the salon's book, made when a day is closed. The copy is written to a
 // temporary file in backups/ of the data folder, checked with SQLite's integrity check, and
-// only then renamed to Employee-YYYY-MM-DD.db (replacing that day's earlier copy). The last
-// `keep` day copies are kept. Folder and files are readable by the user alone, like the books.
+// only then renamed to Employee-YYYY-MM-DD.db (replacing that day's earlier copy). The newest
+// `keep` day copies are kept, always with the one just made among them; temporary files left
+// by a backup that was cut short are removed. Folder and files are readable by the user alone.
 //
 // To restore: close Velorine and copy a backup over Employee.db.
 namespace salon {

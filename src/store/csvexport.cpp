@@ -1,6 +1,7 @@
 #include "csvexport.h"
 
 #include "currency.h"
+#include "dates.h"
 #include "schemaversion.h"
 
 #include <QDateTime>
@@ -14,6 +15,10 @@
 #include <QUuid>
 #include <vector>
 
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
 namespace salon {
 
 namespace {
@@ -21,8 +26,36 @@ namespace {
 struct Column
 {
     QString name;
-    QString type;   // declared type, upper case
+    QString type;            // declared type, upper case
+    bool textDate = false;   // a date kept as m/d/yyyy text
 };
+
+// The date fields the screens keep as text in m/d/yyyy form rather than as ISO dates.
+bool isTextDate(const QString &table, const QString &column)
+{
+    static const QStringList employee = {QStringLiteral("Birthdate"), QStringLiteral("DateHired"), QStringLiteral("DateQuit")};
+    if (table.compare(QLatin1String("Customers"), Qt::CaseInsensitive) == 0)
+        return column.compare(QLatin1String("ServiceDate"), Qt::CaseInsensitive) == 0;
+    if (table.compare(QLatin1String("Employee"), Qt::CaseInsensitive) == 0)
+        return employee.contains(column, Qt::CaseInsensitive);
+    return false;
+}
+
+// The shop password, hashed or not yet, never leaves the book.
+bool isPassword(const QString &column)
+{
+    return column.compare(QLatin1String("password"), Qt::CaseInsensitive) == 0;
+}
+
+// A spreadsheet reads a cell that starts with one of these as a formula, so exported text that
+// starts so is marked as text with a leading apostrophe. Numbers are never marked.
+QString spreadsheetText(const QString &text)
+{
+    if (!text.isEmpty()
+        && (text[0] == u'=' || text[0] == u'+' || text[0] == u'-' || text[0] == u'@' || text[0] == u'\t' || text[0] == u'\r'))
+        return QLatin1Char('\'') + text;
+    return text;
+}
 
 struct Table
 {
@@ -66,23 +99,26 @@ QString dateText(const QString &stored)
     return stored;
 }
 
-QString fieldText(const QVariant &value, const QString &type)
+QString fieldText(const QVariant &value, const Column &column)
 {
     if (value.isNull())
         return {};
     const bool numeric = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::LongLong
                          || value.typeId() == QMetaType::Int;
-    if (type == QLatin1String("CURRENCY") && numeric) {
+    if (column.type == QLatin1String("CURRENCY") && numeric) {
         if (const auto money = Currency::fromDouble(value.toDouble()))
             return moneyText(*money);
     }
-    if (type == QLatin1String("DATETIME") && !numeric)
-        return dateText(value.toString());
     if (numeric)
         return numberText(value);
-    if (value.typeId() == QMetaType::QByteArray)
-        return QString::fromUtf8(value.toByteArray());
-    return value.toString();
+    const QString text = value.typeId() == QMetaType::QByteArray ? QString::fromUtf8(value.toByteArray()) : value.toString();
+    if (column.type == QLatin1String("DATETIME"))
+        return spreadsheetText(dateText(text));
+    if (column.textDate) {
+        if (const auto date = storedTextDate(text))
+            return date->toString(Qt::ISODate);
+    }
+    return spreadsheetText(text);
 }
 
 QString sqlFailure(const QString &path, const QSqlError &error)
@@ -105,8 +141,11 @@ std::optional<QString> readTables(QSqlDatabase db, const QString &path, std::vec
         info.setForwardOnly(true);
         if (!info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quotedName(table.name))))
             return sqlFailure(path, info.lastError());
-        while (info.next())
-            table.columns.push_back({info.value(1).toString(), info.value(2).toString().toUpper()});
+        while (info.next()) {
+            const QString name = info.value(1).toString();
+            if (!isPassword(name))
+                table.columns.push_back({name, info.value(2).toString().toUpper(), isTextDate(table.name, name)});
+        }
     }
     return std::nullopt;
 }
@@ -145,24 +184,29 @@ private:
 std::optional<QString> writeTable(QSqlDatabase db, const QString &bookPath, const Table &table, QFile &file)
 {
     CsvWriter writer(file);
-    QStringList header;
-    for (const Column &column : table.columns)
-        header << column.name;
+    QStringList header, names;
+    for (const Column &column : table.columns) {
+        header << spreadsheetText(column.name);
+        names << quotedName(column.name);
+    }
     writer.record(header);
 
-    QSqlQuery rows(db);
-    rows.setForwardOnly(true);
-    if (!rows.exec(QStringLiteral("SELECT * FROM %1").arg(quotedName(table.name))))
-        return sqlFailure(bookPath, rows.lastError());
-    QStringList fields;
-    while (rows.next() && !writer.failed()) {
-        fields.clear();
-        for (int i = 0; i < int(table.columns.size()); ++i)
-            fields << fieldText(rows.value(i), table.columns[std::size_t(i)].type);
-        writer.record(fields);
+    // Only the columns exported are read: a table of nothing but a password gives a header alone.
+    if (!names.isEmpty()) {
+        QSqlQuery rows(db);
+        rows.setForwardOnly(true);
+        if (!rows.exec(QStringLiteral("SELECT %1 FROM %2").arg(names.join(QLatin1Char(',')), quotedName(table.name))))
+            return sqlFailure(bookPath, rows.lastError());
+        QStringList fields;
+        while (rows.next() && !writer.failed()) {
+            fields.clear();
+            for (int i = 0; i < int(table.columns.size()); ++i)
+                fields << fieldText(rows.value(i), table.columns[std::size_t(i)]);
+            writer.record(fields);
+        }
+        if (rows.lastError().isValid())
+            return sqlFailure(bookPath, rows.lastError());
     }
-    if (rows.lastError().isValid())
-        return sqlFailure(bookPath, rows.lastError());
     if (!writer.flush() || !file.flush() || file.error() != QFileDevice::NoError)
         return QStringLiteral("The file %1 cannot be written: %2.").arg(file.fileName(), file.errorString());
     return std::nullopt;
@@ -198,6 +242,27 @@ public:
 private:
     QString m_name;
 };
+
+// Makes the folder and the folders above it that are missing; when one cannot be made, says why.
+std::optional<QString> makeFolder(const QString &folder)
+{
+    const QStringList parts = QDir::cleanPath(folder).split(QLatin1Char('/'));
+    QString path;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        path += (i > 0 ? QStringLiteral("/") : QString()) + parts[i];
+        if (path.isEmpty() || QFileInfo(path).isDir())
+            continue;
+        if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
+            continue;
+        const int error = errno;
+        if (error == EEXIST && !QFileInfo(path).isDir())
+            return QStringLiteral("The folder %1 cannot be created: %2 is a file.")
+                .arg(folder, i == parts.size() - 1 ? QStringLiteral("it") : path);
+        if (error != EEXIST)
+            return QStringLiteral("The folder %1 cannot be created: %2.").arg(folder, QString::fromLocal8Bit(std::strerror(error)));
+    }
+    return std::nullopt;
+}
 
 CsvExport exportFrom(QSqlDatabase db, const QString &bookPath, const QString &folder)
 {
@@ -238,8 +303,8 @@ CsvExport exportFrom(QSqlDatabase db, const QString &bookPath, const QString &fo
     for (const QString &path : std::as_const(paths))
         if (QFileInfo::exists(path))
             return fail(QStringLiteral("The file %1 already exists; nothing was exported.").arg(path));
-    if (!QDir().mkpath(folder))
-        return fail(QStringLiteral("The folder %1 cannot be created.").arg(folder));
+    if (auto problem = makeFolder(folder))
+        return fail(*problem);
 
     for (std::size_t i = 0; i < tables.size(); ++i) {
         QFile file(paths[qsizetype(i)]);
@@ -269,6 +334,12 @@ QString csvField(const QString &text)
 
 CsvExport exportCsv(const QString &bookPath, const QString &folder)
 {
+    // An empty name would quietly mean the current folder.
+    if (folder.isEmpty()) {
+        CsvExport result;
+        result.error = QStringLiteral("No folder was named for the export; nothing was exported.");
+        return result;
+    }
     if (!QFileInfo(bookPath).isFile()) {
         CsvExport result;
         result.error = QStringLiteral("Could not find file '%1'.").arg(bookPath);

@@ -6,7 +6,9 @@
 // The salon's book as CSV files for the accountant or a spreadsheet: one file per table,
 // named after the table ("Payroll Records.csv"), RFC 4180 (quoted where needed, CRLF line
 // ends), UTF-8, a header row of field names. Money has four decimals and '.' as decimal point,
-// stored dates are written in ISO form, empty fields stay empty.
+// stored dates are written in ISO form (also the dates kept as m/d/yyyy text), empty fields stay
+// empty. Password columns are left out. Text that a spreadsheet would take for a formula
+// (starting with = + - @, a tab or a carriage return) gets a leading apostrophe.
 namespace salon {
 
 struct CsvExport
@@ -16,9 +18,9 @@ struct CsvExport
 };
 
 // Reads the book at `bookPath` read-only in one consistent snapshot (a desk may have it open)
-// and writes its tables into `folder`, which is created when missing. Nothing is written when
-// the book is missing or when any of the files already exists; a file left half-written by
-// a failure is removed.
+// and writes its tables into `folder`, which is created when missing (an empty name is refused,
+// not taken as the current folder). Nothing is written when the book is missing or when any of
+// the files already exists; a file left half-written by a failure is removed.
 CsvExport exportCsv(const QString &bookPath, const QString &folder);
 
 // One field of a CSV record: quoted, with inner quotes doubled, when it holds a comma, a quote

@@ -1,7 +1,10 @@
+#include "commandline.h"
+#include "database.h"
 #include "testhome.h"
 
 #include <QDir>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,10 +22,13 @@ class TestCommandLine : public QObject
         QString errors;
     };
 
-    static Run run(const QStringList &arguments, const QString &home, const QString &workingFolder = {})
+    static Run run(const QStringList &arguments, const QString &home, const QString &workingFolder = {},
+                   const QStringList &extraEnvironment = {})
     {
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString &setting : extraEnvironment)
+            env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
@@ -49,6 +55,13 @@ private slots:
         QTest::newRow("stray argument") << QStringList{"friday.txt"} << 1 << "" << "Velorine: Unexpected argument 'friday.txt'.\n";
         QTest::newRow("export without a folder") << QStringList{"--export-csv"} << 1 << ""
                                                  << "Velorine: Missing value after '--export-csv'.\n";
+        // The toolkit's options are set aside, and ours still run without a display.
+        QTest::newRow("version beside the toolkit's options")
+            << QStringList{"-platform", "xcb", "-reverse", "--version"} << 0 << "Velorine 1.6.0\n" << "";
+        QTest::newRow("unknown option beside a style") << QStringList{"-style", "Fusion", "--colour"} << 1 << ""
+                                                       << "Velorine: Unknown option 'colour'.\n";
+        QTest::newRow("unknown single-dash option") << QStringList{"-revers"} << 1 << ""
+                                                    << "Velorine: Unknown options: r, e, e, r, s.\n";
     }
     void optionsNeedNoDisplay()
     {
@@ -63,6 +76,66 @@ private slots:
         QCOMPARE(result.errors, errors);
         QCOMPARE(result.exitCode, exitCode);
         QVERIFY(QDir(home.path()).isEmpty());   // nothing created in the data folder
+    }
+
+    void toolkitOptionsAreSetAside_data()
+    {
+        QTest::addColumn<QByteArrayList>("arguments");
+        QTest::addColumn<QByteArrayList>("toolkit");
+        QTest::addColumn<QByteArrayList>("own");
+        QTest::newRow("style") << QByteArrayList{"-style", "Fusion"} << QByteArrayList{"-style", "Fusion"} << QByteArrayList{};
+        QTest::newRow("style joined") << QByteArrayList{"-style=Fusion"} << QByteArrayList{"-style=Fusion"} << QByteArrayList{};
+        QTest::newRow("reverse is no -v") << QByteArrayList{"-reverse"} << QByteArrayList{"-reverse"} << QByteArrayList{};
+        QTest::newRow("stylesheet is no -h") << QByteArrayList{"-stylesheet", "desk.qss"}
+                                             << QByteArrayList{"-stylesheet", "desk.qss"} << QByteArrayList{};
+        QTest::newRow("session with its ID, then ours")
+            << QByteArrayList{"-session", "1a2b3c", "--version"} << QByteArrayList{"-session", "1a2b3c"}
+            << QByteArrayList{"--version"};
+        QTest::newRow("double dash, mixed")
+            << QByteArrayList{"--export-csv", "out", "--platform", "offscreen", "-widgetcount"}
+            << QByteArrayList{"--platform", "offscreen", "-widgetcount"} << QByteArrayList{"--export-csv", "out"};
+        QTest::newRow("our option's value that looks like theirs")
+            << QByteArrayList{"--export-csv", "-reverse"} << QByteArrayList{} << QByteArrayList{"--export-csv", "-reverse"};
+        QTest::newRow("value missing at the end") << QByteArrayList{"-platform"} << QByteArrayList{"-platform"} << QByteArrayList{};
+        QTest::newRow("after -- all is ours") << QByteArrayList{"-reverse", "--", "-reverse"} << QByteArrayList{"-reverse"}
+                                              << QByteArrayList{"--", "-reverse"};
+        QTest::newRow("near misses are ours")
+            << QByteArrayList{"-reversed", "-platformx", "-qmljsdebugger", "reverse"} << QByteArrayList{}
+            << QByteArrayList{"-reversed", "-platformx", "-qmljsdebugger", "reverse"};
+        QTest::newRow("debugger takes its value joined") << QByteArrayList{"-qmljsdebugger=port:1234"}
+                                                         << QByteArrayList{"-qmljsdebugger=port:1234"} << QByteArrayList{};
+    }
+    void toolkitOptionsAreSetAside()
+    {
+        QFETCH(QByteArrayList, arguments);
+        QFETCH(QByteArrayList, toolkit);
+        QFETCH(QByteArrayList, own);
+        const CommandLineSplit split = splitCommandLine(arguments);
+        QCOMPARE(split.toolkit, toolkit);
+        QCOMPARE(split.own, own);
+    }
+
+    // With the toolkit's options alone the desk starts, and they reach the application: the
+    // platform (xcb without a display would abort), -reverse (not read as -v), a session ID,
+    // a style sheet and the widget count the application prints when it ends.
+    void toolkitOptionsStartTheDesk()
+    {
+        TestHome home;
+        QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
+        QSqlQuery firstRunDone(QStringLiteral("UPDATE Misc SET count = 0"), salon::employeeDb());
+        QVERIFY(firstRunDone.isActive());
+        const QString styleSheet = home.path() + QStringLiteral("/desk.qss");
+        writeFile(styleSheet, "QPushButton { font-weight: bold; }");
+        const Run result = run({QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("-reverse"),
+                                QStringLiteral("-session"), QStringLiteral("1a2b3c"), QStringLiteral("-style"),
+                                QStringLiteral("Fusion"), QStringLiteral("-stylesheet=") + styleSheet,
+                                QStringLiteral("-widgetcount")},
+                               home.path(), {}, {QStringLiteral("VELORINE_REPORT_FIRST_PAINT=1"),
+                                                 QStringLiteral("VELORINE_DIALOGS=stderr")});
+        QCOMPARE(result.exitStatus, QProcess::NormalExit);
+        QVERIFY2(result.output.startsWith(QStringLiteral("first-paint-ns ")), qPrintable(result.output + result.errors));
+        QVERIFY2(result.errors.contains(QStringLiteral("Max widgets:")), qPrintable(result.errors));
+        QCOMPARE(result.exitCode, 0);
     }
 
     void helpListsTheOptions()
@@ -95,6 +168,39 @@ private slots:
         const Run again = run({QStringLiteral("--export-csv"), folder}, home.path());
         QCOMPARE(again.exitCode, 1);
         QCOMPARE(again.errors, QStringLiteral("Velorine: The file %1/Employee.csv already exists; nothing was exported.\n").arg(folder));
+    }
+
+    // An empty folder name is refused; it never means the folder the export was started in.
+    void exportRefusesAnEmptyFolderName_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("empty value") << QStringList{"--export-csv", ""};
+        QTest::newRow("empty joined value") << QStringList{"--export-csv="};
+    }
+    void exportRefusesAnEmptyFolderName()
+    {
+        QFETCH(QStringList, arguments);
+        TestHome home;
+        QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
+        QTemporaryDir work;
+        const Run result = run(arguments, home.path(), work.path());
+        QCOMPARE(result.exitStatus, QProcess::NormalExit);
+        QCOMPARE(result.errors, QStringLiteral("Velorine: No folder was named for the export; nothing was exported.\n"));
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(result.output, QString());
+        QVERIFY(QDir(work.path()).isEmpty());
+    }
+
+    void exportSaysWhyItsFolderCannotBeMade()
+    {
+        TestHome home;
+        QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
+        QTemporaryDir work;
+        writeFile(work.filePath(QStringLiteral("accounts")), "notes");
+        const Run result = run({QStringLiteral("--export-csv"), QStringLiteral("accounts")}, home.path(), work.path());
+        QCOMPARE(result.errors, QStringLiteral("Velorine: The folder %1 cannot be created: it is a file.\n")
+                                    .arg(work.filePath(QStringLiteral("accounts"))));
+        QCOMPARE(result.exitCode, 1);
     }
 
     void exportWithoutABookNamesIt()

@@ -21,6 +21,9 @@
 #include <QSqlQuery>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 // Scripted dialogs that also note whether the splash was on screen when a message came.
 class SplashWatchingDialogs : public ScriptedDialogs
@@ -337,6 +340,60 @@ private slots:
         QVERIFY(!startUp(status));
         QCOMPARE(status, 1);
         QCOMPARE(dialogs.messageTexts(), QStringList(lock.failureText()));
+    }
+
+    // The lock file is never followed through a link nor taken when it is not the user's own
+    // plain file: the target keeps its mode, nothing is made outside the data folder, and the
+    // start ends with a message naming the lock file.
+    void lockFileThatIsNotOwnPlainFileIsRefused_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("link to a file elsewhere") << "link";
+        QTest::newRow("dangling link") << "dangling";
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("another user's file") << "foreign";
+    }
+    void lockFileThatIsNotOwnPlainFileIsRefused()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir elsewhere;
+        const QString target = elsewhere.filePath(QStringLiteral("system.conf"));
+        const QString lockPath = InstanceLock::lockPath();
+        if (kind == QLatin1String("link") || kind == QLatin1String("dangling")) {
+            if (kind == QLatin1String("link")) {
+                writeFile(target, "keep me");
+                QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                          | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+            }
+            QVERIFY(QFile::link(target, lockPath));
+        } else if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(lockPath).constData(), 0600), 0);
+        } else {
+            if (::geteuid() != 0)
+                QSKIP("only the superuser can give a file to another user");
+            writeFile(lockPath, QByteArray());
+            QCOMPARE(::chown(QFile::encodeName(lockPath).constData(), 65534, 65534), 0);
+        }
+
+        const QString refusal = QStringLiteral("The lock file %1 is not a plain file of your own, so Velorine "
+                                               "will not use it. Remove it and start again.").arg(lockPath);
+        InstanceLock lock;
+        QCOMPARE(lock.acquire(), InstanceLock::Result::Failed);
+        QCOMPARE(lock.failureText(), refusal);
+        ScriptedDialogs dialogs;
+        dialogs.answerMessage();
+        int status = 0;
+        QVERIFY(!startUp(status));
+        QCOMPARE(status, 1);
+        QCOMPARE(dialogs.messageTexts(), QStringList(refusal));
+
+        if (kind == QLatin1String("link")) {
+            QCOMPARE(fileContent(target), QByteArray("keep me"));
+            QCOMPARE(QFileInfo(target).permissions() & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                                   | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        }
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 kind == QLatin1String("link") ? QStringList{QStringLiteral("system.conf")} : QStringList());
     }
 
     // A damaged book is found after the main window is up, said once, shown on the window,

@@ -105,6 +105,43 @@ private slots:
         QVERIFY(QFileInfo::exists(salon::backupFolder() + QStringLiteral("/notes.txt")));
     }
 
+    // Copies dated after the day closed (a clock that ran ahead, copies brought in) never push
+    // out the copy just made; the oldest of the others go.
+    void copyJustMadeIsKeptAmongLaterCopies()
+    {
+        TestHome home;
+        addEmployee(1, QStringLiteral("Ann"));
+        QVERIFY(QDir().mkpath(salon::backupFolder()));
+        for (int day = 1; day <= 30; ++day)
+            writeFile(salon::backupFolder() + u'/' + salon::backupFileName(QDate(2027, 1, day)), "later");
+        const salon::BackupResult result = salon::backUpBook(QDate(2026, 3, 5));
+        QVERIFY2(result.ok(), qPrintable(result.failure));
+        QCOMPARE(employeesIn(result.path), QStringList{QStringLiteral("Ann")});
+        const QStringList left = QDir(salon::backupFolder()).entryList({QStringLiteral("Employee-*.db")}, QDir::Files, QDir::Name);
+        QCOMPARE(left.size(), 30);
+        QCOMPARE(left.first(), QStringLiteral("Employee-2026-03-05.db"));
+        QCOMPARE(left.at(1), QStringLiteral("Employee-2027-01-02.db"));
+    }
+
+    // A backup killed part-way leaves its temporary copy and SQLite's journal of it; the next
+    // backup clears them, whatever process made them, and leaves other files alone.
+    void leftoversOfACutShortBackupAreRemoved()
+    {
+        TestHome home;
+        QVERIFY(QDir().mkpath(salon::backupFolder()));
+        const QString folder = salon::backupFolder() + u'/';
+        const QStringList leftovers = {"Employee-2026-03-04.db.part4242", "Employee-2026-03-04.db.part4242-journal",
+                                       "Employee-2026-02-27.db.part17", "Employee-2026-03-05.db.part99"};
+        for (const QString &name : leftovers)
+            writeFile(folder + name, QByteArray(8192, 'x'));
+        writeFile(folder + QStringLiteral("Employee-2026-03-04.db"), "an earlier day's copy");
+        writeFile(folder + QStringLiteral("notes.part1"), "mine");
+        const salon::BackupResult result = salon::backUpBook(QDate(2026, 3, 5));
+        QVERIFY2(result.ok(), qPrintable(result.failure));
+        QCOMPARE(QDir(salon::backupFolder()).entryList(QDir::Files, QDir::Name),
+                 (QStringList{"Employee-2026-03-04.db", "Employee-2026-03-05.db", "notes.part1"}));
+    }
+
     void damagedCopyIsReported()
     {
         TestHome home;

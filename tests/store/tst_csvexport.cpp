@@ -4,9 +4,12 @@
 #include "testhome.h"
 
 #include <QDir>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <unistd.h>
 
 class TestCsvExport : public QObject
 {
@@ -19,6 +22,35 @@ class TestCsvExport : public QObject
     static QStringList fileNames(const QString &folder)
     {
         return QDir(folder).entryList(QDir::Files, QDir::Name);
+    }
+
+    // Stores one row as given, bound straight into the book with no screen's conversions.
+    static void insertRaw(const QString &table, const QStringList &columns, const QVariantList &values)
+    {
+        QSqlQuery query(salon::employeeDb());
+        QVERIFY(query.prepare(QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
+                                  .arg(table, columns.join(u','), QStringList(columns.size(), QStringLiteral("?")).join(u','))));
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+        QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
+    }
+
+    // The data rows of an exported file (after its header), split at the CRLF that ends each.
+    QList<QByteArray> dataRows(const QString &name) const
+    {
+        const QByteArray content = fileContent(outFile(name));
+        QList<QByteArray> rows;
+        for (qsizetype start = 0, end; (end = content.indexOf("\r\n", start)) >= 0; start = end + 2)
+            rows << content.mid(start, end - start);
+        if (!rows.isEmpty())
+            rows.removeFirst();   // the header
+        return rows;
+    }
+
+    void exportAll()
+    {
+        const salon::CsvExport result = salon::exportCsv(salon::employeeDbPath(), out->path());
+        QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
     }
 
 private slots:
@@ -71,7 +103,7 @@ private slots:
         QVERIFY(employee.startsWith("EmployeeID,Prefix,"));
         const QByteArray customers = fileContent(outFile("Customers.csv"));
         QVERIFY2(customers.contains("\"Likes \"\"pale\"\" pink,\r\nno scent\""), customers.constData());
-        QVERIFY(fileContent(outFile("Misc.csv")).startsWith("password,Name,Company,"));
+        QVERIFY(fileContent(outFile("Misc.csv")).startsWith("Name,Company,"));
         QCOMPARE(QFileInfo(outFile("Misc.csv")).permissions() & (QFile::ReadOther | QFile::ReadGroup), QFile::Permissions());
     }
 
@@ -152,6 +184,139 @@ private slots:
                                    .arg(salon::employeeDbPath()));
         QVERIFY(result.files.isEmpty());
         QVERIFY(!QFileInfo::exists(target));
+    }
+
+    // Neither the shop password (the first start's plain text, or its hash once changed) nor an
+    // employee's password column leaves the book.
+    void passwordsAreNeverExported()
+    {
+        insertRaw(QStringLiteral("Employee"), {"EmployeeID", "FirstName", "password"}, {1, "Ann", "tulip-secret"});
+        exportAll();
+        const QByteArray misc = fileContent(outFile("Misc.csv"));
+        QVERIFY2(misc.startsWith("Name,Company,Address,"), misc.constData());
+        QVERIFY2(!misc.contains("salon"), misc.constData());
+        const QByteArray employee = fileContent(outFile("Employee.csv"));
+        QVERIFY2(!employee.contains("tulip-secret"), employee.constData());
+        QVERIFY2(!employee.toLower().contains("password"), employee.constData());
+        QVERIFY(employee.contains(",Notes,SubTotal,Total,SalesTaxRate\r\n"));
+
+        const QByteArray hash = "$argon2id$v=19$m=65536,t=2,p=1$c2FsdHNhbHQ$aGFzaGhhc2hoYXNo";
+        QSqlQuery query(salon::employeeDb());
+        QVERIFY(query.exec(QStringLiteral("UPDATE Misc SET password = '%1'").arg(QString::fromLatin1(hash))));
+        out = std::make_unique<QTemporaryDir>();
+        exportAll();
+        QVERIFY(!fileContent(outFile("Misc.csv")).contains("argon2id"));
+    }
+
+    // The text date fields keep month/day/year text; it is written in ISO form when it is such a
+    // date, and as it stands otherwise.
+    void textDatesAreWrittenInIsoForm_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("last visit") << "12/10/2026" << QByteArray("2026-12-10");
+        QTest::newRow("one-digit month and day") << "3/5/1990" << QByteArray("1990-03-05");
+        QTest::newRow("leading zeros") << "03/05/1990" << QByteArray("1990-03-05");
+        QTest::newRow("leap day") << "2/29/2024" << QByteArray("2024-02-29");
+        QTest::newRow("no such day") << "2/30/2026" << QByteArray("2/30/2026");
+        QTest::newRow("two-digit year") << "3/5/90" << QByteArray("3/5/90");
+        QTest::newRow("three-digit month") << "003/5/1990" << QByteArray("003/5/1990");
+        QTest::newRow("blank around") << " 3/5/1990" << QByteArray(" 3/5/1990");
+        QTest::newRow("line break after") << "3/5/1990\n" << QByteArray("\"3/5/1990\n\"");
+        QTest::newRow("ISO already") << "1990-03-05" << QByteArray("1990-03-05");
+        QTest::newRow("words") << "spring 1990" << QByteArray("spring 1990");
+        QTest::newRow("empty") << "" << QByteArray("");
+    }
+    void textDatesAreWrittenInIsoForm()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QByteArray, written);
+        insertRaw(QStringLiteral("Customers"), {"CustomerID", "ServiceDate"}, {7, stored});
+        insertRaw(QStringLiteral("Employee"), {"EmployeeID", "Birthdate", "DateHired", "DateQuit"}, {1, stored, stored, stored});
+        exportAll();
+        // ServiceDate is the customer's last field; the employee's three dates follow License.
+        QCOMPARE(dataRows("Customers.csv"), QList<QByteArray>{"7" + QByteArray(16, ',') + written});
+        const QByteArray dates = written + ',' + written + ',' + written;
+        QCOMPARE(dataRows("Employee.csv"), QList<QByteArray>{"1" + QByteArray(12, ',') + dates + QByteArray(6, ',')});
+    }
+
+    // A spreadsheet takes a cell that starts with = + - @, a tab or a carriage return for a formula;
+    // text that starts so is marked as text with an apostrophe.
+    void formulaLikeTextIsMarked_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("formula") << QVariant("=HYPERLINK(\"http://x.example\",\"Pay\")")
+                                 << QByteArray("\"'=HYPERLINK(\"\"http://x.example\"\",\"\"Pay\"\")\"");
+        QTest::newRow("plus") << QVariant("+1 555 0100") << QByteArray("'+1 555 0100");
+        QTest::newRow("minus as text") << QVariant("-1") << QByteArray("'-1");
+        QTest::newRow("number bound into a text field") << QVariant(-1) << QByteArray("'-1");
+        QTest::newRow("at") << QVariant("@SUM(A1:A9)") << QByteArray("'@SUM(A1:A9)");
+        QTest::newRow("tab") << QVariant("\tcmd") << QByteArray("'\tcmd");
+        QTest::newRow("carriage return") << QVariant("\rcmd") << QByteArray("\"'\rcmd\"");
+        QTest::newRow("sign inside") << QVariant("A-1=2") << QByteArray("A-1=2");
+        QTest::newRow("blank first") << QVariant(" =1") << QByteArray(" =1");
+        QTest::newRow("apostrophe already") << QVariant("'=1") << QByteArray("'=1");
+    }
+    void formulaLikeTextIsMarked()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(QByteArray, written);
+        insertRaw(QStringLiteral("Suppliers"), {"SupplierID", "Notes"}, {stored, stored});
+        exportAll();
+        // SupplierID is the first of 13 fields, Notes the last.
+        QCOMPARE(dataRows("Suppliers.csv"), QList<QByteArray>{written + QByteArray(12, ',') + written});
+    }
+
+    // Values written as numbers keep their sign as they are; so does text in a date field that
+    // is no date.
+    void numbersAreNotMarked()
+    {
+        insertRaw(QStringLiteral("Service Records"), {"CustomerID", "EmployeeID", "ServiceDate", "Quantity", "Cost", "Count"},
+                  {-7, 2, "2026-03-05", -2, -1.5, -1});
+        insertRaw(QStringLiteral("Payroll Records"), {"EmployeeID", "ServiceDate", "TodayEarn"}, {2, "=1+1", -0.25});
+        exportAll();
+        QCOMPARE(dataRows("Service Records.csv"), QList<QByteArray>{"1,-7,2,2026-03-05,,-2,-1.5000,-1"});
+        QCOMPARE(dataRows("Payroll Records.csv"), QList<QByteArray>{"1,2,'=1+1,-0.2500,,,,,"});
+    }
+
+    // An empty folder name would mean the current folder; it is refused before anything is read.
+    void anEmptyFolderNameIsRefused()
+    {
+        const salon::CsvExport result = salon::exportCsv(salon::employeeDbPath(), QString());
+        QCOMPARE(result.error, QStringLiteral("No folder was named for the export; nothing was exported."));
+        QVERIFY(result.files.isEmpty());
+    }
+
+    void aFolderThatCannotBeMadeSaysWhy_data()
+    {
+        QTest::addColumn<QString>("inTheWay");   // a file made first, relative to the output folder
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("a file in its place") << "accounts" << "accounts" << "it is a file";
+        QTest::newRow("a file above it") << "accounts" << "accounts/2026" << "%1/accounts is a file";
+        QTest::newRow("no permission") << "" << "locked/accounts" << "Permission denied";
+    }
+    void aFolderThatCannotBeMadeSaysWhy()
+    {
+        QFETCH(QString, inTheWay);
+        QFETCH(QString, folder);
+        QFETCH(QString, why);
+        if (inTheWay.isEmpty()) {
+            if (::geteuid() == 0)
+                QSKIP("the superuser may write in any folder");
+            QVERIFY(QDir(out->path()).mkdir(QStringLiteral("locked")));
+            QVERIFY(QFile::setPermissions(outFile(QStringLiteral("locked")), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        } else {
+            writeFile(outFile(inTheWay), "the accountant's notes");
+        }
+        const QString target = outFile(folder);
+        const salon::CsvExport result = salon::exportCsv(salon::employeeDbPath(), target);
+        QCOMPARE(result.error, QStringLiteral("The folder %1 cannot be created: %2.")
+                                   .arg(target, why.contains(QLatin1String("%1")) ? why.arg(out->path()) : why));
+        QVERIFY(result.files.isEmpty());
+        if (!inTheWay.isEmpty())
+            QCOMPARE(fileContent(outFile(inTheWay)), QByteArray("the accountant's notes"));
     }
 
     void fieldsAreQuotedOnlyWhereNeeded_data()
