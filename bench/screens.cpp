@@ -1,6 +1,7 @@
 #include "screens.h"
 
 #include "dialogs.h"
+#include "doors.h"
 #include "frmdaily.h"
 #include "frmemployee.h"
 #include "frmmember.h"
@@ -33,6 +34,23 @@ QWidget *modeless()
     return dialog;
 }
 
+// The bench opens no door: the password is refused and payroll entry is not reached.
+class ClosedDoors : public Doors
+{
+public:
+    bool askShopPassword(QWidget *) override { return false; }
+    payrollentry::Outcome enterPayroll(QWidget *, const payrollentry::Request &) override
+    {
+        return {payrollentry::Outcome::Failed, QStringLiteral("No payroll entry in the benchmark.")};
+    }
+};
+
+ClosedDoors &closedDoors()
+{
+    static ClosedDoors doors;
+    return doors;
+}
+
 } // namespace
 
 std::vector<BenchScreen> benchScreens()
@@ -41,7 +59,7 @@ std::vector<BenchScreen> benchScreens()
         {QStringLiteral("Daily Activity (frmDaily)"), [] {
              static FirstTechnician answers;
              Dialogs::setInstance(&answers);
-             auto daily = new frmDaily;
+             auto daily = new frmDaily(closedDoors());
              daily->ClearTicket();   // as the main window's tab does
              Dialogs::setInstance(nullptr);
              return daily;
@@ -49,7 +67,7 @@ std::vector<BenchScreen> benchScreens()
         {QStringLiteral("Customers (frmMember)"), [] { return new frmMember; }},
         {QStringLiteral("Service Report (frmReport)"), [] { return new frmReport; }},
         {QStringLiteral("Suppliers (frmSupplier)"), [] { return new frmSupplier; }},
-        {QStringLiteral("Employees (frmEmployee)"), [] { return new frmEmployee; }},
+        {QStringLiteral("Employees (frmEmployee)"), [] { return new frmEmployee(closedDoors()); }},
         {QStringLiteral("Payroll Data Entry (frmPayrollRecords)"), &modeless<frmPayrollRecords>},
         {QStringLiteral("Price List (frmProducts)"), &modeless<frmProducts>},
     };

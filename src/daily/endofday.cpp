@@ -3,7 +3,7 @@
 #include "database.h"
 #include "dates.h"
 #include "dialogs.h"
-#include "payrollentry.h"
+#include "doors.h"
 #include "pointer.h"
 #include "storeerror.h"
 
@@ -77,7 +77,7 @@ void clearDayTotalsInBook(QSqlDatabase db, qint64 employeeRow)
     runQuery(db, QStringLiteral("UPDATE Employee SET SubTotal = 0, Total = 0 WHERE rowid = ?"), {employeeRow});
 }
 
-Result walk(QWidget *parent, QDate day, const ClearDayTotals &clearDayTotals)
+Result walk(QWidget *parent, QDate day, Doors &doors, const ClearDayTotals &clearDayTotals)
 {
     Result result;
     QSqlDatabase db = salon::employeeDb();
@@ -119,7 +119,7 @@ Result walk(QWidget *parent, QDate day, const ClearDayTotals &clearDayTotals)
                     ++result.skipped;
                     continue;
                 }
-                const payrollentry::Outcome outcome = payrollentry::enterPayroll(parent, {number, day});
+                const payrollentry::Outcome outcome = doors.enterPayroll(parent, {number, day});
                 if (outcome.kind == payrollentry::Outcome::Failed) {
                     result.stopReason = outcome.failure;
                     break;
@@ -174,9 +174,9 @@ void showClosing(QWidget *parent, const Result &result)
     showMessage(parent, closingText(result), Dialogs::Buttons::Ok, clean ? Dialogs::Icon::Information : Dialogs::Icon::Warning);
 }
 
-Result run(QWidget *parent, QDate day, const ClearDayTotals &clearDayTotals)
+Result run(QWidget *parent, QDate day, Doors &doors, const ClearDayTotals &clearDayTotals)
 {
-    const Result result = walk(parent, day, clearDayTotals);
+    const Result result = walk(parent, day, doors, clearDayTotals);
     showClosing(parent, result);
     return result;
 }

@@ -8,10 +8,11 @@
 #include <functional>
 #include <vector>
 
+class Doors;
 class QWidget;
 
 // End Of Day: closes the business day for every employee, in book order. For each one the
-// payroll entry screen opens (through payrollentry, which the shell wires) with a new row for
+// payroll entry screen opens (through the doors the shell hands the ticket) with a new row for
 // that employee's number and the day. An employee who already has a payroll row of that day is
 // asked about first (No, the default, skips the employee). The employee's day totals are
 // cleared once the book holds the posted row (that employee's, for that day) or the employee
@@ -44,11 +45,11 @@ using ClearDayTotals = std::function<void(qint64 employeeRow)>;
 void clearDayTotalsInBook(QSqlDatabase db, qint64 employeeRow);
 
 // The walk and the backup, without the closing message.
-Result walk(QWidget *parent, QDate day, const ClearDayTotals &clearDayTotals);
+Result walk(QWidget *parent, QDate day, Doors &doors, const ClearDayTotals &clearDayTotals);
 QString closingText(const Result &result);
 // The closing message: information when all went well, a warning otherwise.
 void showClosing(QWidget *parent, const Result &result);
 // The walk, the backup and the closing message.
-Result run(QWidget *parent, QDate day, const ClearDayTotals &clearDayTotals);
+Result run(QWidget *parent, QDate day, Doors &doors, const ClearDayTotals &clearDayTotals);
 
 } // namespace endofday

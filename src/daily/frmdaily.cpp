@@ -7,12 +7,12 @@
 #include "database.h"
 #include "dialogs.h"
 #include "editablegrid.h"
+#include "doors.h"
 #include "endofday.h"
 #include "frmproducts.h"
 #include "pointer.h"
 #include "recordset.h"
 #include "salewriter.h"
-#include "shoppassword.h"
 #include "dates.h"
 #include "values.h"
 
@@ -150,8 +150,8 @@ private:
     QHash<int, QVariant> m_cells;   // by column
 };
 
-frmDaily::frmDaily(QWidget *parent)
-    : QWidget(parent, Qt::Window), m_bound(this, QStringLiteral("select *  from [Employee]"), QStringLiteral("datPrimaryRS"))
+frmDaily::frmDaily(Doors &doors, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_doors(doors), m_bound(this, QStringLiteral("select *  from [Employee]"), QStringLiteral("datPrimaryRS"))
 {
     setObjectName(QStringLiteral("frmDaily"));
     setWindowTitle(QStringLiteral("Velorine - Daily Activity"));
@@ -702,7 +702,7 @@ void frmDaily::cmdClose_Click()
 
 void frmDaily::cmdData_Click()
 {
-    if (!shoppassword::askShopPassword(this))
+    if (!m_doors.askShopPassword(this))
         return;
     try {
         frmProducts products(this);
@@ -801,7 +801,7 @@ void frmDaily::cmdEndOfDay_Click()
     const qint64 current = m_technicians->hasCurrent() ? m_technicians->bookmark() : -1;
     QSqlDatabase db = m_technicians->database();
     const endofday::Result result =
-        endofday::walk(this, QDate::currentDate(), [db](qint64 row) { endofday::clearDayTotalsInBook(db, row); });
+        endofday::walk(this, QDate::currentDate(), m_doors, [db](qint64 row) { endofday::clearDayTotalsInBook(db, row); });
     {
         // Passing the first row on the way back is no change of technician.
         m_holdTicket = true;

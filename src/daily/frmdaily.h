@@ -11,6 +11,7 @@
 #include <QWidget>
 
 class Binder;
+class Doors;
 class DataBar;
 class QLineEdit;
 class QPlainTextEdit;
@@ -36,7 +37,8 @@ class frmDaily : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmDaily(QWidget *parent = nullptr);
+    // `doors` (the password gate of Data Entry, payroll entry for End Of Day) outlives the screen.
+    explicit frmDaily(Doors &doors, QWidget *parent = nullptr);
     ~frmDaily() override;
 
     RecordSet *datPrimaryRS() const { return m_technicians; }
@@ -80,6 +82,7 @@ private:
 
     // The technicians with their bar and binder; the other sets, then what listens to them,
     // so that members go in a safe order (listeners first).
+    Doors &m_doors;
     BoundScreen m_bound;
     std::unique_ptr<RecordSet> m_productSet;
     std::unique_ptr<RecordSet> m_customerSet;

@@ -10,7 +10,7 @@ class QPushButton;
 // next try); Cancel gives up. The result stays readable in ok() after the dialog has hidden.
 //
 // The Employees tab uses a fresh dialog each time; the other doors share one instance that
-// stays loaded, hidden, between uses (shared(), asked through shoppassword::askShopPassword).
+// stays loaded, hidden, between uses (shared(), asked through the shell's doors).
 class frmLogin : public QDialog
 {
     Q_OBJECT

@@ -10,11 +10,9 @@
 #include "frmlogin.h"
 #include "frmreadme.h"
 #include "frmregister.h"
-#include "payrollentry.h"
 #include "pointer.h"
 #include "recordset.h"
 #include "screencentre.h"
-#include "shoppassword.h"
 #include "storeerror.h"
 
 #include "frmcalculator.h"
@@ -92,19 +90,13 @@ frmMain::frmMain()
     m_timer->setInterval(2000);
     connect(m_timer, &QTimer::timeout, this, &frmMain::showSaying);
 
-    // End Of Day enters each employee's payroll row here; an open employee screen then shows it.
-    payrollentry::setEntryFunction([this](QWidget *parent, const payrollentry::Request &request) {
-        const payrollentry::Outcome outcome = frmPayrollRecords::enterFor(parent, request);
-        if (auto employees = m_screens.find<frmEmployee>())
-            employees->showPayroll();
-        return outcome;
-    });
+    // The screens that open doors into others' ground get the shell's doors when they are made.
+    m_screens.setFactory<frmDaily>([this] { return new frmDaily(m_doors); });
+    m_screens.setFactory<frmEmployee>([this] { return new frmEmployee(m_doors); });
 }
 
 frmMain::~frmMain()
 {
-    payrollentry::setEntryFunction(nullptr);
-    shoppassword::setAskFunction(nullptr);
     frmLogin::releaseShared();
 }
 

@@ -2,6 +2,7 @@
 #include "instancelock.h"
 #include "monthcalendar.h"
 #include "screenregistry.h"
+#include "shelldoors.h"
 #include "storeerror.h"
 
 #include <QWidget>
@@ -60,6 +61,8 @@ public:
         }
     }
     ScreenRegistry &screens() { return m_screens; }
+    // The doors the screens are given: the shop-password gate and payroll entry.
+    Doors &doors() { return m_doors; }
 
     void reportOpenFailure(const StoreError &error);
 
@@ -88,6 +91,8 @@ private:
     void chooseEmployees();
 
     std::unique_ptr<InstanceLock> m_lock;
+    // The doors go after the screens that hold them (members are destroyed in reverse order).
+    ShellDoors m_doors{m_screens};
     ScreenRegistry m_screens;
     std::unique_ptr<RecordSet> m_data2;
     QTabBar *m_tabStrip = nullptr;

@@ -2,13 +2,18 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <type_traits>
 #include <typeindex>
 #include <vector>
 
 // The screens the main window has opened, one instance per screen class, in opening order.
 // showSingle<T>() creates a screen the first time (its load steps run then), and afterwards
 // only shows, raises and activates it. A screen closed by the user is deleted, so the next
-// showSingle<T>() loads it afresh.
+// showSingle<T>() loads it afresh. A screen is made by the factory set for its class (one
+// that needs the shell's doors, say), else by its default constructor.
 class ScreenRegistry
 {
 public:
@@ -18,11 +23,17 @@ public:
     ScreenRegistry &operator=(const ScreenRegistry &) = delete;
 
     template <class T>
+    void setFactory(std::function<T *()> make)
+    {
+        m_factories[std::type_index(typeid(T))] = [make = std::move(make)]() -> QWidget * { return make(); };
+    }
+
+    template <class T>
     T *showSingle()
     {
         T *screen = find<T>();
         if (!screen) {
-            screen = new T();
+            screen = make<T>();
             screen->setAttribute(Qt::WA_DeleteOnClose);
             m_open.push_back({std::type_index(typeid(T)), screen});
         }
@@ -46,6 +57,18 @@ public:
     int openCount() const;
 
 private:
+    template <class T>
+    T *make() const
+    {
+        const auto factory = m_factories.find(std::type_index(typeid(T)));
+        if (factory != m_factories.end())
+            return static_cast<T *>(factory->second());
+        if constexpr (std::is_default_constructible_v<T>)
+            return new T();
+        else
+            throw std::logic_error("A screen was opened before its factory was set.");
+    }
+
     struct Entry
     {
         std::type_index type;
@@ -55,4 +78,5 @@ private:
     void forgetClosed();
 
     std::vector<Entry> m_open;
+    std::map<std::type_index, std::function<QWidget *()>> m_factories;
 };

@@ -9,7 +9,6 @@
 #include "frmsplash.h"
 #include "instancelock.h"
 #include "recordset.h"
-#include "shoppassword.h"
 #include "startupcheck.h"
 #include "storeerror.h"
 
@@ -139,7 +138,6 @@ std::unique_ptr<frmMain> startUp(int &exitStatus)
         splash.reset();
 
         main->setCompany(text(misc, "Company"));
-        shoppassword::setAskFunction([](QWidget *) { return frmLogin::shared()->ask(); });
         main->show();
         // The whole-book check runs beside the desk's first minutes, not before them.
         auto *check = new StartupCheck({salon::employeeDbPath(), salon::idiomsDbPath()}, main.get());

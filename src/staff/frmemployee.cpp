@@ -12,6 +12,7 @@
 #include "pointer.h"
 #include "recordset.h"
 #include "salontaxrate.h"
+#include "doors.h"
 #include "shoppassword.h"
 
 #include <QCloseEvent>
@@ -45,8 +46,8 @@ RecordSource frmEmployee::payrollSource(QSqlDatabase db, const QVariant &employe
                                 {wholeNumberOrNull(employeeId)});
 }
 
-frmEmployee::frmEmployee(QWidget *parent)
-    : QWidget(parent, Qt::Window), m_bound(this, QStringLiteral("select * from [Employee]"), QStringLiteral("datPrimaryRS")),
+frmEmployee::frmEmployee(Doors &doors, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_doors(doors), m_bound(this, QStringLiteral("select * from [Employee]"), QStringLiteral("datPrimaryRS")),
       m_employees(m_bound.records()), m_bar(m_bound.bar()), m_binder(m_bound.binder())
 {
     setObjectName(QStringLiteral("frmEmployee"));
@@ -454,7 +455,7 @@ void frmEmployee::cmdData_Click()
 
 void frmEmployee::cmdPassword_Click()
 {
-    if (!shoppassword::askShopPassword(this))
+    if (!m_doors.askShopPassword(this))
         return;
     txtPassword->clear();
     fraPassword->show();

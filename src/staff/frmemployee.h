@@ -6,6 +6,7 @@
 #include <optional>
 
 class Binder;
+class Doors;
 class DataBar;
 class GridModel;
 class QComboBox;
@@ -28,7 +29,8 @@ class frmEmployee : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmEmployee(QWidget *parent = nullptr);
+    // `doors` (the password gate of Change Password) outlives the screen.
+    explicit frmEmployee(Doors &doors, QWidget *parent = nullptr);
 
     RecordSet *datPrimaryRS() const { return m_employees; }
     RecordSet *datSecondaryRS() const { return m_payroll; }
@@ -66,6 +68,7 @@ private:
     void mnuDataDelete_Click();
     void mnuDataHelp_Click();
 
+    Doors &m_doors;
     BoundScreen m_bound;
     RecordSet *m_employees;
     RecordSet *m_payroll;

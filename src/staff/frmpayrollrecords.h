@@ -1,6 +1,6 @@
 #pragma once
 #include "currency.h"
-#include "payrollentry.h"
+#include "doors.h"
 
 #include <QDate>
 #include <QDialog>

@@ -15,12 +15,6 @@ void initSodium()
         throw StoreError(StoreError::EngineError, QStringLiteral("The password library cannot be started."));
 }
 
-AskFunction &askFunction()
-{
-    static AskFunction ask;
-    return ask;
-}
-
 // Legacy plain text is compared through fixed-size digests, so that neither the content
 // nor the length of the stored value shows in the time taken.
 bool plainMatches(const QByteArray &entered, const QByteArray &stored)
@@ -83,17 +77,6 @@ void change(const QString &newPassword)
     misc.edit();
     misc.setValue(QStringLiteral("password"), hashed);
     misc.update();
-}
-
-void setAskFunction(AskFunction ask)
-{
-    askFunction() = std::move(ask);
-}
-
-bool askShopPassword(QWidget *parent)
-{
-    const AskFunction &ask = askFunction();
-    return ask ? ask(parent) : false;
 }
 
 } // namespace shoppassword

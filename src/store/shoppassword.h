@@ -1,8 +1,5 @@
 #pragma once
 #include <QString>
-#include <functional>
-
-class QWidget;
 
 // The shop password: the one credential of the program, kept in Misc.password.
 //
@@ -12,9 +9,7 @@ class QWidget;
 // stored value accepts only an empty entry.
 //
 // Screens that guard a door with the password (the daily ticket's Data Entry, the employee
-// form's Change Password) cannot reach the shell's login dialog, so they ask through
-// askShopPassword(): the shell registers, at start-up, a function that shows its shared login
-// dialog modally and returns whether the password was given.
+// form's Change Password) ask the shell's login dialog through their Doors (doors.h).
 namespace shoppassword {
 
 // A new Argon2id hash string of `password`. Throws StoreError when hashing fails (no memory).
@@ -31,11 +26,5 @@ bool matches(const QString &entered, const QString &stored);
 bool check(const QString &entered);
 // Stores a new shop password (as its hash) in the first Misc row. Throws StoreError.
 void change(const QString &newPassword);
-
-// The door-keeper: shows the shell's shared login dialog over `parent` and returns true when
-// the right password was given, false on Cancel. Without a registered function it refuses.
-using AskFunction = std::function<bool(QWidget *parent)>;
-void setAskFunction(AskFunction ask);
-bool askShopPassword(QWidget *parent);
 
 } // namespace shoppassword

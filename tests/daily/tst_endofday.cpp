@@ -2,7 +2,7 @@
 #include "database.h"
 #include "dates.h"
 #include "endofday.h"
-#include "payrollentry.h"
+#include "testdoors.h"
 #include "scripteddialogs.h"
 #include "storeerror.h"
 #include "testhome.h"
@@ -22,6 +22,7 @@ class TestEndOfDay : public QObject
 
     std::unique_ptr<TestHome> home;
     std::unique_ptr<ScriptedDialogs> dialogs;
+    TestDoors doors;
     QList<qint64> asked;
     QList<Outcome> outcomes;   // answers in order; Posted when none is left
     const QDate day{2026, 3, 10};
@@ -41,7 +42,7 @@ class TestEndOfDay : public QObject
     }
     endofday::Result walk()
     {
-        return endofday::walk(nullptr, day, [](qint64 row) { endofday::clearDayTotalsInBook(salon::employeeDb(), row); });
+        return endofday::walk(nullptr, day, doors, [](qint64 row) { endofday::clearDayTotalsInBook(salon::employeeDb(), row); });
     }
 
 private slots:
@@ -56,19 +57,18 @@ private slots:
                                                 {QStringLiteral("Total"), id * 10.5}, {QStringLiteral("SubTotal"), id}});
         asked.clear();
         outcomes.clear();
-        payrollentry::setEntryFunction([this](QWidget *, const payrollentry::Request &request) {
+        doors.entry = [this](const payrollentry::Request &request) {
             asked << request.employeeId;
             [&] { QCOMPARE(request.day, day); }();
             const Outcome outcome = outcomes.isEmpty() ? Outcome{Outcome::Posted, {}} : outcomes.takeFirst();
             if (outcome.kind == Outcome::Posted)
                 addPayroll(int(request.employeeId), request.day);
             return outcome;
-        });
+        };
     }
 
     void cleanup()
     {
-        payrollentry::setEntryFunction(nullptr);
         QCOMPARE(dialogs->pending(), 0);
         dialogs.reset();
         home.reset();
@@ -77,7 +77,7 @@ private slots:
     void walksEveryEmployeeByNumber()
     {
         dialogs->answerMessage();
-        const endofday::Result result = endofday::run(nullptr, day, [](qint64 row) {
+        const endofday::Result result = endofday::run(nullptr, day, doors, [](qint64 row) {
             endofday::clearDayTotalsInBook(salon::employeeDb(), row);
         });
         QCOMPARE(asked, (QList<qint64>{1, 2, 4, 5}));
@@ -169,13 +169,13 @@ private slots:
     {
         QFETCH(int, storedFor);
         QFETCH(int, daysOff);
-        payrollentry::setEntryFunction([&](QWidget *, const payrollentry::Request &request) {
+        doors.entry = [&](const payrollentry::Request &request) {
             asked << request.employeeId;
             const int employee = request.employeeId == 1 ? storedFor : int(request.employeeId);
             if (employee != 0)
                 addPayroll(employee, request.employeeId == 1 ? day.addDays(daysOff) : day);
             return Outcome{Outcome::Posted, {}};
-        });
+        };
         const endofday::Result result = walk();
         QCOMPARE(asked, (QList<qint64>{1, 2, 4, 5}));
         QCOMPARE(dayTotals(), (QStringList{"1:10.5/1", "2:0/0", "4:0/0", "5:0/0"}));
@@ -190,7 +190,7 @@ private slots:
         addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 2}, {QStringLiteral("FirstName"), QStringLiteral("Eve")},
                                             {QStringLiteral("Total"), 7}, {QStringLiteral("SubTotal"), 7}});
         dialogs->answerMessage();
-        const endofday::Result result = endofday::run(nullptr, day, [](qint64 row) {
+        const endofday::Result result = endofday::run(nullptr, day, doors, [](qint64 row) {
             endofday::clearDayTotalsInBook(salon::employeeDb(), row);
         });
         QCOMPARE(asked, (QList<qint64>{1, 4, 5}));

@@ -3,10 +3,9 @@
 #include "frmdaily.h"
 #include "frmproducts.h"
 #include "frmreceipt.h"
-#include "payrollentry.h"
 #include "recordset.h"
 #include "scripteddialogs.h"
-#include "shoppassword.h"
+#include "testdoors.h"
 #include "testhome.h"
 
 #include <QLabel>
@@ -66,6 +65,7 @@ class TestFrmDaily : public QObject
 private:
     std::unique_ptr<TestHome> home;
     std::unique_ptr<ScriptedDialogs> dialogs;
+    TestDoors doors;
     std::unique_ptr<frmDaily> form;
 
     template <class T>
@@ -85,7 +85,7 @@ private:
     void openTicket(const QString &technicianAnswer = QString())
     {
         dialogs->answerText(technicianAnswer);
-        form = std::make_unique<frmDaily>();
+        form = std::make_unique<frmDaily>(doors);
         form->ClearTicket();
         form->show();
     }
@@ -132,7 +132,8 @@ private slots:
         exec(QStringLiteral("DELETE FROM Customers WHERE CustomerID = 2"));
         exec(QStringLiteral("UPDATE Products SET ServiceName = 'Gel Set', UnitPrice = 19.99 WHERE rowid = 1"));
         exec(QStringLiteral("UPDATE Products SET Quantity = 5, Discount = 0.5, SalePrice = 12"));
-        shoppassword::setAskFunction([](QWidget *) { return true; });
+        doors = TestDoors();
+        doors.answer = [] { return true; };
     }
     void cleanup()
     {
@@ -140,7 +141,6 @@ private slots:
         QCOMPARE(dialogs->pending(), 0);
         dialogs.reset();
         home.reset();
-        shoppassword::setAskFunction({});
     }
 
     void technicianIsFoundByNumber_data()
@@ -165,7 +165,7 @@ private slots:
             if (answer == QLatin1String("4"))
                 dialogs->answerMessage();
         }
-        form = std::make_unique<frmDaily>();
+        form = std::make_unique<frmDaily>(doors);
         QCOMPARE(text("txtName"), technician);
         QCOMPARE(dialogs->messageTexts(), messages);
         QCOMPARE(child<QWidget>("datPrimaryRS")->findChild<QLabel *>()->text().startsWith(QStringLiteral("Record: ")), true);
@@ -499,15 +499,14 @@ private slots:
         } else if (how == QLatin1String("prompt") || how == QLatin1String("reopen")) {
             form.reset();
             dialogs->answerText(QString::number(technician));
-            form = std::make_unique<frmDaily>();
+            form = std::make_unique<frmDaily>(doors);
             if (how == QLatin1String("reopen"))
                 form->ClearTicket();   // as the main window does when it shows the screen
             form->show();
         } else if (how == QLatin1String("end of day")) {
-            payrollentry::setEntryFunction([](QWidget *, const payrollentry::Request &) { return payrollentry::Outcome{}; });
+            doors.entry = [](const payrollentry::Request &) { return payrollentry::Outcome{}; };
             dialogs->answerMessage();   // the closing message
             click("cmdEndOfDay");
-            payrollentry::setEntryFunction({});
         } else if (how == QLatin1String("next")) {
             click("cmdNext");
         } else if (how == QLatin1String("previous")) {
@@ -632,7 +631,7 @@ private slots:
     void dataEntryIsBehindThePassword()
     {
         openTicket();
-        shoppassword::setAskFunction([](QWidget *) { return false; });
+        doors.answer = [] { return false; };
         click("cmdData");
         QVERIFY(!form->findChild<frmProducts *>());
     }

@@ -41,7 +41,6 @@ private slots:
     void cleanup()
     {
         frmLogin::releaseShared();
-        shoppassword::setAskFunction(nullptr);
         home.reset();
     }
 
@@ -196,11 +195,6 @@ private slots:
             QVERIFY(!shared->isVisible());
             QCOMPARE(password->text(), QString());
         }
-    }
-
-    void gateWithoutShellRefuses()
-    {
-        QVERIFY(!shoppassword::askShopPassword(nullptr));
     }
 };
 

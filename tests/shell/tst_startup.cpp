@@ -507,12 +507,10 @@ private slots:
             QTest::keyClicks(modal->findChild<QLineEdit *>(QStringLiteral("txtPassword")), QStringLiteral("salon"));
             modal->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
         });
-        QVERIFY(shoppassword::askShopPassword(window.get()));
+        QVERIFY(window->doors().askShopPassword(window.get()));
         QCOMPARE(asked, frmLogin::shared());
         ModalWatch watchCancel([&](QWidget *modal) { modal->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click(); });
-        QVERIFY(!shoppassword::askShopPassword(window.get()));
-        window.reset();
-        QVERIFY(!shoppassword::askShopPassword(nullptr));   // gone with the shell
+        QVERIFY(!window->doors().askShopPassword(window.get()));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "recordset.h"
 #include "scripteddialogs.h"
 #include "shoppassword.h"
+#include "testdoors.h"
 #include "testhome.h"
 
 #include "../shell/modalwatch.h"
@@ -26,6 +27,7 @@ class TestFrmEmployee : public QObject
 
     std::unique_ptr<TestHome> home;
     std::unique_ptr<ScriptedDialogs> dialogs;
+    TestDoors doors;
     QPointer<frmEmployee> form;
 
     QLineEdit *field(int index) const
@@ -91,7 +93,7 @@ private slots:
         addPayroll(1, QDate(2026, 3, 3), 11);
         addPayroll(3, QDate(2026, 3, 3), 30);
         addPayroll(1, QDate(2026, 3, 1), 12);
-        form = new frmEmployee;
+        form = new frmEmployee(doors);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
     }
@@ -99,7 +101,7 @@ private slots:
     void cleanup()
     {
         delete form;
-        shoppassword::setAskFunction(nullptr);
+        doors = TestDoors();
         QCOMPARE(dialogs->pending(), 0);
         dialogs.reset();
         home.reset();
@@ -309,7 +311,7 @@ private slots:
                                  "WHERE EmployeeID = 1"));
         delete form;
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
-        form = new frmEmployee;
+        form = new frmEmployee(doors);
         form->show();
         auto *quit = form->findChild<QLineEdit *>(QStringLiteral("txtTerminate"));
         QCOMPARE(field(12)->text(), QStringLiteral("05/03/1990"));
@@ -431,8 +433,7 @@ private slots:
     // The shop password changes only as a hash in Misc, never in an employee's row.
     void changePassword()
     {
-        int asked = 0;
-        shoppassword::setAskFunction([&asked](QWidget *) { return ++asked == 2; });
+        doors.answer = [this] { return doors.asked == 2; };
         auto *frame = form->findChild<QGroupBox *>(QStringLiteral("fraPassword"));
         auto *box = form->findChild<QLineEdit *>(QStringLiteral("txtPassword"));
         click("cmdPassword");   // the wrong password, or Cancel
