@@ -249,12 +249,9 @@ void frmMember::cmdDelete_Click()
         break;
     }
     try {
-        if (showMessage(this, QStringLiteral("Are you sure you want to delete THIS CUSTOMER FILE ?"),
-                        Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes)
-            m_records->remove();
-        else
-            bound::refresh(*m_binder);
-        bound::advanceAfterDelete(*m_records);
+        const bool yes = showMessage(this, QStringLiteral("Are you sure you want to delete THIS CUSTOMER FILE ?"),
+                                     Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes;
+        bound::deleteStep(*m_records, yes, bound::Landing::Next, [this] { bound::refresh(*m_binder); });
     } catch (const StoreError &error) {
         m_bar->reportError(error);
     }
@@ -284,10 +281,10 @@ void frmMember::searchName(namesearch::Direction direction)
         return;
     }
     try {
-        pointer::busy();
+        pointer::Busy busy;
         const qint64 shown = m_records->hasCurrent() ? m_records->bookmark() : -1;
         const auto found = namesearch::search(first, last, direction, shown);
-        pointer::normal();
+        busy.end();
         if (!found) {
             showMessage(this, QStringLiteral("No records found with:  ") + namesearch::criterionText(first, last)
                                   + u'.');
@@ -295,7 +292,6 @@ void frmMember::searchName(namesearch::Direction direction)
         }
         moveToCustomerRow(found->key);
     } catch (const StoreError &error) {
-        pointer::normal();
         m_bar->reportError(error);
     }
 }
@@ -304,16 +300,7 @@ void frmMember::moveToCustomerRow(qint64 key)
 {
     // The found row itself, not the row at the position of its number: numbers need not run
     // 1, 2, 3 in table order once customers have been deleted.
-    try {
-        m_records->moveToBookmark(key);
-    } catch (const StoreError &error) {
-        if (error.number() != StoreError::InvalidBookmark)
-            throw;
-        // Added since this screen read its rows: read them again.
-        m_binder->writePending();
-        m_records->requery();
-        m_records->moveToBookmark(key);
-    }
+    m_binder->moveToKey(key);
 }
 
 void frmMember::closeEvent(QCloseEvent *event)

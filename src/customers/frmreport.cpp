@@ -195,7 +195,8 @@ void frmReport::cmdDelete_Click()
             showJournal();
             break;
         case bound::DeleteTarget::StoredRow:
-            bound::deleteAndStep(*m_customers);
+            // The visiting report deletes without a question.
+            bound::deleteStep(*m_customers, true, bound::Landing::NextOrNewLast);
             break;
         }
     } catch (const StoreError &) {

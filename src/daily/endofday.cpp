@@ -141,9 +141,10 @@ Result walk(QWidget *parent, QDate day, Doors &doors, const ClearDayTotals &clea
         else
             result.left += int(staff.size() - next);
     }
-    pointer::busy();
-    result.backup = salon::backUpBook(day);
-    pointer::normal();
+    {
+        const pointer::Busy busy;
+        result.backup = salon::backUpBook(day);
+    }
     return result;
 }
 

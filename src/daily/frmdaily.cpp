@@ -536,15 +536,13 @@ void frmDaily::saleLine()
     line.ticketSubTotal = m_ticketSubTotal;
 
     sale::RecordedSale sale;
-    pointer::busy();
     try {
+        const pointer::Busy busy;
         sale = sale::recordSaleLine(salon::employeeDb(), line);
     } catch (const StoreError &error) {
-        pointer::normal();
         showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
         return;
     }
-    pointer::normal();
 
     // Committed: now the screen shows it, the typed cells as stored.
     m_grid->drop();
@@ -633,16 +631,7 @@ QVariant frmDaily::GetLastname(const QString &strLastname)
             customerId = table.value(QStringLiteral("CustomerID"));
         }
         const qint64 before = m_customers->hasCurrent() ? m_customers->bookmark() : -1;
-        try {
-            m_customers->moveToBookmark(found);
-        } catch (const StoreError &error) {
-            if (error.number() != StoreError::InvalidBookmark)
-                throw;
-            // Added since the ticket read its customers.
-            m_customerBinder->writePending();
-            m_customers->requery();
-            m_customers->moveToBookmark(found);
-        }
+        m_customerBinder->moveToKey(found);
         // Another customer's ticket starts afresh.
         if (found != before)
             ClearTicket();
@@ -747,9 +736,11 @@ void frmDaily::printReceipt()
             saveReceiptAsPdf();
         return;
     }
-    pointer::busy();
-    const bool printed = receipt->printOn(printer);
-    pointer::normal();
+    bool printed = false;
+    {
+        const pointer::Busy busy;
+        printed = receipt->printOn(printer);
+    }
     if (!printed
         && showMessage(this, QStringLiteral("The receipt could not be printed on %1. Do you want to save it as a PDF file instead?")
                                  .arg(printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName()),

@@ -328,10 +328,11 @@ void frmProducts::cmdDelete_Click()
     } catch (const StoreError &) {
         // An unreadable row is still asked about, without its name.
     }
-    if (showMessage(this, QStringLiteral("Are you sure you want to delete %1 ?").arg(name), Dialogs::Buttons::YesNo,
-                    Dialogs::Icon::Question) != Dialogs::Answer::Yes)
-        return;
-    m_bar->run(DataBar::Action::Delete, [this] { bound::deleteAndStep(*m_records); });
+    const bool yes = showMessage(this, QStringLiteral("Are you sure you want to delete %1 ?").arg(name),
+                                 Dialogs::Buttons::YesNo, Dialogs::Icon::Question) == Dialogs::Answer::Yes;
+    if (!yes)
+        return;   // asked before the busy pointer; a refusal leaves the list as it is
+    m_bar->run(DataBar::Action::Delete, [this] { bound::deleteStep(*m_records, true, bound::Landing::NextOrNewLast); });
 }
 
 void frmProducts::cmdUpdate_Click()

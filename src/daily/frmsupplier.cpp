@@ -233,20 +233,13 @@ void frmSupplier::cmdDelete_Click()
     case bound::DeleteTarget::StoredRow:
         break;
     }
+    const bool yes = showMessage(this, QStringLiteral("Are you sure you want to delete THIS SUPPLIER FILE ?"),
+                                 Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes;
     try {
-        if (showMessage(this, QStringLiteral("Are you sure you want to delete THIS SUPPLIER FILE ?"),
-                        Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes) {
-            try {
-                m_records->remove();
-            } catch (const StoreError &) {
-                return;   // a failed delete ends the command quietly
-            }
-        } else {
-            bound::refresh(*m_binder);
-        }
-        bound::advanceAfterDelete(*m_records);
+        bound::deleteStep(*m_records, yes, bound::Landing::Next, [this] { bound::refresh(*m_binder); });
     } catch (const StoreError &error) {
-        m_bar->reportError(error);
+        if (!yes)   // a failed delete ends the command quietly; a failed re-read says why
+            m_bar->reportError(error);
     }
 }
 

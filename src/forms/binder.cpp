@@ -208,6 +208,19 @@ void Binder::update()
     m_records->moveToBookmark(m_records->lastModified());
 }
 
+void Binder::moveToKey(qint64 key)
+{
+    try {
+        m_records->moveToBookmark(key);
+    } catch (const StoreError &error) {
+        if (error.number() != StoreError::InvalidBookmark)
+            throw;
+        writePending();
+        m_records->requery();
+        m_records->moveToBookmark(key);
+    }
+}
+
 void Binder::cancel()
 {
     m_records->cancelUpdate();

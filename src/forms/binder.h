@@ -59,6 +59,9 @@ public:
     void cancel();
     // Shows the current row (or empty, locked boxes when there is none).
     void load();
+    // Makes the row with this key current. A row added since the set was read is not among
+    // its keys yet: pending edits are stored and the set is read again first. Throws StoreError.
+    void moveToKey(qint64 key);
 
 private:
     struct Binding

@@ -42,7 +42,23 @@ void advanceAfterDelete(RecordSet &records)
 
 void deleteAndStep(RecordSet &records)
 {
-    records.remove();
+    deleteStep(records, true, Landing::NextOrNewLast);
+}
+
+void deleteStep(RecordSet &records, bool confirmed, Landing landing, const std::function<void()> &declined)
+{
+    if (confirmed) {
+        if (records.hasCurrent())
+            records.remove();
+    } else if (declined) {
+        declined();
+    } else {
+        return;
+    }
+    if (landing == Landing::Next) {
+        advanceAfterDelete(records);
+        return;
+    }
     records.moveNext();
     if (records.eof())
         records.moveLast();

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 
 class Binder;
 class DataBar;
@@ -21,8 +22,17 @@ void refresh(Binder &binder);
 void advanceAfterDelete(RecordSet &records);
 
 // The delete without a question: removes the current row, then goes to the next one, or to
-// the new last row when the deleted row was the last.
+// the new last row when the deleted row was the last (deleteStep, confirmed, NextOrNewLast).
 void deleteAndStep(RecordSet &records);
+
+// Where a Delete command leaves its set: on the next row, past the end once the last row is
+// gone (Next); or on the next row, the new last row once the last row is gone (NextOrNewLast).
+enum class Landing { Next, NextOrNewLast };
+
+// The Delete command after the screen has asked its question. Confirmed, the current row (if
+// any) is removed; otherwise `declined` runs (a re-read, a hint), and with no `declined` the
+// command ends there. Then the set lands by `landing`. Throws StoreError.
+void deleteStep(RecordSet &records, bool confirmed, Landing landing, const std::function<void()> &declined = {});
 
 // What a delete acts on. A row being added is only dropped (no stored row goes with it).
 enum class DeleteTarget { Nothing, NewRow, StoredRow };

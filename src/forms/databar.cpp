@@ -62,6 +62,17 @@ QString DataBar::caption() const
     return m_caption->text();
 }
 
+void DataBar::setCaption(const QString &text)
+{
+    m_caption->setText(text);
+}
+
+void DataBar::setNavigationLocked(bool locked)
+{
+    m_locked = locked;
+    updateButtons();
+}
+
 bool DataBar::validate(Action action)
 {
     if (action == Action::Close && m_validate != Validate::None)
@@ -106,6 +117,11 @@ void DataBar::updateButtons()
     const qint64 count = m_records->isOpen() ? m_records->recordCount() : 0;
     const qint64 position = m_records->isOpen() ? m_records->absolutePosition() : -1;
     const bool pastEnd = m_records->isOpen() && m_records->eof();
+    if (m_locked) {
+        for (QToolButton *b : navigationButtons())
+            b->setEnabled(false);
+        return;
+    }
     // A set left past its end (after deleting its last row) can still go back.
     // First and Last stay on while there are rows: they also leave a row being added.
     m_first->setEnabled(count > 0);

@@ -1,6 +1,7 @@
 #pragma once
 #include "storeerror.h"
 
+#include <QList>
 #include <QWidget>
 
 class QLabel;
@@ -27,6 +28,14 @@ public:
 
     RecordSet *records() const { return m_records; }
     QString caption() const;
+    // Shows `text` in place of the row number until the set next changes row.
+    void setCaption(const QString &text);
+    // While locked the move buttons stay off, whatever the set does (a row is being typed and
+    // must be settled first); unlocking sets them by the current row again.
+    void setNavigationLocked(bool locked);
+    bool isNavigationLocked() const { return m_locked; }
+    // The move buttons, first to last, in the order they sit.
+    QList<QToolButton *> navigationButtons() const { return {m_first, m_previous, m_next, m_last}; }
 
     void setValidate(Validate mode) { m_validate = mode; }
     Validate validateMode() const { return m_validate; }
@@ -76,6 +85,7 @@ private:
     QLabel *m_caption;
     Validate m_validate = Validate::None;
     bool m_dataErrorReport = false;
+    bool m_locked = false;
 };
 
 // The message of the data error report.

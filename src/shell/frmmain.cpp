@@ -314,12 +314,12 @@ void frmMain::chooseTab(int tab)
     case Customers:
         openScreen<frmMember>();
         break;
-    case DailyActivity:
-        pointer::busy();
+    case DailyActivity: {
+        const pointer::Busy busy;
         if (frmDaily *daily = openScreen<frmDaily>())
             daily->ClearTicket();
-        pointer::normal();
         break;
+    }
     case Calculator:
         showSingle<frmCalculator>();
         break;
@@ -374,10 +374,9 @@ void frmMain::chooseEmployees()
         close();
         return;
     }
-    pointer::busy();
-    openScreen<frmEmployee>();
     // An employee screen that was already open only comes to the front: nothing moves in it.
-    pointer::normal();
+    const pointer::Busy busy;
+    openScreen<frmEmployee>();
 }
 
 void frmMain::popUpHelp()

@@ -219,7 +219,7 @@ void frmEmployee::buildLayout()
     for (int i : right)
         order << txtFields[i];
     order << txtTerminate << txtFields[16] << grdDataGrid;
-    for (QToolButton *b : m_bar->findChildren<QToolButton *>())
+    for (QToolButton *b : m_bar->navigationButtons())
         order << b;
     order << buttonOrder << txtPassword;
     for (qsizetype i = 1; i < order.size(); ++i)
@@ -311,16 +311,7 @@ bool frmEmployee::LocateEmployeeByNumber(qint64 number)
     const auto row = payrollbook::employeeRow(salon::employeeDb(), number);
     if (!row)
         return false;
-    try {
-        m_employees->moveToBookmark(*row);
-    } catch (const StoreError &error) {
-        if (error.number() != StoreError::InvalidBookmark)
-            throw;
-        // Added since this screen read its rows: read them again.
-        m_binder->writePending();
-        m_employees->requery();
-        m_employees->moveToBookmark(*row);
-    }
+    m_binder->moveToKey(*row);
     return true;
 }
 
@@ -345,19 +336,8 @@ QVariant frmEmployee::GetLastname(const QString &lastName)
             return {};
         }
         // The row found, not the row at the position of its number.
-        m_employees->moveToBookmark(key);
+        m_binder->moveToKey(key);
     } catch (const StoreError &error) {
-        if (error.number() == StoreError::InvalidBookmark) {
-            try {
-                m_binder->writePending();
-                m_employees->requery();
-                m_employees->moveToBookmark(key);
-                return found;
-            } catch (const StoreError &again) {
-                showMessage(this, QStringLiteral("Error %1: %2").arg(again.number()).arg(again.text()), QStringLiteral("ERROR"));
-                return {};
-            }
-        }
         showMessage(this, QStringLiteral("Error %1: %2").arg(error.number()).arg(error.text()), QStringLiteral("ERROR"));
         return {};
     }
@@ -409,19 +389,15 @@ void frmEmployee::cmdDelete_Click()
         break;
     }
     m_bar->run(DataBar::Action::Delete, [this] {
-        switch (showMessage(this, QStringLiteral("Are you sure you want to delete THIS EMPLOYEE FILE ?"),
-                            Dialogs::Buttons::YesNoCancel)) {
-        case Dialogs::Answer::Yes:
-            m_employees->remove();   // the employee's payroll rows stay in the book
-            break;
-        case Dialogs::Answer::No:
-            showMessage(this, QStringLiteral("Please right click on the data grid for more help."));
-            break;
-        default:
-            bound::refresh(*m_binder);
-            break;
-        }
-        bound::advanceAfterDelete(*m_employees);
+        const auto answer = showMessage(this, QStringLiteral("Are you sure you want to delete THIS EMPLOYEE FILE ?"),
+                                        Dialogs::Buttons::YesNoCancel);
+        // The employee's payroll rows stay in the book.
+        bound::deleteStep(*m_employees, answer == Dialogs::Answer::Yes, bound::Landing::Next, [this, answer] {
+            if (answer == Dialogs::Answer::No)
+                showMessage(this, QStringLiteral("Please right click on the data grid for more help."));
+            else
+                bound::refresh(*m_binder);
+        });
     });
 }
 
@@ -484,14 +460,9 @@ void frmEmployee::txtPassword_Enter()
 void frmEmployee::mnuDataDelete_Click()
 {
     try {
-        if (showMessage(this, QStringLiteral("Are you sure you want to delete this record ?"),
-                        Dialogs::Buttons::YesNoCancel) == Dialogs::Answer::Yes) {
-            if (m_payroll->hasCurrent())
-                m_payroll->remove();
-        } else {
-            m_payroll->requery();
-        }
-        bound::advanceAfterDelete(*m_payroll);
+        const bool yes = showMessage(this, QStringLiteral("Are you sure you want to delete this record ?"),
+                                     Dialogs::Buttons::YesNoCancel) == Dialogs::Answer::Yes;
+        bound::deleteStep(*m_payroll, yes, bound::Landing::Next, [this] { m_payroll->requery(); });
     } catch (const StoreError &error) {
         m_bar->reportError(error);
     }

@@ -169,7 +169,7 @@ void frmPayrollRecords::buildLayout()
         buttons->addWidget(b);
 
     m_bar->installEventFilter(this);
-    for (QToolButton *b : m_bar->findChildren<QToolButton *>())
+    for (QToolButton *b : m_bar->navigationButtons())
         b->installEventFilter(this);
 
     auto layout = new QVBoxLayout(this);
@@ -212,12 +212,11 @@ void frmPayrollRecords::setPending(bool pending)
     setTypable(txtTodayEarn, pending);
     for (QLineEdit *box : {txtEmployeeID, txtServiceDate})
         setTypable(box, pending && !m_endOfDay);
-    for (QToolButton *b : m_bar->findChildren<QToolButton *>())
-        b->setEnabled(!pending);
+    m_bar->setNavigationLocked(pending);
     cmdDelete->setEnabled(!pending);
     cmdRefresh->setEnabled(!pending);
     if (!pending && m_records->hasCurrent()) {
-        // Landing on the shown row again lets the bar set its buttons by its own rule.
+        // Landing on the shown row again puts its number back in the caption.
         try {
             m_records->moveToBookmark(m_records->bookmark());
         } catch (const StoreError &) {
@@ -233,7 +232,7 @@ void frmPayrollRecords::startEntry(const payrollentry::Request &request)
     cmdAdd_Click();
     if (!m_pending)
         return;
-    m_bar->findChild<QLabel *>(QStringLiteral("caption"))->setText(QStringLiteral("Record: ") + QString::number(request.employeeId));
+    m_bar->setCaption(QStringLiteral("Record: ") + QString::number(request.employeeId));
 }
 
 void frmPayrollRecords::cmdAdd_Click()
@@ -322,11 +321,11 @@ bool frmPayrollRecords::post()
         txtServiceDate->setFocus();
         return false;
     }
-    pointer::busy();
+    pointer::Busy busy;
     try {
         QSqlDatabase db = salon::employeeDb();
         if (!payrollbook::employeeRow(db, *number)) {
-            pointer::normal();
+            busy.end();
             showMessage(this, QStringLiteral("There is no such record."), Dialogs::Buttons::Ok, Dialogs::Icon::Information);
             txtEmployeeID->setFocus();
             return false;
@@ -337,7 +336,7 @@ bool frmPayrollRecords::post()
         QString refusal;
         const auto posting = payroll::PayrollPosting(txtTodayEarn->text(), m_previousToDate, earlier, &refusal);
         if (!posting) {
-            pointer::normal();
+            busy.end();
             showMessage(this, refusal, Dialogs::Buttons::Ok, Dialogs::Icon::Information);
             txtTodayEarn->setFocus();
             txtTodayEarn->selectAll();
@@ -359,12 +358,12 @@ bool frmPayrollRecords::post()
         txt60ByMonth->setText(posting->sixtyByMonth.text());
     } catch (const StoreError &error) {
         // The row stays pending with what was typed; nothing half-written is left behind.
-        pointer::normal();
+        busy.end();
         m_failure = error.text();
         showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
         return false;
     }
-    pointer::normal();
+    busy.end();
     m_postedEmployee = *number;
     m_failure.clear();
     setPending(false);
@@ -385,12 +384,9 @@ void frmPayrollRecords::cmdDelete_Click()
     if (m_pending || !m_records->hasCurrent())
         return;
     try {
-        if (showMessage(this, QStringLiteral("Are you sure you want to delete this record ?"),
-                        Dialogs::Buttons::YesNoCancel) == Dialogs::Answer::Yes)
-            m_records->remove();
-        else
-            m_records->requery();
-        bound::advanceAfterDelete(*m_records);
+        const bool yes = showMessage(this, QStringLiteral("Are you sure you want to delete this record ?"),
+                                     Dialogs::Buttons::YesNoCancel) == Dialogs::Answer::Yes;
+        bound::deleteStep(*m_records, yes, bound::Landing::Next, [this] { m_records->requery(); });
     } catch (const StoreError &error) {
         showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
     }

@@ -147,12 +147,12 @@ bool EditorModule::loadFile(const QString &fileName, bool richTextAllowed)
         showMessage(m_dialogParent, cannotOpenText(fileName));
         return false;
     }
-    pointer::busy();
+    pointer::Busy busy;
     const QByteArray content = file.readAll();
     // A file that cannot be read whole, or is not text, is not shown: saving it back would
     // replace it with what was read.
     if (file.error() != QFileDevice::NoError || !isTextContent(content)) {
-        pointer::normal();
+        busy.end();
         showMessage(m_dialogParent, cannotOpenText(fileName));
         return false;
     }
@@ -167,7 +167,6 @@ bool EditorModule::loadFile(const QString &fileName, bool richTextAllowed)
         m_encoding = decoded.encoding;
         m_byteOrderMark = decoded.byteOrderMark;
     }
-    pointer::normal();
     return true;
 }
 
@@ -228,10 +227,11 @@ bool EditorModule::saveTextFile(const QString &fileName)
         encoding = TextEncoding::Utf8;
         byteOrderMark = false;
     }
-    pointer::busy();
-    const QByteArray bytes = encodeText(text, encoding, byteOrderMark);
-    const bool written = writeFile(fileName, bytes);
-    pointer::normal();
+    bool written = false;
+    {
+        const pointer::Busy busy;
+        written = writeFile(fileName, encodeText(text, encoding, byteOrderMark));
+    }
     if (!written)
         return false;
     m_encoding = encoding;

@@ -286,6 +286,27 @@ private slots:
             QCOMPARE(child<QToolButton>(bar, QLatin1String(name))->accessibleName(), QLatin1String(spoken));
     }
 
+    // A locked bar keeps its move buttons off through moves of the set; unlocked, they follow
+    // the row again. A caption set by the screen lasts until the next change of row.
+    void lockedNavigationAndOwnCaption()
+    {
+        build();
+        rs->move(1);
+        bar->setNavigationLocked(true);
+        bar->setCaption(QStringLiteral("Record: 7"));
+        QCOMPARE(bar->caption(), QStringLiteral("Record: 7"));
+        rs->moveLast();
+        QCOMPARE(bar->caption(), QStringLiteral("Record: 3"));
+        for (QToolButton *b : bar->navigationButtons())
+            QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+        bar->setNavigationLocked(false);
+        QStringList enabled;
+        for (QToolButton *b : bar->navigationButtons())
+            if (b->isEnabled())
+                enabled << b->objectName();
+        QCOMPARE(enabled, (QStringList{"moveFirst", "movePrevious", "moveLast"}));
+    }
+
     void dataErrorReport_data()
     {
         QTest::addColumn<bool>("report");
@@ -374,6 +395,52 @@ private slots:
         QCOMPARE(first->text(), shown);
     }
 
+    // The one delete step: a confirmed delete removes and lands by the screen's rule; a declined
+    // one runs the screen's follow-up and lands the same way, or with none leaves all as it is.
+    void deleteStep_data()
+    {
+        QTest::addColumn<int>("startRow");   // 3: past the end
+        QTest::addColumn<bool>("confirmed");
+        QTest::addColumn<bool>("nextOrNewLast");
+        QTest::addColumn<bool>("followUp");
+        QTest::addColumn<qint64>("rows");
+        QTest::addColumn<qint64>("position");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("yes, next: the next row") << 0 << true << false << false << qint64(2) << qint64(0) << "Bob";
+        QTest::newRow("yes, next, last row: past the end") << 2 << true << false << false << qint64(2) << qint64(-1) << "";
+        QTest::newRow("yes, next or last, last row: new last") << 2 << true << true << false << qint64(2) << qint64(1) << "Bob";
+        QTest::newRow("yes, no current row: nothing removed") << 3 << true << false << false << qint64(3) << qint64(-1) << "";
+        QTest::newRow("no, re-read: from the first row on") << 2 << false << false << true << qint64(3) << qint64(1) << "Bob";
+        QTest::newRow("no, no follow-up: stays") << 2 << false << false << false << qint64(3) << qint64(2) << "Cy";
+    }
+    void deleteStep()
+    {
+        QFETCH(int, startRow);
+        QFETCH(bool, confirmed);
+        QFETCH(bool, nextOrNewLast);
+        QFETCH(bool, followUp);
+        QFETCH(qint64, rows);
+        QFETCH(qint64, position);
+        QFETCH(QString, shown);
+        build();
+        rs->move(std::min(startRow, 2));
+        if (startRow == 3)
+            rs->moveNext();
+        int followUps = 0;
+        std::function<void()> declined;
+        if (followUp)
+            declined = [&] {
+                ++followUps;
+                bound::refresh(*binder);
+            };
+        bound::deleteStep(*rs, confirmed, nextOrNewLast ? bound::Landing::NextOrNewLast : bound::Landing::Next, declined);
+        QCOMPARE(followUps, followUp && !confirmed ? 1 : 0);
+        QCOMPARE(rowCount(QStringLiteral("Customers")), rows);
+        QCOMPARE(rs->absolutePosition(), position);
+        QCOMPARE(bar->caption(), QStringLiteral("Record: %1").arg(position + 1));
+        QCOMPARE(first->text(), shown);
+    }
+
     void deleteOnAnEmptySetDoesNothing()
     {
         build(QStringLiteral("Suppliers"), QStringLiteral("SupplierName"), QStringLiteral("ContactTitle"));
@@ -403,6 +470,36 @@ private slots:
         bound::refresh(*binder);
         QCOMPARE(rs->absolutePosition(), qint64(0));
         QCOMPARE(storedFirstName(3), QStringLiteral("Cyd"));
+    }
+
+    // A row added elsewhere after the set was read is still found by its key; the edit in
+    // the boxes is stored on the way. A key that names no row is an error, and the screen stays.
+    void moveToKeyRereadsForARowAddedSince()
+    {
+        build();
+        const qint64 annKey = rs->bookmark();
+        rs->move(1);
+        typeInto(first, QStringLiteral("Bobby"));
+        addCustomer(4, QStringLiteral("Di"), QStringLiteral("Ross"));
+        RecordSet other(salon::employeeDb(), QStringLiteral("Customers"));
+        other.findFirst(QStringLiteral("CustomerID = ?"), {4});
+        const qint64 key = other.bookmark();
+        other.close();
+        binder->moveToKey(key);
+        QCOMPARE(first->text(), QStringLiteral("Di"));
+        QCOMPARE(rs->bookmark(), key);
+        QCOMPARE(storedFirstName(2), QStringLiteral("Bobby"));
+        QCOMPARE(rs->recordCount(), qint64(4));
+
+        binder->moveToKey(annKey);   // a known row: no re-read needed
+        QCOMPARE(first->text(), QStringLiteral("Ann"));
+        try {
+            binder->moveToKey(key + 100);
+            QFAIL("a key of no row was accepted");
+        } catch (const StoreError &error) {
+            QCOMPARE(error.number(), int(StoreError::InvalidBookmark));
+        }
+        QCOMPARE(first->text(), QStringLiteral("Ann"));
     }
 
     void formats_data()
