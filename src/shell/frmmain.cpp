@@ -227,11 +227,6 @@ void frmMain::setCompany(const QString &company)
     m_company->setText(company);
 }
 
-void frmMain::keepInstanceLock(std::unique_ptr<InstanceLock> lock)
-{
-    m_lock = std::move(lock);
-}
-
 void frmMain::showBookDamaged(const QString &path, const QString &detail)
 {
     const QString file = QDir::toNativeSeparators(path);

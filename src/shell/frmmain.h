@@ -1,5 +1,4 @@
 #pragma once
-#include "instancelock.h"
 #include "monthcalendar.h"
 #include "screenregistry.h"
 #include "shelldoors.h"
@@ -37,8 +36,6 @@ public:
     // they stay above it. Start-up has already refused a second copy.
     bool load(QWidget *messageParent = nullptr);
     void setCompany(const QString &company);
-    // Holds the single-instance lock for as long as the window lives.
-    void keepInstanceLock(std::unique_ptr<InstanceLock> lock);
     // Says once that a book is damaged and keeps a note of it on the window.
     void showBookDamaged(const QString &path, const QString &detail);
 
@@ -90,7 +87,6 @@ private:
     void popUpHelp();
     void chooseEmployees();
 
-    std::unique_ptr<InstanceLock> m_lock;
     // The doors go after the screens that hold them (members are destroyed in reverse order).
     ShellDoors m_doors{m_screens};
     ScreenRegistry m_screens;

@@ -129,12 +129,13 @@ int main(int argc, char *argv[])
         Dialogs::setInstance(&stderrDialogs);
 
     int status = 0;
-    std::unique_ptr<frmMain> mainWindow = startUp(status);
-    if (mainWindow) {
-        QObject::connect(mainWindow.get(), &frmMain::programEnded, &application, &QCoreApplication::quit,
+    // The desk holds the single-instance lock until it is let go of here, after the window.
+    Desk desk = startUp(status);
+    if (desk.window) {
+        QObject::connect(desk.window.get(), &frmMain::programEnded, &application, &QCoreApplication::quit,
                          Qt::QueuedConnection);
         status = QApplication::exec();
-        mainWindow.reset();
+        desk = {};
     }
     salon::close();
     Dialogs::setInstance(nullptr);

@@ -7,7 +7,6 @@
 #include "frmmain.h"
 #include "frmpersonalize.h"
 #include "frmsplash.h"
-#include "instancelock.h"
 #include "recordset.h"
 #include "startupcheck.h"
 #include "storeerror.h"
@@ -87,23 +86,23 @@ void failStart(const QString &problem)
 }
 } // namespace
 
-std::unique_ptr<frmMain> startUp(int &exitStatus)
+Desk startUp(int &exitStatus)
 {
     exitStatus = 1;
     // The lock comes before anything is written to the folder: only the folder itself is made.
     if (auto problem = salon::prepareDataFolder()) {
         failStart(*problem);
-        return nullptr;
+        return {};
     }
     auto lock = std::make_unique<InstanceLock>();
     if (const InstanceLock::Result result = lock->acquire(); result != InstanceLock::Result::Acquired) {
         refuse(*lock, result);
-        return nullptr;
+        return {};
     }
     if (!salon::isOpen()) {
         if (auto problem = salon::open()) {
             failStart(*problem);
-            return nullptr;
+            return {};
         }
     }
     try {
@@ -123,7 +122,6 @@ std::unique_ptr<frmMain> startUp(int &exitStatus)
         splash->repaint();
 
         auto main = std::make_unique<frmMain>();
-        main->keepInstanceLock(std::move(lock));
         // A book found damaged, by the check below or by any screen, is shown on the main
         // window once the current event is done.
         QPointer<frmMain> window = main.get();
@@ -144,9 +142,9 @@ std::unique_ptr<frmMain> startUp(int &exitStatus)
         check->setObjectName(QStringLiteral("startupCheck"));
         startAfterFirstPaint(main.get(), check);
         exitStatus = 0;
-        return main;
+        return Desk{std::move(lock), std::move(main)};
     } catch (const StoreError &error) {
         failStart(QStringLiteral("Velorine cannot start: the salon's settings cannot be read (%1).").arg(error.text()));
-        return nullptr;
+        return {};
     }
 }

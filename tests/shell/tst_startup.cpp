@@ -106,7 +106,8 @@ private slots:
             modal->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
         });
         int status = -1;
-        std::unique_ptr<frmMain> window = startUp(status);
+        Desk desk = startUp(status);
+        frmMain *window = desk.window.get();
         QVERIFY(window);
         QCOMPARE(status, 0);
         QVERIFY(at.seen);
@@ -124,12 +125,13 @@ private slots:
         for (const QString &field : fields)
             stored << misc(field).toString();
         QCOMPARE(stored, QStringList({"Ann Lee", "Polished Nails", "1 Main St", "Springfield", "OR", "97477", "555-0100"}));
-        window.reset();
+        desk = {};
 
         // The next start goes straight to the main window.
         auto again = std::make_shared<bool>(false);
         ModalWatch watchAgain([](QWidget *modal) { modal->close(); }, again);
-        window = startUp(status);
+        desk = startUp(status);
+        window = desk.window.get();
         QVERIFY(window);
         QTest::qWait(50);
         QVERIFY(!*again);
@@ -154,7 +156,8 @@ private slots:
             modal->close();
         });
         int status = -1;
-        std::unique_ptr<frmMain> window = startUp(status);
+        Desk desk = startUp(status);
+        frmMain *window = desk.window.get();
         QVERIFY(window);
         QCOMPARE(misc(QStringLiteral("count")).toInt(), 0);
         QCOMPARE(misc(QStringLiteral("Company")).toString(), storedCompany);
@@ -175,7 +178,8 @@ private slots:
         auto seen = std::make_shared<bool>(false);
         ModalWatch watch([](QWidget *modal) { modal->close(); }, seen);
         int status = -1;
-        std::unique_ptr<frmMain> window = startUp(status);
+        Desk desk = startUp(status);
+        frmMain *window = desk.window.get();
         QVERIFY(window);
         QTest::qWait(50);
         QVERIFY(!*seen);
@@ -200,7 +204,8 @@ private slots:
         auto asked = std::make_shared<bool>(false);
         ModalWatch watch([](QWidget *modal) { modal->close(); }, asked);
         int status = 0;
-        std::unique_ptr<frmMain> window = startUp(status);
+        Desk desk = startUp(status);
+        frmMain *window = desk.window.get();
         QVERIFY(!window);
         QCOMPARE(status, 1);
         QCOMPARE(dialogs.messageTexts(), QStringList(frmMain::programName() + QStringLiteral("already running!")));
@@ -216,6 +221,21 @@ private slots:
         QCOMPARE(misc(QStringLiteral("count")).toInt(), count);       // the first copy's flag stays
     }
 
+    // The started desk keeps the lock, not just its window: it is held while the desk runs and
+    // let go of once the desk is.
+    void runningDeskHoldsTheLock()
+    {
+        setMisc(QStringLiteral("count"), 0);
+        int status = -1;
+        Desk desk = startUp(status);
+        QVERIFY(desk.window);
+        QCOMPARE(InstanceLock().acquire(), InstanceLock::Result::HeldByAnother);
+        desk.window.reset();
+        QCOMPARE(InstanceLock().acquire(), InstanceLock::Result::HeldByAnother);
+        desk = {};
+        QCOMPARE(InstanceLock().acquire(), InstanceLock::Result::Acquired);
+    }
+
     // Two copies started together on a new folder: the one without the lock makes nothing.
     void secondCopyOnANewFolderWritesNothing()
     {
@@ -226,7 +246,7 @@ private slots:
         SplashWatchingDialogs dialogs;
         dialogs.answerMessage();
         int status = 0;
-        QVERIFY(!startUp(status));
+        QVERIFY(!startUp(status).window);
         QCOMPARE(status, 1);
         QCOMPARE(dialogs.messageTexts(), QStringList(frmMain::programName() + QStringLiteral("already running!")));
         QCOMPARE(QDir(home->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
@@ -337,7 +357,7 @@ private slots:
         ScriptedDialogs dialogs;
         dialogs.answerMessage();
         int status = 0;
-        QVERIFY(!startUp(status));
+        QVERIFY(!startUp(status).window);
         QCOMPARE(status, 1);
         QCOMPARE(dialogs.messageTexts(), QStringList(lock.failureText()));
     }
@@ -383,7 +403,7 @@ private slots:
         ScriptedDialogs dialogs;
         dialogs.answerMessage();
         int status = 0;
-        QVERIFY(!startUp(status));
+        QVERIFY(!startUp(status).window);
         QCOMPARE(status, 1);
         QCOMPARE(dialogs.messageTexts(), QStringList(refusal));
 
@@ -409,7 +429,8 @@ private slots:
         ScriptedDialogs dialogs;
         dialogs.answerMessage();
         int status = -1;
-        std::unique_ptr<frmMain> window = startUp(status);
+        Desk desk = startUp(status);
+        frmMain *window = desk.window.get();
         QVERIFY(window);
         auto *check = window->findChild<StartupCheck *>(QStringLiteral("startupCheck"));
         QVERIFY(check);
@@ -424,7 +445,7 @@ private slots:
         QVERIFY(note->text().contains(path));
         QVERIFY(salon::isDamaged(salon::employeeDbPath()));
         QVERIFY(!QSqlQuery(salon::employeeDb()).exec(QStringLiteral("UPDATE Misc SET Company = 'x'")));
-        window.reset();
+        desk = {};
         salon::setDamageListener(nullptr);
     }
 
@@ -443,21 +464,22 @@ private slots:
             ScriptedDialogs dialogs;
             dialogs.answerMessage();
             int status = 0;
-            QVERIFY(!startUp(status));
+            QVERIFY(!startUp(status).window);
             QCOMPARE(dialogs.messageTexts(), QStringList(frmMain::programName() + QStringLiteral("already running!")));
             QCOMPARE(fileContent(path), before);
             QVERIFY(!QFileInfo::exists(home->path() + QStringLiteral("/backups")));
         }
         ScriptedDialogs dialogs;   // fails the test on any message
         int status = -1;
-        std::unique_ptr<frmMain> window = startUp(status);
+        Desk desk = startUp(status);
+        frmMain *window = desk.window.get();
         QVERIFY(window);
         QCOMPARE(status, 0);
         QSqlQuery version(QStringLiteral("PRAGMA user_version"), salon::employeeDb());
         QVERIFY(version.next());
         QCOMPARE(version.value(0).toInt(), 2);
         QCOMPARE(QDir(home->path() + QStringLiteral("/backups")).entryList(QDir::Files).size(), 1);
-        window.reset();
+        desk = {};
     }
 
     // A book from a newer program stops the start, named with both versions, and is not written.
@@ -470,7 +492,7 @@ private slots:
         ScriptedDialogs dialogs;
         dialogs.answerMessage();
         int status = 0;
-        QVERIFY(!startUp(status));
+        QVERIFY(!startUp(status).window);
         QCOMPARE(status, 1);
         QCOMPARE(dialogs.messageTexts(),
                  QStringList(QStringLiteral("The file %1 is version 7 of the salon's book, made by a newer Velorine; "
@@ -486,7 +508,8 @@ private slots:
         setMisc(QStringLiteral("count"), 0);
         ScriptedDialogs dialogs;   // fails the test on any message
         int status = -1;
-        std::unique_ptr<frmMain> window = startUp(status);
+        Desk desk = startUp(status);
+        frmMain *window = desk.window.get();
         QVERIFY(window);
         auto *check = window->findChild<StartupCheck *>(QStringLiteral("startupCheck"));
         QTRY_VERIFY(check->isFinished());
@@ -498,7 +521,8 @@ private slots:
     {
         setMisc(QStringLiteral("count"), 0);
         int status = -1;
-        std::unique_ptr<frmMain> window = startUp(status);
+        Desk desk = startUp(status);
+        frmMain *window = desk.window.get();
         QVERIFY(window);
         ScriptedDialogs dialogs;
         QWidget *asked = nullptr;
@@ -507,10 +531,10 @@ private slots:
             QTest::keyClicks(modal->findChild<QLineEdit *>(QStringLiteral("txtPassword")), QStringLiteral("salon"));
             modal->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
         });
-        QVERIFY(window->doors().askShopPassword(window.get()));
+        QVERIFY(window->doors().askShopPassword(window));
         QCOMPARE(asked, frmLogin::shared());
         ModalWatch watchCancel([&](QWidget *modal) { modal->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click(); });
-        QVERIFY(!window->doors().askShopPassword(window.get()));
+        QVERIFY(!window->doors().askShopPassword(window));
     }
 };
 

@@ -1,0 +1,28 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+// What the store's database files share among themselves; nothing outside the store uses it.
+namespace salon::internal {
+
+// The file: URI of a path, for the engine's open options.
+QString uriOf(const QString &path);
+// Runs one statement with `binds` by position. Throws StoreError.
+void execOrThrow(QSqlDatabase db, const QString &sql, const QVariantList &binds = {});
+// Makes the connection read-only for the rest of its life.
+void stopWriting(QSqlDatabase db);
+
+// Makes the schema, seed and readme built into the program readable.
+void loadBuiltInFiles();
+// The first start's files, each made from the copy built into the program. Each returns a
+// message naming the file when it cannot be made.
+std::optional<QString> createEmployeeBook();
+std::optional<QString> createIdiomsBook();
+void createReadme();
+
+// Forgets which files were found damaged, as a fresh open or a close does.
+void forgetDamage();
+
+} // namespace salon::internal
