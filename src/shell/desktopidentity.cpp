@@ -5,8 +5,12 @@
 
 void setDesktopIdentity()
 {
-    Q_INIT_RESOURCE(shell);
     QGuiApplication::setDesktopFileName(QStringLiteral("velorine"));
+}
+
+void setProgramIcon()
+{
+    Q_INIT_RESOURCE(shell);
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("velorine"), QIcon(QStringLiteral(":/icons/velorine.svg"))));
 }

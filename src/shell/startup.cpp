@@ -1,5 +1,7 @@
 #include "startup.h"
 
+#include "desktopidentity.h"
+
 #include "apptitle.h"
 #include "database.h"
 #include "dialogs.h"
@@ -50,7 +52,7 @@ void refuse(const InstanceLock &lock, InstanceLock::Result result)
 }
 
 // Starts the whole-book check once the main window has painted, so the check's thread does not
-// compete with the window's first paint for the processor.
+// compete with the window's first paint for the processor; the program's icon follows then too.
 class StartAfterFirstPaint : public QObject
 {
 public:
@@ -65,6 +67,7 @@ public:
             watched->removeEventFilter(this);
             // Queued, so the paint under way finishes first.
             QMetaObject::invokeMethod(m_check, &StartupCheck::start, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(m_check, &setProgramIcon, Qt::QueuedConnection);
         }
         return false;
     }

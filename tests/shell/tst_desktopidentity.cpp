@@ -15,6 +15,7 @@ private slots:
     void windowsCarryTheProgramsIcon()
     {
         setDesktopIdentity();
+        setProgramIcon();
         QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("velorine"));
         // The icon is drawn from the SVG compiled into the program: an empty image means the
         // resource or the SVG engine is missing.

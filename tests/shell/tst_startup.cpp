@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -515,6 +516,18 @@ private slots:
         QTRY_VERIFY(check->isFinished());
         QVERIFY(!window->findChild<QLabel *>(QStringLiteral("lblBookDamaged"))->isVisible());
         QVERIFY(!salon::isDamaged(salon::employeeDbPath()));
+    }
+
+    // The program's icon comes once the main window has painted, off the start-up's path.
+    void programIconFollowsTheFirstPaint()
+    {
+        setMisc(QStringLiteral("count"), 0);
+        QApplication::setWindowIcon(QIcon());
+        int status = -1;
+        Desk desk = startUp(status);
+        QVERIFY(desk.window);
+        QTRY_VERIFY(!QApplication::windowIcon().isNull());
+        QCOMPARE(desk.window->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
     }
 
     void passwordGateShowsTheSharedLogin()
