@@ -104,16 +104,16 @@ inline QList<QPushButton *> buttonRow(QWidget *parent, QBoxLayout *row, std::ini
                                       ButtonLook look = {})
 {
     QList<QPushButton *> made;
-    for (const Button &spec : buttons) {
-        if (!spec.name) {
+    for (const Button &wanted : buttons) {
+        if (!wanted.name) {
             row->addStretch(1);
             continue;
         }
-        auto b = button(parent, spec.text, spec.name, look.minimumWidth);
+        auto b = button(parent, wanted.text, wanted.name, look.minimumWidth);
         if (!look.autoDefault)
             b->setAutoDefault(false);
-        if (spec.clicked)
-            QObject::connect(b, &QPushButton::clicked, parent, spec.clicked);
+        if (wanted.clicked)
+            QObject::connect(b, &QPushButton::clicked, parent, wanted.clicked);
         row->addWidget(b);
         made << b;
     }
