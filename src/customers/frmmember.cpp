@@ -22,10 +22,9 @@
 
 namespace {
 
-using controls::button;
+using controls::Field;
 using controls::comboBox;
 using controls::isNoRecord;
-using controls::label;
 using controls::lineEdit;
 
 } // namespace
@@ -39,24 +38,6 @@ frmMember::frmMember(QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
 
     buildLayout();
-    m_binder->bind(comPrefix, QStringLiteral("Prefix"));
-    m_binder->bind(txtMemberID, QStringLiteral("CustomerID"));
-    m_binder->bind(txtFirstname, QStringLiteral("FirstName"));
-    m_binder->bind(txtMiddle, QStringLiteral("MiddleName"));
-    m_binder->bind(txtLastname, QStringLiteral("LastName"));
-    m_binder->bind(comSuffix, QStringLiteral("Suffix"));
-    m_binder->bind(txtLine1, QStringLiteral("Line1"));
-    m_binder->bind(txtLine2, QStringLiteral("Line2"));
-    m_binder->bind(txtCity, QStringLiteral("City"));
-    m_binder->bind(txtState, QStringLiteral("State"));
-    m_binder->bind(txtZip, QStringLiteral("Zip"));
-    m_binder->bind(txtPhone, QStringLiteral("HomePhone"));
-    m_binder->bind(txtFax, QStringLiteral("FaxNumber"));
-    m_binder->bind(txtPager, QStringLiteral("Pager"));
-    m_binder->bind(txtEMail, QStringLiteral("Email"));
-    // The notes box takes typing like every other field, so what is typed there is kept with
-    // the customer (and shown on the visiting report), not lost on the next move.
-    m_binder->bind(txtNotes, QStringLiteral("Notes"));
 
     resize(800, 560);
     bound::centre(this);
@@ -76,18 +57,12 @@ void frmMember::buildLayout()
 
     auto name = new QGridLayout;
     name->setHorizontalSpacing(8);
-    name->addWidget(label(this, QStringLiteral("&Prefix:"), comPrefix), 0, 0);
-    name->addWidget(comPrefix, 0, 1, Qt::AlignLeft);
-    name->addWidget(label(this, QStringLiteral("&Member ID:"), txtMemberID), 0, 4);
-    name->addWidget(txtMemberID, 0, 5);
-    name->addWidget(label(this, QStringLiteral("&First Name:"), txtFirstname), 1, 0);
-    name->addWidget(txtFirstname, 1, 1);
-    name->addWidget(label(this, QStringLiteral("M. I."), txtMiddle), 1, 2);
-    name->addWidget(txtMiddle, 1, 3);
-    name->addWidget(label(this, QStringLiteral("&Last Name:"), txtLastname), 1, 4);
-    name->addWidget(txtLastname, 1, 5);
-    name->addWidget(label(this, QStringLiteral("Suffix:"), comSuffix), 1, 6);
-    name->addWidget(comSuffix, 1, 7);
+    controls::layOut(name, m_binder, {{comPrefix, QStringLiteral("&Prefix:"), "Prefix", 0, 0, 1, Field::Place::Both, Qt::AlignLeft},
+                                      {txtMemberID, QStringLiteral("&Member ID:"), "CustomerID", 0, 4},
+                                      {txtFirstname, QStringLiteral("&First Name:"), "FirstName", 1, 0},
+                                      {txtMiddle, QStringLiteral("M. I."), "MiddleName", 1, 2},
+                                      {txtLastname, QStringLiteral("&Last Name:"), "LastName", 1, 4},
+                                      {comSuffix, QStringLiteral("Suffix:"), "Suffix", 1, 6}});
     name->setColumnStretch(1, 2);
     name->setColumnStretch(5, 2);
 
@@ -101,16 +76,11 @@ void frmMember::buildLayout()
     txtZip = lineEdit(fraAddress, "txtZip");
     txtZip->setMaximumWidth(100);
     auto address = new QGridLayout(fraAddress);
-    address->addWidget(label(fraAddress, QStringLiteral("Line 1:"), txtLine1), 0, 0);
-    address->addWidget(txtLine1, 0, 1, 1, 5);
-    address->addWidget(label(fraAddress, QStringLiteral("Line 2:"), txtLine2), 1, 0);
-    address->addWidget(txtLine2, 1, 1, 1, 5);
-    address->addWidget(label(fraAddress, QStringLiteral("City:"), txtCity), 2, 0);
-    address->addWidget(txtCity, 2, 1);
-    address->addWidget(label(fraAddress, QStringLiteral("State:"), txtState), 2, 2);
-    address->addWidget(txtState, 2, 3);
-    address->addWidget(label(fraAddress, QStringLiteral("Zip:"), txtZip), 2, 4);
-    address->addWidget(txtZip, 2, 5);
+    controls::layOut(address, m_binder, {{txtLine1, QStringLiteral("Line 1:"), "Line1", 0, 0, 5},
+                                         {txtLine2, QStringLiteral("Line 2:"), "Line2", 1, 0, 5},
+                                         {txtCity, QStringLiteral("City:"), "City", 2, 0},
+                                         {txtState, QStringLiteral("State:"), "State", 2, 2},
+                                         {txtZip, QStringLiteral("Zip:"), "Zip", 2, 4}});
     address->setColumnStretch(1, 1);
 
     auto contact = new QGroupBox(tr("Contact"), this);
@@ -119,14 +89,10 @@ void frmMember::buildLayout()
     txtPager = lineEdit(contact, "txtPager");
     txtEMail = lineEdit(contact, "txtEMail");
     auto contactGrid = new QGridLayout(contact);
-    contactGrid->addWidget(label(contact, QStringLiteral("Home Phone:"), txtPhone), 0, 0);
-    contactGrid->addWidget(txtPhone, 0, 1);
-    contactGrid->addWidget(label(contact, QStringLiteral("Fax:"), txtFax), 1, 0);
-    contactGrid->addWidget(txtFax, 1, 1);
-    contactGrid->addWidget(label(contact, QStringLiteral("Pager:"), txtPager), 2, 0);
-    contactGrid->addWidget(txtPager, 2, 1);
-    contactGrid->addWidget(label(contact, QStringLiteral("E-Mail:"), txtEMail), 3, 0);
-    contactGrid->addWidget(txtEMail, 3, 1);
+    controls::layOut(contactGrid, m_binder, {{txtPhone, QStringLiteral("Home Phone:"), "HomePhone", 0, 0},
+                                             {txtFax, QStringLiteral("Fax:"), "FaxNumber", 1, 0},
+                                             {txtPager, QStringLiteral("Pager:"), "Pager", 2, 0},
+                                             {txtEMail, QStringLiteral("E-Mail:"), "Email", 3, 0}});
 
     auto blocks = new QHBoxLayout;
     blocks->addWidget(fraAddress, 3);
@@ -137,28 +103,21 @@ void frmMember::buildLayout()
     txtNotes->setTabChangesFocus(true);
     auto notesLabel = new QLabel(QStringLiteral("&Notes:"), this);
     notesLabel->setBuddy(txtNotes);
+    // The notes box takes typing like every other field, so what is typed there is kept with
+    // the customer (and shown on the visiting report), not lost on the next move.
+    m_binder->bind(txtNotes, QStringLiteral("Notes"));
 
     // The record buttons.
-    auto cmdAdd = button(this, QStringLiteral("Add"), "cmdAdd");
-    auto cmdEdit = button(this, QStringLiteral("Edit"), "cmdEdit");
-    auto cmdSave = button(this, QStringLiteral("Save"), "cmdSave");
-    auto cmdDelete = button(this, QStringLiteral("Delete"), "cmdDelete");
-    auto cmdRefresh = button(this, QStringLiteral("Refresh"), "cmdRefresh");
-    auto cmdClose = button(this, QStringLiteral("Close"), "cmdClose");
-    auto cmdExit = button(this, QStringLiteral("Exit"), "cmdExit");
     auto records = new QHBoxLayout;
-    for (QPushButton *b : {cmdAdd, cmdEdit, cmdSave, cmdDelete, cmdRefresh})
-        records->addWidget(b);
-    records->addStretch(1);
-    records->addWidget(cmdClose);
-    records->addWidget(cmdExit);
-    connect(cmdAdd, &QPushButton::clicked, this, &frmMember::cmdAdd_Click);
-    connect(cmdEdit, &QPushButton::clicked, this, &frmMember::cmdEdit_Click);
-    connect(cmdSave, &QPushButton::clicked, this, &frmMember::cmdSave_Click);
-    connect(cmdDelete, &QPushButton::clicked, this, &frmMember::cmdDelete_Click);
-    connect(cmdRefresh, &QPushButton::clicked, this, &frmMember::cmdRefresh_Click);
-    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
-    connect(cmdExit, &QPushButton::clicked, this, &frmMember::cmdExit_Click);
+    controls::buttonRow(this, records,
+                        {{QStringLiteral("Add"), "cmdAdd", [this] { cmdAdd_Click(); }},
+                         {QStringLiteral("Edit"), "cmdEdit", [this] { cmdEdit_Click(); }},
+                         {QStringLiteral("Save"), "cmdSave", [this] { cmdSave_Click(); }},
+                         {QStringLiteral("Delete"), "cmdDelete", [this] { cmdDelete_Click(); }},
+                         {QStringLiteral("Refresh"), "cmdRefresh", [this] { cmdRefresh_Click(); }},
+                         {},
+                         {QStringLiteral("Close"), "cmdClose", [this] { close(); }},
+                         {QStringLiteral("Exit"), "cmdExit", [this] { cmdExit_Click(); }}});
 
     // The search area: every button runs the same search in its own direction.
     fraSearch = new QGroupBox(QStringLiteral("Search Information"), this);
@@ -166,25 +125,18 @@ void frmMember::buildLayout()
     txtSearchFirst = lineEdit(fraSearch, "txtSearchFirst");
     txtSearchLast = lineEdit(fraSearch, "txtSearchLast");
     auto search = new QGridLayout(fraSearch);
-    search->addWidget(label(fraSearch, QStringLiteral("First Name:"), txtSearchFirst), 0, 0);
-    search->addWidget(txtSearchFirst, 0, 1);
-    search->addWidget(label(fraSearch, QStringLiteral("Last Name:"), txtSearchLast), 0, 2);
-    search->addWidget(txtSearchLast, 0, 3);
+    controls::layOut(search, nullptr, {{txtSearchFirst, QStringLiteral("First Name:"), nullptr, 0, 0},
+                                       {txtSearchLast, QStringLiteral("Last Name:"), nullptr, 0, 2}});
     search->setColumnStretch(1, 1);
     search->setColumnStretch(3, 1);
     auto searchButtons = new QHBoxLayout;
-    const std::pair<const char *, namesearch::Direction> finds[] = {
-        {"cmdSearch", namesearch::Direction::First}, {"cmdTop", namesearch::Direction::First},
-        {"cmdPrevious", namesearch::Direction::Previous}, {"cmdNext", namesearch::Direction::Next},
-        {"cmdBottom", namesearch::Direction::Last}};
-    const QString captions[] = {QStringLiteral("Search"), QStringLiteral("Top"), QStringLiteral("Previous"),
-                                QStringLiteral("Next"), QStringLiteral("Bottom")};
-    for (int i = 0; i < 5; ++i) {
-        auto b = button(fraSearch, captions[i], finds[i].first);
-        const namesearch::Direction direction = finds[i].second;
-        connect(b, &QPushButton::clicked, this, [this, direction] { searchName(direction); });
-        searchButtons->addWidget(b);
-    }
+    auto find = [this](namesearch::Direction direction) { return [this, direction] { searchName(direction); }; };
+    controls::buttonRow(fraSearch, searchButtons,
+                        {{QStringLiteral("Search"), "cmdSearch", find(namesearch::Direction::First)},
+                         {QStringLiteral("Top"), "cmdTop", find(namesearch::Direction::First)},
+                         {QStringLiteral("Previous"), "cmdPrevious", find(namesearch::Direction::Previous)},
+                         {QStringLiteral("Next"), "cmdNext", find(namesearch::Direction::Next)},
+                         {QStringLiteral("Bottom"), "cmdBottom", find(namesearch::Direction::Last)}});
     searchButtons->addStretch(1);
     search->addLayout(searchButtons, 1, 0, 1, 4);
 

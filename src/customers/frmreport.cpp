@@ -5,6 +5,7 @@
 #include "databar.h"
 #include "database.h"
 #include "dialogs.h"
+#include "formcontrols.h"
 #include "gridmodel.h"
 #include "pointer.h"
 #include "recordset.h"
@@ -67,9 +68,6 @@ frmReport::frmReport(QWidget *parent)
             });
 
     buildLayout();
-    const char *fields[] = {"FirstName", "LastName", "Line1", "Line2", "City", "State", "Zip", "HomePhone", "Notes"};
-    for (int i = 0; i < txtFields.size(); ++i)
-        m_binder->bind(txtFields[i], QLatin1String(fields[i]));
 
     resize(900, 620);
     // The customers were read a moment ago and their first row is current: re-reading them
@@ -81,39 +79,27 @@ frmReport::frmReport(QWidget *parent)
 void frmReport::buildLayout()
 {
     for (int i = 0; i < 9; ++i) {
-        auto box = new QLineEdit(this);
-        box->setObjectName(QStringLiteral("txtFields"));
+        auto box = controls::lineEdit(this, "txtFields");
         box->setProperty("Index", i);
         txtFields << box;
     }
     auto fields = new QGridLayout;
     fields->setHorizontalSpacing(8);
-    auto label = [&](const QString &text, QLineEdit *buddy, int row, int column) {
-        auto l = new QLabel(text, this);
-        l->setBuddy(buddy);
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        fields->addWidget(l, row, column);
-    };
-    label(QStringLiteral("Name:"), txtFields[0], 0, 0);
     auto name = new QHBoxLayout;
     name->setSpacing(6);
     name->addWidget(txtFields[0]);
     name->addWidget(txtFields[1]);
     fields->addLayout(name, 0, 1);
-    label(QStringLiteral("Line1:"), txtFields[2], 1, 0);
-    fields->addWidget(txtFields[2], 1, 1);
-    label(QStringLiteral("Line2:"), txtFields[3], 2, 0);
-    fields->addWidget(txtFields[3], 2, 1);
-    label(QStringLiteral("City:"), txtFields[4], 3, 0);
-    fields->addWidget(txtFields[4], 3, 1);
-    label(QStringLiteral("State:"), txtFields[5], 0, 2);
-    fields->addWidget(txtFields[5], 0, 3);
-    label(QStringLiteral("Zip:"), txtFields[6], 1, 2);
-    fields->addWidget(txtFields[6], 1, 3);
-    label(QStringLiteral("Home Phone:"), txtFields[7], 2, 2);
-    fields->addWidget(txtFields[7], 2, 3);
-    label(QStringLiteral("Notes:"), txtFields[8], 3, 2);
-    fields->addWidget(txtFields[8], 3, 3);
+    using Place = controls::Field::Place;
+    controls::layOut(fields, m_binder, {{txtFields[0], QStringLiteral("Name:"), "FirstName", 0, 0, 1, Place::Caption},
+                                        {txtFields[1], QString(), "LastName", 0, 0, 1, Place::Nowhere},
+                                        {txtFields[2], QStringLiteral("Line1:"), "Line1", 1, 0},
+                                        {txtFields[3], QStringLiteral("Line2:"), "Line2", 2, 0},
+                                        {txtFields[4], QStringLiteral("City:"), "City", 3, 0},
+                                        {txtFields[5], QStringLiteral("State:"), "State", 0, 2},
+                                        {txtFields[6], QStringLiteral("Zip:"), "Zip", 1, 2},
+                                        {txtFields[7], QStringLiteral("Home Phone:"), "HomePhone", 2, 2},
+                                        {txtFields[8], QStringLiteral("Notes:"), "Notes", 3, 2}});
     fields->setColumnStretch(1, 3);
     fields->setColumnStretch(3, 2);
 
@@ -136,19 +122,14 @@ void frmReport::buildLayout()
     picButtons->setObjectName(QStringLiteral("picButtons"));
     auto buttons = new QHBoxLayout(picButtons);
     buttons->setContentsMargins(0, 0, 0, 0);
-    auto button = [&](const QString &text, const char *name) {
-        auto b = new QPushButton(text, picButtons);
-        b->setObjectName(QLatin1String(name));
-        b->setMinimumWidth(90);
-        buttons->addWidget(b);
-        return b;
-    };
-    connect(button(QStringLiteral("&Add"), "cmdAdd"), &QPushButton::clicked, this, &frmReport::cmdAdd_Click);
-    connect(button(QStringLiteral("&Delete"), "cmdDelete"), &QPushButton::clicked, this, &frmReport::cmdDelete_Click);
-    connect(button(QStringLiteral("&Refresh"), "cmdRefresh"), &QPushButton::clicked, this, &frmReport::cmdRefresh_Click);
-    connect(button(QStringLiteral("&Update"), "cmdUpdate"), &QPushButton::clicked, this, &frmReport::cmdUpdate_Click);
-    buttons->addStretch(1);
-    connect(button(QStringLiteral("&Close"), "cmdClose"), &QPushButton::clicked, this, &frmReport::cmdClose_Click);
+    controls::buttonRow(picButtons, buttons,
+                        {{QStringLiteral("&Add"), "cmdAdd", [this] { cmdAdd_Click(); }},
+                         {QStringLiteral("&Delete"), "cmdDelete", [this] { cmdDelete_Click(); }},
+                         {QStringLiteral("&Refresh"), "cmdRefresh", [this] { cmdRefresh_Click(); }},
+                         {QStringLiteral("&Update"), "cmdUpdate", [this] { cmdUpdate_Click(); }},
+                         {},
+                         {QStringLiteral("&Close"), "cmdClose", [this] { cmdClose_Click(); }}},
+                        {.minimumWidth = 90});
 
     // The grid takes whatever height the customer block, the bar and the buttons leave.
     auto layout = new QVBoxLayout(this);

@@ -9,6 +9,7 @@
 #include "editablegrid.h"
 #include "doors.h"
 #include "endofday.h"
+#include "formcontrols.h"
 #include "frmproducts.h"
 #include "pointer.h"
 #include "recordset.h"
@@ -93,8 +94,7 @@ private:
 
 QLineEdit *lineEdit(QWidget *parent, const char *name, bool readOnly = false)
 {
-    auto box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
+    QLineEdit *box = controls::lineEdit(parent, name);
     if (readOnly) {
         box->setReadOnly(true);
         box->setFocusPolicy(Qt::NoFocus);
@@ -182,16 +182,6 @@ frmDaily::frmDaily(Doors &doors, QWidget *parent)
     m_grid = m_ticketGrid.get();
 
     buildLayout();
-    m_technicianBinder->bind(txtName, QStringLiteral("FirstName"));
-    m_technicianBinder->bind(txtSSecurity, QStringLiteral("SSecurity"));
-    m_customerBinder->bind(txtFirstname, QStringLiteral("FirstName"));
-    m_customerBinder->bind(txtLastname, QStringLiteral("LastName"));
-    m_customerBinder->bind(txtAddress, QStringLiteral("Line1"));
-    m_customerBinder->bind(txtCity, QStringLiteral("City"));
-    m_customerBinder->bind(txtState, QStringLiteral("State"));
-    m_customerBinder->bind(txtZip, QStringLiteral("Zip"));
-    m_customerBinder->bind(txtNote, QStringLiteral("Notes"));
-    m_customerBinder->bind(txtServiceDate, QStringLiteral("ServiceDate"));
     connect(m_technicians, &RecordSet::currentChanged, this, &frmDaily::showTechnicianTotals);
     connect(m_technicians, &RecordSet::rowUpdated, this, &frmDaily::showTechnicianTotals);
 
@@ -243,28 +233,15 @@ void frmDaily::buildLayout()
     txtServiceDate = lineEdit(this, "txtServiceDate");
     txtTotals->setText(QStringLiteral("0"));
 
-    auto button = [this](const QString &text, const char *name) {
-        auto b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    auto labelled = [this](QGridLayout *grid, int row, int column, const QString &text, QWidget *box) {
-        auto label = new QLabel(text, this);
-        label->setBuddy(box);
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        grid->addWidget(label, row, column);
-        grid->addWidget(box, row, column + 1);
-    };
-
     auto technician = new QGroupBox(QStringLiteral("Nail Technician"), this);
     auto techGrid = new QGridLayout(technician);
-    labelled(techGrid, 0, 0, QStringLiteral("Nail Tech.:"), txtName);
-    labelled(techGrid, 1, 0, QStringLiteral("Social Security:"), txtSSecurity);
-    labelled(techGrid, 2, 0, QStringLiteral("Sub-Total:"), txtSubTotal);
-    labelled(techGrid, 3, 0, QStringLiteral("Tax Rate:"), txtSaletax);
-    labelled(techGrid, 4, 0, QStringLiteral("Total:"), txtTotals);
-    labelled(techGrid, 5, 0, QStringLiteral("Today's Total:"), txtTotal);
+    // The day's figures are worked out here, not bound.
+    controls::layOut(techGrid, m_technicianBinder, {{txtName, QStringLiteral("Nail Tech.:"), "FirstName", 0, 0},
+                                                    {txtSSecurity, QStringLiteral("Social Security:"), "SSecurity", 1, 0},
+                                                    {txtSubTotal, QStringLiteral("Sub-Total:"), nullptr, 2, 0},
+                                                    {txtSaletax, QStringLiteral("Tax Rate:"), nullptr, 3, 0},
+                                                    {txtTotals, QStringLiteral("Total:"), nullptr, 4, 0},
+                                                    {txtTotal, QStringLiteral("Today's Total:"), nullptr, 5, 0}});
     techGrid->addWidget(m_bar, 6, 0, 1, 2);
     techGrid->setColumnStretch(1, 1);
 
@@ -273,11 +250,7 @@ void frmDaily::buildLayout()
     auto name = new QHBoxLayout;
     name->addWidget(txtFirstname);
     name->addWidget(txtLastname);
-    billGrid->addWidget(new QLabel(QStringLiteral("Name:"), this), 0, 0, Qt::AlignRight);
     billGrid->addLayout(name, 0, 1, 1, 3);
-    labelled(billGrid, 1, 0, QStringLiteral("Address:"), txtAddress);
-    billGrid->addWidget(txtAddress, 1, 1, 1, 3);
-    labelled(billGrid, 2, 0, QStringLiteral("City:"), txtCity);
     auto stateZip = new QHBoxLayout;
     auto stateLabel = new QLabel(QStringLiteral("State:"), this);
     stateLabel->setBuddy(txtState);
@@ -290,18 +263,26 @@ void frmDaily::buildLayout()
     stateZip->addWidget(zipLabel);
     stateZip->addWidget(txtZip);
     billGrid->addLayout(stateZip, 2, 2, 1, 2);
-    labelled(billGrid, 3, 0, QStringLiteral("Notes:"), txtNote);
-    billGrid->addWidget(txtNote, 3, 1, 1, 3);
-    labelled(billGrid, 4, 0, QStringLiteral("Service Date:"), txtServiceDate);
+    using Place = controls::Field::Place;
+    controls::layOut(billGrid, m_customerBinder,
+                     {{txtFirstname, QStringLiteral("Name:"), "FirstName", 0, 0, 1, Place::Caption},
+                      {txtLastname, QString(), "LastName", 0, 0, 1, Place::Nowhere},
+                      {txtAddress, QStringLiteral("Address:"), "Line1", 1, 0, 3},
+                      {txtCity, QStringLiteral("City:"), "City", 2, 0},
+                      {txtState, QString(), "State", 2, 2, 1, Place::Nowhere},
+                      {txtZip, QString(), "Zip", 2, 2, 1, Place::Nowhere},
+                      {txtNote, QStringLiteral("Notes:"), "Notes", 3, 0, 3},
+                      {txtServiceDate, QStringLiteral("Service Date:"), "ServiceDate", 4, 0}});
     auto searchRow = new QHBoxLayout;
-    QPushButton *cmdPrevious = button(QStringLiteral("<"), "cmdPrevious");
-    QPushButton *cmdSearch = button(QStringLiteral("Search for Client"), "cmdSearch");
-    QPushButton *cmdNext = button(QStringLiteral(">"), "cmdNext");
-    cmdPrevious->setFixedWidth(40);
-    cmdNext->setFixedWidth(40);
-    searchRow->addWidget(cmdPrevious);
-    searchRow->addWidget(cmdSearch, 1);
-    searchRow->addWidget(cmdNext);
+    const controls::ButtonLook searchLook{.minimumWidth = 0, .autoDefault = false};
+    const QList<QPushButton *> search = controls::buttonRow(this, searchRow,
+                                                            {{QStringLiteral("<"), "cmdPrevious", [this] { cmdPrevious_Click(); }},
+                                                             {QStringLiteral("Search for Client"), "cmdSearch", [this] { cmdSearch_Click(); }},
+                                                             {QStringLiteral(">"), "cmdNext", [this] { cmdNext_Click(); }}},
+                                                            searchLook);
+    search[0]->setFixedWidth(40);
+    searchRow->setStretchFactor(search[1], 1);
+    search[2]->setFixedWidth(40);
     billGrid->addLayout(searchRow, 4, 2, 1, 2);
     billGrid->setColumnStretch(1, 1);
     billGrid->setColumnStretch(3, 1);
@@ -350,32 +331,18 @@ void frmDaily::buildLayout()
     });
 
     auto buttons = new QHBoxLayout;
-    QPushButton *cmdData = button(QStringLiteral("Data Entry"), "cmdData");
-    QPushButton *cmdEndOfDay = button(QStringLiteral("End Of Day"), "cmdEndOfDay");
-    QPushButton *cmdPrint = button(QStringLiteral("Print Invoice"), "cmdPrint");
-    QPushButton *cmdSave = button(QStringLiteral("S a v e"), "cmdSave");
-    QPushButton *cmdClose = button(QStringLiteral("C l o s e"), "cmdClose");
+    const QList<QPushButton *> made =
+        controls::buttonRow(this, buttons,
+                            {{QStringLiteral("Data Entry"), "cmdData", [this] { cmdData_Click(); }},
+                             {QStringLiteral("End Of Day"), "cmdEndOfDay", [this] { cmdEndOfDay_Click(); }},
+                             {QStringLiteral("Print Invoice"), "cmdPrint", [this] { printReceipt(); }},
+                             {},
+                             {QStringLiteral("S a v e"), "cmdSave", [this] { cmdSave_Click(); }},
+                             {QStringLiteral("C l o s e"), "cmdClose", [this] { cmdClose_Click(); }}},
+                            {.minimumWidth = 110, .autoDefault = false});
     // A screen reader spells the spaced captions letter by letter; it reads the word instead.
-    cmdSave->setAccessibleName(QStringLiteral("Save"));
-    cmdClose->setAccessibleName(QStringLiteral("Close"));
-    for (QPushButton *b : {cmdData, cmdEndOfDay, cmdPrint}) {
-        b->setMinimumWidth(110);
-        buttons->addWidget(b);
-    }
-    buttons->addStretch(1);
-    for (QPushButton *b : {cmdSave, cmdClose}) {
-        b->setMinimumWidth(110);
-        buttons->addWidget(b);
-    }
-
-    connect(cmdSearch, &QPushButton::clicked, this, &frmDaily::cmdSearch_Click);
-    connect(cmdNext, &QPushButton::clicked, this, &frmDaily::cmdNext_Click);
-    connect(cmdPrevious, &QPushButton::clicked, this, &frmDaily::cmdPrevious_Click);
-    connect(cmdData, &QPushButton::clicked, this, &frmDaily::cmdData_Click);
-    connect(cmdEndOfDay, &QPushButton::clicked, this, &frmDaily::cmdEndOfDay_Click);
-    connect(cmdPrint, &QPushButton::clicked, this, &frmDaily::printReceipt);
-    connect(cmdSave, &QPushButton::clicked, this, &frmDaily::cmdSave_Click);
-    connect(cmdClose, &QPushButton::clicked, this, &frmDaily::cmdClose_Click);
+    made[3]->setAccessibleName(QStringLiteral("Save"));
+    made[4]->setAccessibleName(QStringLiteral("Close"));
 
     auto top = new QHBoxLayout;
     top->addWidget(technician, 2);

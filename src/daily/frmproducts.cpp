@@ -6,6 +6,7 @@
 #include "database.h"
 #include "dialogs.h"
 #include "editablegrid.h"
+#include "formcontrols.h"
 #include "pointer.h"
 #include "recordset.h"
 #include "saleline.h"
@@ -148,20 +149,14 @@ frmProducts::frmProducts(QWidget *parent)
     picButtons->setObjectName(QStringLiteral("picButtons"));
     auto buttons = new QHBoxLayout(picButtons);
     buttons->setContentsMargins(0, 0, 0, 0);
-    auto button = [&](const QString &text, const char *name) {
-        auto b = new QPushButton(text, picButtons);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        b->setMinimumWidth(90);
-        buttons->addWidget(b);
-        return b;
-    };
-    connect(button(QStringLiteral("&Add"), "cmdAdd"), &QPushButton::clicked, this, &frmProducts::cmdAdd_Click);
-    connect(button(QStringLiteral("&Delete"), "cmdDelete"), &QPushButton::clicked, this, &frmProducts::cmdDelete_Click);
-    connect(button(QStringLiteral("&Tax Rate"), "cmdTaxRate"), &QPushButton::clicked, this, &frmProducts::cmdTaxRate_Click);
-    connect(button(QStringLiteral("&Update"), "cmdUpdate"), &QPushButton::clicked, this, &frmProducts::cmdUpdate_Click);
-    buttons->addStretch(1);
-    connect(button(QStringLiteral("&Close"), "cmdClose"), &QPushButton::clicked, this, &QDialog::accept);
+    controls::buttonRow(picButtons, buttons,
+                        {{QStringLiteral("&Add"), "cmdAdd", [this] { cmdAdd_Click(); }},
+                         {QStringLiteral("&Delete"), "cmdDelete", [this] { cmdDelete_Click(); }},
+                         {QStringLiteral("&Tax Rate"), "cmdTaxRate", [this] { cmdTaxRate_Click(); }},
+                         {QStringLiteral("&Update"), "cmdUpdate", [this] { cmdUpdate_Click(); }},
+                         {},
+                         {QStringLiteral("&Close"), "cmdClose", [this] { accept(); }}},
+                        {.minimumWidth = 90, .autoDefault = false});
 
     auto layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);

@@ -45,20 +45,6 @@ frmSupplier::frmSupplier(QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
 
     buildLayout();
-    m_binder->bind(txtSupplierID, QStringLiteral("SupplierID"));
-    m_binder->bind(txtCompany, QStringLiteral("SupplierName"));
-    m_binder->bind(txtContact, QStringLiteral("ContactName"));
-    m_binder->bind(cmbTitle, QStringLiteral("ContactTitle"));
-    m_binder->bind(txtAddress, QStringLiteral("Address"));
-    m_binder->bind(txtCity, QStringLiteral("City"));
-    m_binder->bind(txtState, QStringLiteral("State"));
-    m_binder->bind(txtZip, QStringLiteral("Zip"));
-    m_binder->bind(txtCountry, QStringLiteral("Country"));
-    m_binder->bind(txtPhone, QStringLiteral("Phone"));
-    m_binder->bind(txtFax, QStringLiteral("Fax"));
-    m_binder->bind(txtEMail, QStringLiteral("Email"));
-    m_binder->bind(txtNote, QStringLiteral("Notes"));
-
     connect(cmdAdd, &QPushButton::clicked, this, &frmSupplier::cmdAdd_Click);
     connect(cmdDelete, &QPushButton::clicked, this, &frmSupplier::cmdDelete_Click);
     connect(cmdUpdate, &QPushButton::clicked, this, &frmSupplier::cmdUpdate_Click);
@@ -110,7 +96,7 @@ void frmSupplier::buildLayout()
     txtSupplierID = lineEdit(this, "txtSupplierID");
     txtCompany = lineEdit(this, "txtCompany");
     txtContact = lineEdit(this, "txtContact");
-    cmbTitle = new QComboBox(this);
+    cmbTitle = new QComboBox(this);   // a fixed list: nothing else may be typed
     cmbTitle->setObjectName(QStringLiteral("cmbTitle"));
     cmbTitle->addItems({QStringLiteral("Mr."), QStringLiteral("Ms."), QStringLiteral("Mrs."), QStringLiteral("Dr.")});
     txtAddress = lineEdit(this, "txtAddress");
@@ -130,59 +116,44 @@ void frmSupplier::buildLayout()
     fields->setColumnStretch(1, 3);
     fields->setColumnStretch(3, 2);
     fields->setColumnMinimumWidth(2, 70);
-    auto label = [&](const QString &text, QWidget *buddy, int row, int column) {
-        auto l = new QLabel(text, this);
-        l->setBuddy(buddy);
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        fields->addWidget(l, row, column);
-    };
-    label(QStringLiteral("Supplier ID:"), txtSupplierID, 0, 0);
-    fields->addWidget(txtSupplierID, 0, 1);
-    label(QStringLiteral("Company Name:"), txtCompany, 1, 0);
-    fields->addWidget(txtCompany, 1, 1);
-    label(QStringLiteral("Contact Person:"), txtContact, 2, 0);
     auto contact = new QHBoxLayout;
     contact->addWidget(cmbTitle);
     contact->addWidget(txtContact, 1);
     fields->addLayout(contact, 2, 1);
-    label(QStringLiteral("Address:"), txtAddress, 3, 0);
-    fields->addWidget(txtAddress, 3, 1);
-    label(QStringLiteral("City:"), txtCity, 4, 0);
-    fields->addWidget(txtCity, 4, 1);
-    label(QStringLiteral("State:"), txtState, 5, 0);
-    fields->addWidget(txtState, 5, 1);
-    label(QStringLiteral("Postal Code:"), txtZip, 6, 0);
-    fields->addWidget(txtZip, 6, 1);
-    label(QStringLiteral("Country:"), txtCountry, 7, 0);
-    fields->addWidget(txtCountry, 7, 1);
-    label(QStringLiteral("Phone:"), txtPhone, 0, 2);
-    fields->addWidget(txtPhone, 0, 3);
-    label(QStringLiteral("Fax:"), txtFax, 1, 2);
-    fields->addWidget(txtFax, 1, 3);
-    label(QStringLiteral("E-Mail:"), txtEMail, 2, 2);
-    fields->addWidget(txtEMail, 2, 3);
+    using Place = controls::Field::Place;
+    controls::layOut(fields, m_binder, {{txtSupplierID, QStringLiteral("Supplier ID:"), "SupplierID", 0, 0},
+                                        {txtCompany, QStringLiteral("Company Name:"), "SupplierName", 1, 0},
+                                        {txtContact, QStringLiteral("Contact Person:"), "ContactName", 2, 0, 1, Place::Caption},
+                                        {cmbTitle, QString(), "ContactTitle", 2, 0, 1, Place::Nowhere},
+                                        {txtAddress, QStringLiteral("Address:"), "Address", 3, 0},
+                                        {txtCity, QStringLiteral("City:"), "City", 4, 0},
+                                        {txtState, QStringLiteral("State:"), "State", 5, 0},
+                                        {txtZip, QStringLiteral("Postal Code:"), "Zip", 6, 0},
+                                        {txtCountry, QStringLiteral("Country:"), "Country", 7, 0},
+                                        {txtPhone, QStringLiteral("Phone:"), "Phone", 0, 2},
+                                        {txtFax, QStringLiteral("Fax:"), "Fax", 1, 2},
+                                        {txtEMail, QStringLiteral("E-Mail:"), "Email", 2, 2},
+                                        {txtNote, QString(), "Notes", 3, 2, 1, Place::Nowhere}});
     auto noteLabel = new QLabel(QStringLiteral("Note:"), this);
     noteLabel->setBuddy(txtNote);
     noteLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
     fields->addWidget(noteLabel, 3, 2);
-    fields->addWidget(txtNote, 3, 3, 6, 1);
+    fields->addWidget(txtNote, 3, 3, 6, 1);   // runs down the right column, caption at its top
     fields->setRowStretch(8, 1);
 
-    auto button = [this](const QString &text, const char *name) {
-        auto b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setMinimumWidth(90);
-        return b;
-    };
-    cmdAdd = button(QStringLiteral("Add"), "cmdAdd");
-    cmdDelete = button(QStringLiteral("Delete"), "cmdDelete");
-    cmdUpdate = button(QStringLiteral("Update"), "cmdUpdate");
-    cmdExit = button(QStringLiteral("Exit"), "cmdExit");
     auto buttons = new QHBoxLayout;
     buttons->addWidget(m_bar, 1);
     buttons->addSpacing(20);
-    for (QPushButton *b : {cmdAdd, cmdDelete, cmdUpdate, cmdExit})
-        buttons->addWidget(b);
+    const QList<QPushButton *> made = controls::buttonRow(this, buttons,
+                                                          {{QStringLiteral("Add"), "cmdAdd", {}},
+                                                           {QStringLiteral("Delete"), "cmdDelete", {}},
+                                                           {QStringLiteral("Update"), "cmdUpdate", {}},
+                                                           {QStringLiteral("Exit"), "cmdExit", {}}},
+                                                          {.minimumWidth = 90});
+    cmdAdd = made[0];
+    cmdDelete = made[1];
+    cmdUpdate = made[2];
+    cmdExit = made[3];
 
     auto layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 12, 16, 12);

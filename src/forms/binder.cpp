@@ -70,6 +70,20 @@ void Binder::bind(QPlainTextEdit *box, const QString &field)
     connect(box, &QPlainTextEdit::textChanged, this, [this, box] { markDirty(box); });
 }
 
+void Binder::bind(QWidget *box, const QString &field)
+{
+    if (auto line = qobject_cast<QLineEdit *>(box))
+        bind(line, field);
+    else if (auto list = qobject_cast<QComboBox *>(box))
+        bind(list, field);
+    else if (auto text = qobject_cast<QTextEdit *>(box))
+        bind(text, field);
+    else if (auto plain = qobject_cast<QPlainTextEdit *>(box))
+        bind(plain, field);
+    else
+        qFatal("Binder: no way to show field %s in a %s", qPrintable(field), box->metaObject()->className());
+}
+
 void Binder::markDirty(QWidget *box)
 {
     if (m_loading)

@@ -34,6 +34,8 @@ public:
     void bind(QComboBox *box, const QString &field);
     void bind(QTextEdit *box, const QString &field);
     void bind(QPlainTextEdit *box, const QString &field);
+    // Any one of the boxes above, told apart by its kind (for tables of mixed boxes).
+    void bind(QWidget *box, const QString &field);
 
     RecordSet *records() const { return m_records; }
     // Where errors met while showing a row go (a missing field, a deleted row).

@@ -3,6 +3,7 @@
 #include "apptitle.h"
 #include "contact.h"
 #include "dialogs.h"
+#include "formcontrols.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -59,13 +60,9 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     label3->setObjectName(QStringLiteral("Label3"));
     label3->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto *cmdOK = new QPushButton(QStringLiteral("OK"));
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    auto *cmdOK = controls::button(nullptr, QStringLiteral("OK"), "cmdOK", 120);
     cmdOK->setDefault(true);
-    auto *cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."));
-    cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
-    cmdOK->setMinimumWidth(120);
-    cmdSysInfo->setMinimumWidth(120);
+    auto *cmdSysInfo = controls::button(nullptr, QStringLiteral("&System Info..."), "cmdSysInfo", 120);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::startSysInfo);
 

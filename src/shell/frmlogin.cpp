@@ -2,6 +2,7 @@
 
 #include "apptitle.h"
 #include "dialogs.h"
+#include "formcontrols.h"
 #include "shoppassword.h"
 #include "storeerror.h"
 
@@ -30,10 +31,9 @@ frmLogin::frmLogin(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Velorine - Login"));
     setModal(true);
 
-    m_userName = new QLineEdit(loggedOnUser());
-    m_userName->setObjectName(QStringLiteral("txtUserName"));
-    m_password = new QLineEdit;
-    m_password->setObjectName(QStringLiteral("txtPassword"));
+    m_userName = controls::lineEdit(nullptr, "txtUserName");
+    m_userName->setText(loggedOnUser());
+    m_password = controls::lineEdit(nullptr, "txtPassword");
     m_password->setEchoMode(QLineEdit::Password);
     // Every typed character shows as "*", whatever mask the desktop theme prefers.
     m_password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
@@ -44,11 +44,9 @@ frmLogin::frmLogin(QWidget *parent) : QDialog(parent)
     auto *passwordLabel = new QLabel(QStringLiteral("&Password:"));
     passwordLabel->setBuddy(m_password);
 
-    auto *cmdOK = new QPushButton(QStringLiteral("OK"));
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    auto *cmdOK = controls::button(nullptr, QStringLiteral("OK"), "cmdOK", 0);
     cmdOK->setDefault(true);
-    auto *cmdCancel = new QPushButton(QStringLiteral("Cancel"));
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    auto *cmdCancel = controls::button(nullptr, QStringLiteral("Cancel"), "cmdCancel", 0);
     auto *buttons = new QDialogButtonBox;
     buttons->addButton(cmdOK, QDialogButtonBox::AcceptRole);
     buttons->addButton(cmdCancel, QDialogButtonBox::RejectRole);

@@ -2,6 +2,7 @@
 
 #include "database.h"
 #include "dialogs.h"
+#include "formcontrols.h"
 #include "recordset.h"
 #include "screencentre.h"
 #include "storeerror.h"
@@ -43,8 +44,7 @@ frmPersonalize::frmPersonalize(QWidget *parent) : QDialog(parent)
     auto *form = new QFormLayout;
     form->setLabelAlignment(Qt::AlignRight);
     for (const auto &row : rows) {
-        auto *box = new QLineEdit;
-        box->setObjectName(QString::fromLatin1(row.box));
+        auto *box = controls::lineEdit(nullptr, row.box);
         box->setText(m_datPrimary->value(QString::fromLatin1(row.field)).toString());
         box->setMinimumWidth(320);
         auto *label = new QLabel(QString::fromLatin1(row.caption));
@@ -54,10 +54,8 @@ frmPersonalize::frmPersonalize(QWidget *parent) : QDialog(parent)
         m_fields << QString::fromLatin1(row.field);
     }
 
-    auto *cmdOK = new QPushButton(QStringLiteral("OK"));
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    auto *cmdOK = controls::button(nullptr, QStringLiteral("OK"), "cmdOK", 90);
     cmdOK->setDefault(true);
-    cmdOK->setMinimumWidth(90);
     connect(cmdOK, &QPushButton::clicked, this, &frmPersonalize::accept);
     auto *buttonRow = new QHBoxLayout;
     buttonRow->addStretch();

@@ -32,7 +32,6 @@
 
 namespace {
 
-using controls::button;
 using controls::isNoRecord;
 
 const QString payrollColumns = QStringLiteral(
@@ -77,14 +76,6 @@ frmEmployee::frmEmployee(Doors &doors, QWidget *parent)
     connect(m_employees, &RecordSet::currentChanged, this, &frmEmployee::showPayroll);
 
     buildLayout();
-    const char *fields[] = {"EmployeeID", nullptr,   "FirstName", "MiddleName", "LastName",  "SSecurity",
-                            "Address",    "City",    "State",     "Zip",        "Phone",     "License",
-                            "Birthdate",  "DateHired", "EmrgcyName", "EmrgcyPhone", "Notes"};
-    for (int i = 0; i < txtFields.size(); ++i)
-        if (fields[i])
-            m_binder->bind(txtFields[i], QLatin1String(fields[i]));
-    m_binder->bind(Combo1, QStringLiteral("Prefix"));
-    m_binder->bind(txtTerminate, QStringLiteral("DateQuit"));
     // The new-password box is deliberately not bound: the shop password goes only through
     // the hashing of shoppassword::change(), never into an employee's row.
 
@@ -95,50 +86,44 @@ frmEmployee::frmEmployee(Doors &doors, QWidget *parent)
 
 void frmEmployee::buildLayout()
 {
-    const QString captions[] = {QStringLiteral("&EmployeeID:"), QStringLiteral("Prefi&x:"), QStringLiteral("&First Name:"),
-                                QStringLiteral("&Middle Name:"), QStringLiteral("&Last Name:"),
-                                QStringLiteral("&Social Security:"), QStringLiteral("&Address:"), QStringLiteral("Cit&y:"),
-                                QStringLiteral("S&tate:"), QStringLiteral("&Zip:"), QStringLiteral("&Phone:"),
-                                QStringLiteral("Li&cense:"), QStringLiteral("&Birthdate:"), QStringLiteral("Date &Hired:"),
-                                QStringLiteral("Eme&rgency Name:"), QStringLiteral("Emergency Ph&one:"),
-                                QStringLiteral("&Notes:")};
-    Combo1 = new QComboBox(this);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setEditable(true);
-    Combo1->addItems({QStringLiteral("Mr."), QStringLiteral("Mrs."), QStringLiteral("Ms."), QStringLiteral("Dr.")});
+    Combo1 = controls::comboBox(this, "Combo1", {QStringLiteral("Mr."), QStringLiteral("Mrs."), QStringLiteral("Ms."), QStringLiteral("Dr.")});
     for (int i = 0; i < 17; ++i) {
         QLineEdit *box = nullptr;
         if (i != 1) {
-            box = new QLineEdit(this);
-            box->setObjectName(QStringLiteral("txtFields"));
+            box = controls::lineEdit(this, "txtFields");
             box->setProperty("Index", i);
         }
         txtFields << box;
     }
-    txtTerminate = new QLineEdit(this);
-    txtTerminate->setObjectName(QStringLiteral("txtTerminate"));
+    txtTerminate = controls::lineEdit(this, "txtTerminate");
 
     auto fields = new QGridLayout;
     fields->setHorizontalSpacing(10);
     fields->setVerticalSpacing(6);
-    auto place = [&](const QString &caption, QWidget *box, int row, int column) {
-        auto l = new QLabel(caption, this);
-        l->setBuddy(box);
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        fields->addWidget(l, row, column);
-        fields->addWidget(box, row, column + 1);
-    };
-    // Left: who the employee is; right: contact, licence and dates.
-    const int left[] = {0, 1, 2, 3, 4, 5, 6, 7, 8};
-    for (int row = 0; row < 9; ++row) {
-        const int i = left[row];
-        place(captions[i], i == 1 ? static_cast<QWidget *>(Combo1) : txtFields[i], row, 0);
-    }
-    const int right[] = {9, 10, 11, 12, 13, 14, 15};
-    for (int row = 0; row < 7; ++row)
-        place(captions[right[row]], txtFields[right[row]], row, 2);
-    place(QStringLiteral("&Termination Date:"), txtTerminate, 7, 2);
-    place(captions[16], txtFields[16], 8, 2);
+    // Left: who the employee is; right: contact, licence and dates. The prefix is bound after
+    // the boxes, as it always was: a row's edits are written in this order.
+    using Place = controls::Field::Place;
+    controls::layOut(fields, m_binder,
+                     {{txtFields[0], QStringLiteral("&EmployeeID:"), "EmployeeID", 0, 0},
+                      {Combo1, QStringLiteral("Prefi&x:"), nullptr, 1, 0},
+                      {txtFields[2], QStringLiteral("&First Name:"), "FirstName", 2, 0},
+                      {txtFields[3], QStringLiteral("&Middle Name:"), "MiddleName", 3, 0},
+                      {txtFields[4], QStringLiteral("&Last Name:"), "LastName", 4, 0},
+                      {txtFields[5], QStringLiteral("&Social Security:"), "SSecurity", 5, 0},
+                      {txtFields[6], QStringLiteral("&Address:"), "Address", 6, 0},
+                      {txtFields[7], QStringLiteral("Cit&y:"), "City", 7, 0},
+                      {txtFields[8], QStringLiteral("S&tate:"), "State", 8, 0},
+                      {txtFields[9], QStringLiteral("&Zip:"), "Zip", 0, 2},
+                      {txtFields[10], QStringLiteral("&Phone:"), "Phone", 1, 2},
+                      {txtFields[11], QStringLiteral("Li&cense:"), "License", 2, 2},
+                      {txtFields[12], QStringLiteral("&Birthdate:"), "Birthdate", 3, 2},
+                      {txtFields[13], QStringLiteral("Date &Hired:"), "DateHired", 4, 2},
+                      {txtFields[14], QStringLiteral("Eme&rgency Name:"), "EmrgcyName", 5, 2},
+                      {txtFields[15], QStringLiteral("Emergency Ph&one:"), "EmrgcyPhone", 6, 2},
+                      {txtTerminate, QStringLiteral("&Termination Date:"), nullptr, 7, 2},
+                      {txtFields[16], QStringLiteral("&Notes:"), "Notes", 8, 2},
+                      {Combo1, QString(), "Prefix", 0, 0, 1, Place::Nowhere},
+                      {txtTerminate, QString(), "DateQuit", 0, 0, 1, Place::Nowhere}});
     Combo1->setMaximumWidth(110);
     txtFields[0]->setMaximumWidth(110);
     fields->setColumnStretch(1, 1);
@@ -174,8 +159,7 @@ void frmEmployee::buildLayout()
 
     fraPassword = new QGroupBox(QStringLiteral("Change Password"), this);
     fraPassword->setObjectName(QStringLiteral("fraPassword"));
-    txtPassword = new QLineEdit(fraPassword);
-    txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    txtPassword = controls::lineEdit(fraPassword, "txtPassword");
     txtPassword->setEchoMode(QLineEdit::Password);
     auto passwordLabel = new QLabel(QStringLiteral("Please enter new password:"), fraPassword);
     passwordLabel->setBuddy(txtPassword);
@@ -186,22 +170,17 @@ void frmEmployee::buildLayout()
     fraPassword->hide();
 
     auto buttons = new QHBoxLayout;
-    QList<QWidget *> buttonOrder;
-    auto add = [&](const QString &text, const char *name, auto slot) {
-        auto b = button(this, text, name);
-        connect(b, &QPushButton::clicked, this, slot);
-        buttons->addWidget(b);
-        buttonOrder << b;
-    };
-    add(QStringLiteral("Add"), "cmdAdd", &frmEmployee::cmdAdd_Click);
-    add(QStringLiteral("Update"), "cmdUpdate", &frmEmployee::cmdUpdate_Click);
-    add(QStringLiteral("Delete"), "cmdDelete", &frmEmployee::cmdDelete_Click);
-    add(QStringLiteral("Refresh"), "cmdRefresh", &frmEmployee::cmdRefresh_Click);
-    add(QStringLiteral("Search"), "cmdSearch", &frmEmployee::cmdSearch_Click);
-    buttons->addStretch(1);
-    add(QStringLiteral("Payroll Data Entry"), "cmdData", &frmEmployee::cmdData_Click);
-    add(QStringLiteral("Change Password"), "cmdPassword", &frmEmployee::cmdPassword_Click);
-    add(QStringLiteral("Close"), "cmdClose", &QWidget::close);
+    const QList<QPushButton *> buttonOrder = controls::buttonRow(
+        this, buttons,
+        {{QStringLiteral("Add"), "cmdAdd", [this] { cmdAdd_Click(); }},
+         {QStringLiteral("Update"), "cmdUpdate", [this] { cmdUpdate_Click(); }},
+         {QStringLiteral("Delete"), "cmdDelete", [this] { cmdDelete_Click(); }},
+         {QStringLiteral("Refresh"), "cmdRefresh", [this] { cmdRefresh_Click(); }},
+         {QStringLiteral("Search"), "cmdSearch", [this] { cmdSearch_Click(); }},
+         {},
+         {QStringLiteral("Payroll Data Entry"), "cmdData", [this] { cmdData_Click(); }},
+         {QStringLiteral("Change Password"), "cmdPassword", [this] { cmdPassword_Click(); }},
+         {QStringLiteral("Close"), "cmdClose", [this] { close(); }}});
 
     auto layout = new QVBoxLayout(this);
     layout->setContentsMargins(14, 12, 14, 12);
@@ -213,15 +192,15 @@ void frmEmployee::buildLayout()
 
     // Tab goes as the eye reads: down the left column, down the right one, then the grid, the
     // record bar and the buttons (the boxes were not made in that order).
-    QList<QWidget *> order;
-    for (int i : left)
-        order << (i == 1 ? static_cast<QWidget *>(Combo1) : txtFields[i]);
-    for (int i : right)
+    QList<QWidget *> order{txtFields[0], Combo1};
+    for (int i = 2; i < 16; ++i)
         order << txtFields[i];
     order << txtTerminate << txtFields[16] << grdDataGrid;
     for (QToolButton *b : m_bar->navigationButtons())
         order << b;
-    order << buttonOrder << txtPassword;
+    for (QPushButton *b : buttonOrder)
+        order << b;
+    order << txtPassword;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }

@@ -113,23 +113,19 @@ void frmPayrollRecords::buildLayout()
     txtEmployeeID->installEventFilter(this);
     connect(txtEmployeeID, &QLineEdit::textEdited, this, &frmPayrollRecords::refillEmployee);
 
-    auto label = [this](const QString &text, QWidget *buddy) {
-        auto l = new QLabel(text, this);
-        l->setBuddy(buddy);
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        return l;
-    };
     auto fields = new QGridLayout;
     fields->setHorizontalSpacing(10);
-    fields->addWidget(label(QStringLiteral("Employee Number:"), txtEmployeeID), 0, 0);
-    fields->addWidget(txtEmployeeID, 0, 1);
-    fields->addWidget(txtFirstname, 0, 3, 1, 2);
-    fields->addWidget(label(QStringLiteral("Service Date:"), txtServiceDate), 1, 0);
-    fields->addWidget(txtServiceDate, 1, 1);
-    fields->addWidget(label(QStringLiteral("Today's Earn:"), txtTodayEarn), 2, 0);
-    fields->addWidget(txtTodayEarn, 2, 1);
-    fields->addWidget(label(QStringLiteral("To Date Earn:"), txtToDateEarn), 3, 0);
-    fields->addWidget(txtToDateEarn, 3, 1);
+    // The figures are read from the book by the screen itself, not bound. The name sits to
+    // the right of the number; the commission rows are captioned by their rate.
+    controls::layOut(fields, nullptr, {{txtEmployeeID, QStringLiteral("Employee Number:"), nullptr, 0, 0},
+                                       {txtFirstname, QString(), nullptr, 0, 2, 2},
+                                       {txtServiceDate, QStringLiteral("Service Date:"), nullptr, 1, 0},
+                                       {txtTodayEarn, QStringLiteral("Today's Earn:"), nullptr, 2, 0},
+                                       {txtToDateEarn, QStringLiteral("To Date Earn:"), nullptr, 3, 0},
+                                       {txt50ByMonth, QStringLiteral("50%"), nullptr, 2, 2},
+                                       {txt50ByTotal, QString(), nullptr, 2, 3},
+                                       {txt60ByMonth, QStringLiteral("60%"), nullptr, 3, 2},
+                                       {txt60ByTotal, QString(), nullptr, 3, 3}});
     auto heading = [this](const QString &text) {
         auto l = new QLabel(text, this);
         l->setAlignment(Qt::AlignCenter);
@@ -138,12 +134,6 @@ void frmPayrollRecords::buildLayout()
     // The commission figures: 50% and 60% of the month and of the to-date total.
     fields->addWidget(heading(QStringLiteral("By Month")), 1, 3);
     fields->addWidget(heading(QStringLiteral("By Total")), 1, 4);
-    fields->addWidget(label(QStringLiteral("50%"), txt50ByMonth), 2, 2);
-    fields->addWidget(txt50ByMonth, 2, 3);
-    fields->addWidget(txt50ByTotal, 2, 4);
-    fields->addWidget(label(QStringLiteral("60%"), txt60ByMonth), 3, 2);
-    fields->addWidget(txt60ByMonth, 3, 3);
-    fields->addWidget(txt60ByTotal, 3, 4);
     fields->setColumnMinimumWidth(2, 40);
     fields->setColumnStretch(1, 1);
     fields->setColumnStretch(3, 1);
@@ -152,21 +142,20 @@ void frmPayrollRecords::buildLayout()
     auto cmdTodayEarn = button(this, QStringLiteral("Today, He/She had made =      $$$"), "cmdTodayEarn");
     connect(cmdTodayEarn, &QPushButton::clicked, this, &frmPayrollRecords::cmdTodayEarn_Click);
 
-    cmdAdd = button(this, QStringLiteral("Add"), "cmdAdd");
-    cmdDelete = button(this, QStringLiteral("Delete"), "cmdDelete");
-    cmdRefresh = button(this, QStringLiteral("Refresh"), "cmdRefresh");
-    auto cmdCancel = button(this, QStringLiteral("Cancel"), "cmdCancel");
-    auto cmdClose = button(this, QStringLiteral("Close"), "cmdClose");
-    auto cmdHelp = button(this, QStringLiteral("Help"), "cmdHelp");
-    connect(cmdAdd, &QPushButton::clicked, this, &frmPayrollRecords::cmdAdd_Click);
-    connect(cmdDelete, &QPushButton::clicked, this, &frmPayrollRecords::cmdDelete_Click);
-    connect(cmdRefresh, &QPushButton::clicked, this, &frmPayrollRecords::cmdRefresh_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmPayrollRecords::reject);
-    connect(cmdClose, &QPushButton::clicked, this, &frmPayrollRecords::cmdClose_Click);
     // Help has no action of its own.
     auto buttons = new QHBoxLayout;
-    for (QPushButton *b : {cmdAdd, cmdDelete, cmdRefresh, cmdCancel, cmdClose, cmdHelp})
-        buttons->addWidget(b);
+    const QList<QPushButton *> made =
+        controls::buttonRow(this, buttons,
+                            {{QStringLiteral("Add"), "cmdAdd", [this] { cmdAdd_Click(); }},
+                             {QStringLiteral("Delete"), "cmdDelete", [this] { cmdDelete_Click(); }},
+                             {QStringLiteral("Refresh"), "cmdRefresh", [this] { cmdRefresh_Click(); }},
+                             {QStringLiteral("Cancel"), "cmdCancel", [this] { reject(); }},
+                             {QStringLiteral("Close"), "cmdClose", [this] { cmdClose_Click(); }},
+                             {QStringLiteral("Help"), "cmdHelp", {}}},
+                            {.autoDefault = false});
+    cmdAdd = made[0];
+    cmdDelete = made[1];
+    cmdRefresh = made[2];
 
     m_bar->installEventFilter(this);
     for (QToolButton *b : m_bar->navigationButtons())

@@ -5,6 +5,7 @@
 #include "databar.h"
 #include "database.h"
 #include "dates.h"
+#include "formcontrols.h"
 #include "gridmodel.h"
 #include "pointer.h"
 #include "recordset.h"
@@ -15,6 +16,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSqlQuery>
@@ -90,6 +95,86 @@ private slots:
         QCOMPARE(first->text(), QStringLiteral("Bob"));
         rs->moveLast();
         QCOMPARE(first->text(), QStringLiteral("Cy"));
+    }
+
+    // A field table captions and places its boxes, and binds each to its field whatever the
+    // kind of box, including boxes the screen lays out itself.
+    void fieldTableLaysOutAndBinds()
+    {
+        form = std::make_unique<QWidget>();
+        rs = new RecordSet(salon::employeeDb(), QStringLiteral("Customers"), form.get());
+        binder = new Binder(rs, form.get());
+        auto grid = new QGridLayout(form.get());
+        auto id = controls::lineEdit(form.get(), "txtId");
+        auto name = controls::lineEdit(form.get(), "txtName");
+        auto last = new QPlainTextEdit(form.get());
+        auto title = controls::comboBox(form.get(), "comTitle", {QStringLiteral("Mr."), QStringLiteral("Dr.")});
+        auto search = controls::lineEdit(form.get(), "txtSearch");
+        auto beside = new QHBoxLayout;
+        beside->addWidget(name);
+        grid->addLayout(beside, 1, 1);
+        using Place = controls::Field::Place;
+        controls::layOut(grid, binder, {{id, QStringLiteral("&ID:"), "CustomerID", 0, 0, 3},
+                                        {name, QStringLiteral("Name:"), "FirstName", 1, 0, 1, Place::Caption},
+                                        {last, QString(), "LastName", 0, 0, 1, Place::Nowhere},
+                                        {title, QStringLiteral("Title:"), "Prefix", 2, 2},
+                                        {search, QStringLiteral("Find:"), nullptr, 3, 0}});
+
+        auto captionAt = [grid](int row, int column) {
+            QLayoutItem *item = grid->itemAtPosition(row, column);
+            auto caption = item ? qobject_cast<QLabel *>(item->widget()) : nullptr;
+            return caption ? caption->text() + QLatin1Char('>') + caption->buddy()->objectName() : QString();
+        };
+        QCOMPARE(captionAt(0, 0), QStringLiteral("&ID:>txtId"));
+        QCOMPARE(captionAt(1, 0), QStringLiteral("Name:>txtName"));
+        QCOMPARE(captionAt(2, 2), QStringLiteral("Title:>comTitle"));
+        QCOMPARE(grid->itemAtPosition(0, 3)->widget(), id);   // spans columns 1 to 3
+        QCOMPARE(grid->itemAtPosition(2, 3)->widget(), title);
+        QCOMPARE(name->parentWidget(), form.get());
+        QCOMPARE(grid->indexOf(name), -1);   // stays where the screen put it
+        QCOMPARE(grid->indexOf(last), -1);
+
+        QCOMPARE(id->text(), QStringLiteral("1"));
+        QCOMPARE(name->text(), QStringLiteral("Ann"));
+        QCOMPARE(last->toPlainText(), QStringLiteral("Lee"));
+        QVERIFY(search->text().isEmpty());
+        title->setEditText(QStringLiteral("Dr."));
+        last->setPlainText(QStringLiteral("Lea"));
+        typeInto(search, QStringLiteral("Bob"));
+        rs->moveNext();
+        QCOMPARE(name->text(), QStringLiteral("Bob"));
+        QCOMPARE(search->text(), QStringLiteral("Bob"));   // not bound: left alone by the move
+        rs->moveFirst();
+        QCOMPARE(title->currentText(), QStringLiteral("Dr."));
+        QCOMPARE(last->toPlainText(), QStringLiteral("Lea"));
+    }
+
+    // A button row keeps its order around the stretch, and each button does its own thing.
+    void buttonRowBuildsNamedButtonsInOrder()
+    {
+        QWidget parent;
+        auto row = new QHBoxLayout(&parent);
+        QStringList pressed;
+        const QList<QPushButton *> made = controls::buttonRow(
+            &parent, row,
+            {{QStringLiteral("&Add"), "cmdAdd", [&] { pressed << QStringLiteral("add"); }},
+             {},
+             {QStringLiteral("&Close"), "cmdClose", [&] { pressed << QStringLiteral("close"); }},
+             {QStringLiteral("Help"), "cmdHelp", {}}},
+            {.minimumWidth = 90, .autoDefault = false});
+        QCOMPARE(made.size(), 3);
+        QCOMPARE(row->count(), 4);
+        QCOMPARE(row->itemAt(0)->widget(), made[0]);
+        QVERIFY(row->itemAt(1)->spacerItem());
+        QCOMPARE(row->itemAt(2)->widget()->objectName(), QStringLiteral("cmdClose"));
+        QCOMPARE(made[2]->text(), QStringLiteral("Help"));
+        QCOMPARE(made[0]->minimumWidth(), 90);
+        QVERIFY(!made[0]->autoDefault());
+        parent.show();
+        click(&parent, "cmdClose");
+        click(&parent, "cmdHelp");
+        click(&parent, "cmdAdd");
+        QCOMPARE(pressed, (QStringList{QStringLiteral("close"), QStringLiteral("add")}));
     }
 
     // A refused write keeps the typing and the row, and the move that would store it stays put.
