@@ -31,24 +31,12 @@ void exec(const QString &sql)
         qFatal("exec failed: %s", qPrintable(sql));
 }
 
-QVariantList values(const QString &sql)
-{
-    QSqlQuery query(salon::employeeDb());
-    QVariantList result;
-    if (!query.exec(sql))
-        qFatal("query failed: %s", qPrintable(sql));
-    while (query.next())
-        for (int i = 0; i < query.record().count(); ++i)
-            result << query.value(i);
-    return result;
-}
-
 QString bookState()
 {
     QString state;
     for (const char *sql : {"SELECT * FROM Products", "SELECT * FROM Employee", "SELECT * FROM Customers",
                             "SELECT * FROM Misc", "SELECT * FROM \"Service Records\""})
-        for (const QVariant &value : values(QLatin1String(sql)))
+        for (const QVariant &value : queryValues(QLatin1String(sql)))
             state += value.toString() + u'|';
     return state;
 }
@@ -108,7 +96,7 @@ private:
         dialogs->answerText(lastName);
         click("cmdSearch");
     }
-    qint64 journalRows() const { return values(QStringLiteral("SELECT count(*) FROM \"Service Records\"")).first().toLongLong(); }
+    qint64 journalRows() const { return queryValues(QStringLiteral("SELECT count(*) FROM \"Service Records\"")).first().toLongLong(); }
 
 private slots:
     void initTestCase() { useTestLocale(); }
@@ -187,9 +175,9 @@ private slots:
         QCOMPARE(cell(0, 3), QStringLiteral("2"));
         QCOMPARE(cell(0, 4), QStringLiteral("0.10"));
         QCOMPARE(cell(0, 5), QStringLiteral("$35.98"));
-        QCOMPARE(values(QStringLiteral("SELECT CustomerID, EmployeeID, Quantity, Cost, Count FROM \"Service Records\"")),
+        QCOMPARE(queryValues(QStringLiteral("SELECT CustomerID, EmployeeID, Quantity, Cost, Count FROM \"Service Records\"")),
                  (QVariantList{3, 2, 2, 35.982, 1}));
-        QCOMPARE(values(QStringLiteral("SELECT Total FROM Employee WHERE EmployeeID = 2")), QVariantList{38.5007});
+        QCOMPARE(queryValues(QStringLiteral("SELECT Total FROM Employee WHERE EmployeeID = 2")), QVariantList{38.5007});
 
         // The discount now in the row is used without asking; the totals keep growing.
         QTest::keyClick(grid(), Qt::Key_Return);
@@ -208,12 +196,12 @@ private slots:
         dialogs->answerText(QStringLiteral("0.1"));
         sell(0, QStringLiteral("1"));
         const QString today = mdyText(QDate::currentDate());
-        QCOMPARE(values(QStringLiteral("SELECT ifnull(City, '-'), ServiceDate FROM Customers WHERE CustomerID = 1")),
+        QCOMPARE(queryValues(QStringLiteral("SELECT ifnull(City, '-'), ServiceDate FROM Customers WHERE CustomerID = 1")),
                  (QVariantList{QStringLiteral("-"), today}));
         QCOMPARE(text("txtCity"), QStringLiteral("Lakeside"));
         QCOMPARE(text("txtServiceDate"), today);
         click("cmdNext");
-        QCOMPARE(values(QStringLiteral("SELECT City, ServiceDate FROM Customers WHERE CustomerID = 1")),
+        QCOMPARE(queryValues(QStringLiteral("SELECT City, ServiceDate FROM Customers WHERE CustomerID = 1")),
                  (QVariantList{QStringLiteral("Lakeside"), today}));
     }
 
@@ -230,7 +218,7 @@ private slots:
         sell(0, QStringLiteral("1"));
         QCOMPARE(text("txtServiceDate"), shortDateText(QDate::currentDate()));
         click("cmdNext");
-        QCOMPARE(values(QStringLiteral("SELECT City, ServiceDate FROM Customers WHERE CustomerID = 1")),
+        QCOMPARE(queryValues(QStringLiteral("SELECT City, ServiceDate FROM Customers WHERE CustomerID = 1")),
                  (QVariantList{QStringLiteral("Lakeside"), mdyText(QDate::currentDate())}));
     }
 
@@ -346,7 +334,7 @@ private slots:
         grid()->setCurrentIndex(grid()->model()->index(0, 3));
         dialogs->answerText(QStringLiteral("0.1"));
         QTest::keyClick(grid(), Qt::Key_Return);
-        QCOMPARE(values(QStringLiteral("SELECT Quantity, Cost FROM \"Service Records\"")), (QVariantList{0, 0}));
+        QCOMPARE(queryValues(QStringLiteral("SELECT Quantity, Cost FROM \"Service Records\"")), (QVariantList{0, 0}));
     }
 
     void discountTypedInTheGridIsARate()
@@ -358,13 +346,13 @@ private slots:
         QCOMPARE(dialogs->messageTexts().size(), 1);
         QVERIFY(grid()->model()->setData(discount, QStringLiteral("0.25")));
         QCOMPARE(cell(0, 4), QStringLiteral("0.25"));
-        QCOMPARE(values(QStringLiteral("SELECT Discount FROM Products WHERE rowid = 1")), QVariantList{0});
+        QCOMPARE(queryValues(QStringLiteral("SELECT Discount FROM Products WHERE rowid = 1")), QVariantList{0});
         // A discount in the row is used as it stands: no question. The sale stores it.
         grid()->setCurrentIndex(grid()->model()->index(0, 3));
         grid()->model()->setData(grid()->model()->index(0, 3), QStringLiteral("1"));
         QTest::keyClick(grid(), Qt::Key_Return);
         QCOMPARE(text("txtSubTotal"), QStringLiteral("14.9925"));
-        QCOMPARE(values(QStringLiteral("SELECT Quantity, Discount FROM Products WHERE rowid = 1")), (QVariantList{1, 0.25}));
+        QCOMPARE(queryValues(QStringLiteral("SELECT Quantity, Discount FROM Products WHERE rowid = 1")), (QVariantList{1, 0.25}));
     }
 
     void failedSaleLeavesFileAndScreen()
@@ -437,7 +425,7 @@ private slots:
         }
         if (how == QLatin1String("search"))
             form->ClearTicket();
-        QCOMPARE(values(QStringLiteral("SELECT count(*) FROM Products WHERE Quantity <> 0 OR Discount <> 0 OR SalePrice <> 0")),
+        QCOMPARE(queryValues(QStringLiteral("SELECT count(*) FROM Products WHERE Quantity <> 0 OR Discount <> 0 OR SalePrice <> 0")),
                  QVariantList{0});
         QCOMPARE(text("txtSubTotal"), QStringLiteral("0"));
         QCOMPARE(text("txtTotals"), QStringLiteral("0"));
@@ -456,7 +444,7 @@ private slots:
         sell(0, QStringLiteral("2"));
         QTest::mouseClick(child<QWidget>("datPrimaryRS")->findChild<QToolButton *>(QStringLiteral("moveNext")), Qt::LeftButton);
         QCOMPARE(text("txtName"), QStringLiteral("Tech2"));
-        QCOMPARE(values(QStringLiteral("SELECT SubTotal, Total FROM Employee WHERE EmployeeID = 1")), (QVariantList{0, 38.5007}));
+        QCOMPARE(queryValues(QStringLiteral("SELECT SubTotal, Total FROM Employee WHERE EmployeeID = 1")), (QVariantList{0, 38.5007}));
         QCOMPARE(text("txtTotals"), QStringLiteral("0"));
         QVERIFY(form->receiptContent().lines.empty());
     }
@@ -523,7 +511,7 @@ private slots:
         sell(1, QStringLiteral("1"));   // Pedicure at 25
         QCOMPARE(text("txtSubTotal"), QStringLiteral("25"));
         QCOMPARE(text("txtTotals"), QStringLiteral("26.75"));
-        QCOMPARE(values(QStringLiteral("SELECT SubTotal FROM Employee WHERE EmployeeID = %1").arg(technician)), QVariantList{25});
+        QCOMPARE(queryValues(QStringLiteral("SELECT SubTotal FROM Employee WHERE EmployeeID = %1").arg(technician)), QVariantList{25});
         const ReceiptContent &receipt = form->receiptContent();
         QCOMPARE(receipt.firstName, customer);
         QCOMPARE(receipt.lines.size(), std::size_t(1));
@@ -657,7 +645,7 @@ private slots:
         click("cmdData");
         QVERIFY(ran);
         QCOMPARE(dialogs->messageTexts(), QStringList{QStringLiteral("The sales-tax rate must be a decimal number from 0 to 1 (Ex. 0.07 = 7%).")});
-        QCOMPARE(values(QStringLiteral("SELECT DISTINCT SalesTaxRate FROM Employee")), QVariantList{0.0825});
+        QCOMPARE(queryValues(QStringLiteral("SELECT DISTINCT SalesTaxRate FROM Employee")), QVariantList{0.0825});
         QCOMPARE(text("txtSaletax"), QStringLiteral("0.0825"));
         QCOMPARE(cell(0, 2), QStringLiteral("$21.50"));
     }
@@ -671,7 +659,7 @@ private slots:
         QTest::mouseClick(products.findChild<QPushButton *>(QStringLiteral("cmdTaxRate")), Qt::LeftButton);
         dialogs->answerText(QString());
         QTest::mouseClick(products.findChild<QPushButton *>(QStringLiteral("cmdTaxRate")), Qt::LeftButton);
-        QCOMPARE(values(QStringLiteral("SELECT DISTINCT SalesTaxRate FROM Employee")), QVariantList{0.07});
+        QCOMPARE(queryValues(QStringLiteral("SELECT DISTINCT SalesTaxRate FROM Employee")), QVariantList{0.07});
     }
 
     // A price the book could not give back exactly is refused, and the stored price stays.
@@ -695,7 +683,7 @@ private slots:
         dialogs->answerMessage();
         QVERIFY(!grid->setData(grid->index(0, 2), typed));
         QCOMPARE(dialogs->messageTexts(), QStringList{message});
-        QCOMPARE(values(QStringLiteral("SELECT UnitPrice FROM Products WHERE rowid = 1")), QVariantList{19.99});
+        QCOMPARE(queryValues(QStringLiteral("SELECT UnitPrice FROM Products WHERE rowid = 1")), QVariantList{19.99});
     }
 };
 

@@ -20,22 +20,10 @@ const QString nameRequired = QStringLiteral("Please type the service's name.");
 const QStringList fiveServices{QStringLiteral("Manicure"), QStringLiteral("Pedicure"), QStringLiteral("Waxing"),
                                QStringLiteral("Facial"), QStringLiteral("Haircut")};
 
-QVariantList values(const QString &sql)
-{
-    QSqlQuery query(salon::employeeDb());
-    QVariantList result;
-    if (!query.exec(sql))
-        qFatal("query failed: %s", qPrintable(sql));
-    while (query.next())
-        for (int i = 0; i < query.record().count(); ++i)
-            result << query.value(i);
-    return result;
-}
-
 QStringList storedNames()
 {
     QStringList names;
-    for (const QVariant &name : values(QStringLiteral("SELECT ServiceName FROM Products ORDER BY rowid")))
+    for (const QVariant &name : queryValues(QStringLiteral("SELECT ServiceName FROM Products ORDER BY rowid")))
         names << name.toString();
     return names;
 }
@@ -236,7 +224,7 @@ private slots:
             return;
         }
         QCOMPARE(storedNames(), fiveServices + QStringList{name});
-        QCOMPARE(values(QStringLiteral("SELECT ServiceID, UnitPrice, Quantity, Discount, SalePrice FROM Products "
+        QCOMPARE(queryValues(QStringLiteral("SELECT ServiceID, UnitPrice, Quantity, Discount, SalePrice FROM Products "
                                        "WHERE ServiceName = 'Gel Polish'")),
                  (QVariantList{6, price.isNull() ? 0 : 12.5, 0, 0, 0}));
         if (leave == Leave::UpdateButton)
@@ -257,7 +245,7 @@ private slots:
         QTest::keyClicks(editor, QStringLiteral("12.5"));
         click(form, "cmdClose");
         QVERIFY(!form->isVisible());
-        QCOMPARE(values(QStringLiteral("SELECT ServiceID, ServiceName, UnitPrice FROM Products WHERE rowid = "
+        QCOMPARE(queryValues(QStringLiteral("SELECT ServiceID, ServiceName, UnitPrice FROM Products WHERE rowid = "
                                        "(SELECT max(rowid) FROM Products)")),
                  (QVariantList{6, QStringLiteral("Gel Polish"), 12.5}));
     }
@@ -299,7 +287,7 @@ private slots:
         if (newLine)
             QCOMPARE(storedNames(), fiveServices + QStringList{QStringLiteral("Gel Polish")});
         else
-            QCOMPARE(values(QStringLiteral("SELECT UnitPrice FROM Products ORDER BY rowid")), (QVariantList{10, 21.5, 12, 13, 14}));
+            QCOMPARE(queryValues(QStringLiteral("SELECT UnitPrice FROM Products ORDER BY rowid")), (QVariantList{10, 21.5, 12, 13, 14}));
     }
 
     void deleteOnTheNewLineOnlyDropsIt()

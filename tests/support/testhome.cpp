@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 
 TestHome::TestHome(Open open)
@@ -46,6 +47,18 @@ void addCustomer(const QVariant &id, const QVariant &firstName, const QVariant &
 {
     addRow(QStringLiteral("Customers"), {{QStringLiteral("CustomerID"), id}, {QStringLiteral("FirstName"), firstName},
                                          {QStringLiteral("LastName"), lastName}});
+}
+
+QVariantList queryValues(const QString &sql)
+{
+    QSqlQuery query(salon::employeeDb());
+    QVariantList result;
+    if (!query.exec(sql))
+        qFatal("query failed: %s", qPrintable(sql));
+    while (query.next())
+        for (int i = 0; i < query.record().count(); ++i)
+            result << query.value(i);
+    return result;
 }
 
 qint64 rowCount(const QString &table)

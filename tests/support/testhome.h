@@ -34,6 +34,8 @@ void useTestLocale();
 void addRow(const QString &table, std::initializer_list<std::pair<QString, QVariant>> fields);
 // A customer with a number and a name (a null part stays empty in the book).
 void addCustomer(const QVariant &id, const QVariant &firstName, const QVariant &lastName);
+// Every column of every row a query of the open salon book gives, in order.
+QVariantList queryValues(const QString &sql);
 // The rows a table of the open salon book holds.
 qint64 rowCount(const QString &table);
 
