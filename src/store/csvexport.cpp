@@ -2,6 +2,7 @@
 
 #include "currency.h"
 #include "dates.h"
+#include "recordsource.h"
 #include "schemaversion.h"
 
 #include <QDateTime>
@@ -62,11 +63,6 @@ struct Table
     QString name;
     std::vector<Column> columns;
 };
-
-QString quotedName(const QString &name)
-{
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-}
 
 QString moneyText(Currency money)
 {

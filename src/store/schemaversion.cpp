@@ -2,6 +2,7 @@
 
 #include "backup.h"
 #include "database.h"
+#include "recordsource.h"
 #include "salontaxrate.h"
 #include "storeerror.h"
 
@@ -50,11 +51,6 @@ const QStringList miscColumns{
     QStringLiteral("password"), QStringLiteral("Name"), QStringLiteral("Company"), QStringLiteral("Address"),
     QStringLiteral("City"), QStringLiteral("State"), QStringLiteral("Zip"), QStringLiteral("Phone"),
     QStringLiteral("count"), QStringLiteral("ChangeCount"), QStringLiteral("ChangeDate"), QStringLiteral("MyNumber")};
-
-QString quotedName(const QString &name)
-{
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-}
 
 // Version 2: the journal is read by day and by technician; employee rows stored without a
 // sales-tax rate take the salon's rate when the other rows agree on one.
