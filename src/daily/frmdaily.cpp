@@ -14,6 +14,7 @@
 #include "pointer.h"
 #include "recordset.h"
 #include "salewriter.h"
+#include "salontaxrate.h"
 #include "dates.h"
 #include "values.h"
 
@@ -384,7 +385,7 @@ void frmDaily::showTechnicianTotals()
     try {
         if (m_technicians->hasCurrent()) {
             const QVariant storedRate = m_technicians->value(QStringLiteral("SalesTaxRate"));
-            rate = sale::isNoTaxRate(storedRate) ? QString() : numberText(rateOf(storedRate));
+            rate = salon::isNoTaxRate(storedRate) ? QString() : numberText(rateOf(storedRate));
             total = moneyOf(m_technicians->value(QStringLiteral("Total"))).text();
         }
     } catch (const StoreError &) {
@@ -474,7 +475,7 @@ void frmDaily::saleLine()
 
     sale::SaleLine line;
     try {
-        if (sale::isNoTaxRate(m_technicians->value(QStringLiteral("SalesTaxRate")))) {
+        if (salon::isNoTaxRate(m_technicians->value(QStringLiteral("SalesTaxRate")))) {
             showMessage(this, sale::noTaxRateText(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
             return;
         }

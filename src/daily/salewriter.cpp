@@ -3,6 +3,7 @@
 #include "database.h"
 #include "dates.h"
 #include "saleline.h"
+#include "salontaxrate.h"
 #include "storeerror.h"
 #include "values.h"
 #include "visitjournal.h"
@@ -84,7 +85,7 @@ RecordedSale recordSaleLine(QSqlDatabase db, const SaleLine &line)
         const QVariant employeeId = technician.value(0);
         const Currency dayTotal = money(technician.value(1), "Total");
         // An empty rate is no number to tax with: the sale would go out tax-free.
-        if (isNoTaxRate(technician.value(2)))
+        if (salon::isNoTaxRate(technician.value(2)))
             throw StoreError(StoreError::ConversionError, noTaxRateText());
         const std::optional<double> rate = narrowRate(technician.value(2).toDouble());
         if (!rate)
@@ -140,11 +141,6 @@ RecordedSale recordSaleLine(QSqlDatabase db, const SaleLine &line)
 QString noTaxRateText()
 {
     return QStringLiteral("No sales tax rate is set for this technician. Set it with Tax Rate on the price list.");
-}
-
-bool isNoTaxRate(const QVariant &stored)
-{
-    return stored.isNull() || (stored.typeId() == QMetaType::QString && stored.toString().trimmed().isEmpty());
 }
 
 void clearTicketCells(QSqlDatabase db, const QList<qint64> &employeeKeys)

@@ -47,8 +47,6 @@ RecordedSale recordSaleLine(QSqlDatabase db, const SaleLine &line);
 
 // The refusal of a sale by a technician with no sales-tax rate.
 QString noTaxRateText();
-// Whether a stored SalesTaxRate holds no rate (empty or blank; 0 is a rate).
-bool isNoTaxRate(const QVariant &stored);
 
 // The ticket reset's writes: every Products row's ticket cells back to 0 and the sub-total of
 // each technician given (Employee row keys; the one the ending ticket was for and the one

@@ -1,6 +1,7 @@
 #include "backup.h"
 
 #include "database.h"
+#include "database_p.h"
 #include "storeerror.h"
 
 #include <QCoreApplication>
@@ -10,7 +11,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
-#include <QUrl>
 
 #include <cerrno>
 #include <cstdio>
@@ -80,7 +80,7 @@ QString checkCopy(const QString &path)
     QString problem;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro"));
+        db.setDatabaseName(internal::uriOf(path) + QStringLiteral("?mode=ro"));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
         if (!db.open()) {
             problem = db.lastError().text();

@@ -2,6 +2,8 @@
 
 #include "currency.h"
 #include "dates.h"
+#include "database_p.h"
+#include "recordfield.h"
 #include "recordsource.h"
 #include "schemaversion.h"
 
@@ -12,7 +14,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUrl>
 #include <QUuid>
 #include <vector>
 
@@ -30,17 +31,6 @@ struct Column
     QString type;            // declared type, upper case
     bool textDate = false;   // a date kept as m/d/yyyy text
 };
-
-// The date fields the screens keep as text in m/d/yyyy form rather than as ISO dates.
-bool isTextDate(const QString &table, const QString &column)
-{
-    static const QStringList employee = {QStringLiteral("Birthdate"), QStringLiteral("DateHired"), QStringLiteral("DateQuit")};
-    if (table.compare(QLatin1String("Customers"), Qt::CaseInsensitive) == 0)
-        return column.compare(QLatin1String("ServiceDate"), Qt::CaseInsensitive) == 0;
-    if (table.compare(QLatin1String("Employee"), Qt::CaseInsensitive) == 0)
-        return employee.contains(column, Qt::CaseInsensitive);
-    return false;
-}
 
 // The shop password, hashed or not yet, never leaves the book.
 bool isPassword(const QString &column)
@@ -140,7 +130,7 @@ std::optional<QString> readTables(QSqlDatabase db, const QString &path, std::vec
         while (info.next()) {
             const QString name = info.value(1).toString();
             if (!isPassword(name))
-                table.columns.push_back({name, info.value(2).toString().toUpper(), isTextDate(table.name, name)});
+                table.columns.push_back({name, info.value(2).toString().toUpper(), isTextDateField(table.name, name)});
         }
     }
     return std::nullopt;
@@ -216,7 +206,7 @@ public:
         : m_name(QStringLiteral("csv-export-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro"));
+        db.setDatabaseName(internal::uriOf(path) + QStringLiteral("?mode=ro"));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
         db.open();
     }

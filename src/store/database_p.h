@@ -4,6 +4,8 @@
 #include <QVariant>
 #include <optional>
 
+struct sqlite3;
+
 // What the store's database files share among themselves; nothing outside the store uses it.
 namespace salon::internal {
 
@@ -11,6 +13,8 @@ namespace salon::internal {
 QString uriOf(const QString &path);
 // Runs one statement with `binds` by position. Throws StoreError.
 void execOrThrow(QSqlDatabase db, const QString &sql, const QVariantList &binds = {});
+// The SQLite connection under a Qt one, or null when the driver is not SQLite's.
+sqlite3 *sqliteHandleOf(const QSqlDatabase &db);
 // Makes the connection read-only for the rest of its life.
 void stopWriting(QSqlDatabase db);
 

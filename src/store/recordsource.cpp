@@ -1,5 +1,6 @@
 #include "recordsource.h"
 
+#include "database_p.h"
 #include "storeerror.h"
 
 #include <QHash>
@@ -137,16 +138,15 @@ std::vector<RecordField> readFields(QSqlDatabase db, const RecordSource &source,
     return fields;
 }
 
-namespace {
-
-// The SQLite connection under a Qt one, or null when the driver is not SQLite's.
-sqlite3 *handleOf(const QSqlDatabase &db)
+sqlite3 *salon::internal::sqliteHandleOf(const QSqlDatabase &db)
 {
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
     if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
         return *static_cast<sqlite3 *const *>(handle.constData());
     return nullptr;
 }
+
+namespace {
 
 // A statement run straight on SQLite; failures go through the one conversion of SQL errors
 // into store errors.
@@ -277,7 +277,7 @@ bool readRowsDirect(QSqlDatabase db, QSqlQuery &prepared, const QVariantList &va
 std::vector<qint64> readKeyColumn(QSqlDatabase db, const QString &sql)
 {
     std::vector<qint64> keys;
-    sqlite3 *connection = handleOf(db);
+    sqlite3 *connection = salon::internal::sqliteHandleOf(db);
     if (!connection) {
         QSqlQuery query(db);
         query.setForwardOnly(true);

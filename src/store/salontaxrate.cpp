@@ -14,6 +14,11 @@ const QString noRate = QStringLiteral("(SalesTaxRate IS NULL OR trim(SalesTaxRat
 
 } // namespace
 
+bool isNoTaxRate(const QVariant &stored)
+{
+    return stored.isNull() || (stored.typeId() == QMetaType::QString && stored.toString().trimmed().isEmpty());
+}
+
 std::optional<double> salonTaxRate(QSqlDatabase db, qint64 exceptRow)
 {
     QSqlQuery rates = runQuery(

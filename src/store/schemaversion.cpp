@@ -2,6 +2,7 @@
 
 #include "backup.h"
 #include "database.h"
+#include "database_p.h"
 #include "recordsource.h"
 #include "salontaxrate.h"
 #include "storeerror.h"
@@ -12,7 +13,6 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUrl>
 #include <algorithm>
 #include <sqlite3.h>
 
@@ -80,7 +80,7 @@ public:
             mode = log ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=ro&immutable=1");
         }
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + mode);
+        db.setDatabaseName(internal::uriOf(path) + mode);
         db.setConnectOptions(options);
         if (!db.open())
             throw StoreError::fromSql(db.lastError(), db);
@@ -140,10 +140,8 @@ QString unreadableText(const QString &path, const StoreError &error)
 // of folding it into the file: a failed upgrade then leaves the file's bytes as they were.
 void keepLogOnClose(QSqlDatabase db)
 {
-    const QVariant handle = db.driver()->handle();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-        if (sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.constData()))
-            sqlite3_db_config(connection, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    if (sqlite3 *connection = internal::sqliteHandleOf(db))
+        sqlite3_db_config(connection, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
 }
 
 // Copies the book, then runs the steps from `version` up in one transaction.
@@ -154,7 +152,7 @@ std::optional<QString> upgrade(const QString &path, int version, const std::vect
     std::optional<QString> failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
+        db.setDatabaseName(internal::uriOf(path) + QStringLiteral("?mode=rw"));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
         if (!db.open())
             failure = unreadableText(path, StoreError::fromSql(db.lastError(), db));
