@@ -72,9 +72,42 @@ std::optional<Currency> Currency::fromStored(const QVariant &stored)
         return Currency();
     if (stored.metaType() == QMetaType::fromType<Currency>())
         return stored.value<Currency>();
+    if (stored.typeId() == QMetaType::QString) {
+        if (const auto exact = fromDecimalText(stored.toString()))
+            return exact;
+    }
     bool ok = false;
     const double value = stored.toDouble(&ok);
     return ok ? fromDouble(value) : std::nullopt;
+}
+
+std::optional<Currency> Currency::fromDecimalText(QStringView text)
+{
+    text = text.trimmed();
+    bool negative = false;
+    if (!text.isEmpty() && (text.front() == u'-' || text.front() == u'+')) {
+        negative = text.front() == u'-';
+        text = text.mid(1);
+    }
+    const qsizetype point = text.indexOf(u'.');
+    const QStringView whole = point < 0 ? text : text.left(point);
+    const QStringView fraction = point < 0 ? QStringView() : text.mid(point + 1);
+    if ((whole.isEmpty() && fraction.isEmpty()) || fraction.size() > 4)
+        return std::nullopt;
+    std::int64_t scaled = 0;
+    auto addDigit = [&scaled](QChar c) {
+        if (c < u'0' || c > u'9' || scaled > (std::numeric_limits<std::int64_t>::max() - 9) / 10)
+            return false;
+        scaled = scaled * 10 + (c.unicode() - u'0');
+        return true;
+    };
+    for (QChar c : whole)
+        if (!addDigit(c))
+            return std::nullopt;
+    for (qsizetype i = 0; i < 4; ++i)
+        if (!addDigit(i < fraction.size() ? fraction[i] : QChar(u'0')))
+            return std::nullopt;
+    return fromScaled(negative ? -scaled : scaled);
 }
 
 MoneyReading Currency::readNumber(const QString &text, const QLocale &locale)

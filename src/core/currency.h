@@ -26,8 +26,12 @@ public:
     // nullopt when the value is not finite or beyond the range of the type.
     static std::optional<Currency> fromDouble(double value);
     // A money field as the book hands it out: empty is 0, a number or a Currency is read as
-    // money; nullopt for anything else (text that is not a number, a value beyond the range).
+    // money, and decimal text (a server's exact numeric, "-12.3400") digit by digit, never
+    // through a double; nullopt for anything else (text that is not a number, more than four
+    // decimals, a value beyond the range).
     static std::optional<Currency> fromStored(const QVariant &stored);
+    // Plain decimal text: an optional sign, digits, and at most four decimals after a point.
+    static std::optional<Currency> fromDecimalText(QStringView text);
 
     // A plain number written in `locale` (group separators as its number options allow),
     // refused when it has more than four decimals or is not below storableLimit.

@@ -3,6 +3,7 @@
 #include "csvexport.h"
 #include "database.h"
 #include "desktopidentity.h"
+#include "serverbook.h"
 #include "dialogs.h"
 #include "frmmain.h"
 #include "startup.h"
@@ -47,6 +48,22 @@ CommandLine runOptions(int &argc, char *argv[], int &status)
                        "Files that exist are never written over."),
         QStringLiteral("folder"));
     parser.addOption(exportOption);
+    const QCommandLineOption useServerOption(
+        QStringLiteral("use-server"),
+        QStringLiteral("Keeps this desk's books on the PostgreSQL server of libpq service <service> "
+                       "(~/.pg_service.conf; the password in ~/.pgpass) and ends."),
+        QStringLiteral("service"));
+    const QCommandLineOption useLocalOption(QStringLiteral("use-local"),
+                                            QStringLiteral("Keeps this desk's books in the data folder again and ends."));
+    const QCommandLineOption deskNameOption(QStringLiteral("desk-name"),
+                                            QStringLiteral("Names this desk on the server (the host name unless set) and ends."),
+                                            QStringLiteral("name"));
+    const QCommandLineOption initServerOption(
+        QStringLiteral("init-server"),
+        QStringLiteral("Makes new, empty books in the empty database of service <service> and ends."),
+        QStringLiteral("service"));
+    for (const QCommandLineOption *option : {&useServerOption, &useLocalOption, &deskNameOption, &initServerOption})
+        parser.addOption(*option);
     // --help, --version and unknown options end here; messages start with the program's name.
     parser.process(application);
     if (!parser.positionalArguments().isEmpty()) {
@@ -54,6 +71,32 @@ CommandLine runOptions(int &argc, char *argv[], int &status)
         status = 1;
         return CommandLine::Done;
     }
+    // Each tool says what it did in one line, or why it could not, and ends.
+    const auto finish = [&status](const std::optional<QString> &problem, const QString &done) {
+        if (problem) {
+            std::fprintf(stderr, "%s: %s\n", qPrintable(app::title), qPrintable(*problem));
+            status = 1;
+        } else {
+            std::printf("%s\n", qPrintable(done));
+            status = 0;
+        }
+        return CommandLine::Done;
+    };
+    if (parser.isSet(deskNameOption)) {
+        const QString name = parser.value(deskNameOption).trimmed();
+        return finish(salon::setDeskName(name), QStringLiteral("This desk is named %1.").arg(name));
+    }
+    if (parser.isSet(initServerOption)) {
+        const QString service = parser.value(initServerOption);
+        return finish(salon::initServer(service), QStringLiteral("New books made on service %1.").arg(service));
+    }
+    if (parser.isSet(useServerOption)) {
+        const QString service = parser.value(useServerOption);
+        return finish(salon::useServer(service),
+                      QStringLiteral("This desk now keeps its books on service %1.").arg(service));
+    }
+    if (parser.isSet(useLocalOption))
+        return finish(salon::useLocal(), QStringLiteral("This desk now keeps its books in %1.").arg(salon::dataFolder()));
     if (!parser.isSet(exportOption))
         return CommandLine::StartDesk;
 

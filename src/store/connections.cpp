@@ -5,7 +5,9 @@
 #include "damage.h"
 #include "database_p.h"
 #include "datafolder.h"
+#include "dialect.h"
 #include "schemaversion.h"
+#include "serverbook.h"
 #include "storeerror.h"
 
 #include <QDir>
@@ -30,7 +32,7 @@ QString uriOf(const QString &path)
 void execOrThrow(QSqlDatabase db, const QString &sql, const QVariantList &binds)
 {
     QSqlQuery query(db);
-    if (!query.prepare(sql))
+    if (!query.prepare(sqlFor(db, sql)))
         throw StoreError::fromSql(query.lastError());
     for (const QVariant &value : binds)
         query.addBindValue(value);
@@ -132,22 +134,50 @@ QSqlDatabase openExisting(const QString &path, const QString &connectionName)
     }
 }
 
+namespace {
+
+// A server desk: the books on the server, the sayings and the readme in the data folder.
+std::optional<QString> openOnServer(const BookChoice &choice)
+{
+    try {
+        QSqlDatabase db = openServer(choice.service, choice.desk, employeeConnection);
+        // Two desks under one name would share one ticket.
+        QSqlQuery others = runQuery(db, QStringLiteral(
+            "SELECT count(*) FROM pg_stat_activity WHERE application_name = ? AND pid <> pg_backend_pid()"),
+            {QStringLiteral("velorine:") + choice.desk});
+        if (others.next() && others.value(0).toLongLong() > 0) {
+            close();
+            return QStringLiteral("Another desk named %1 is connected to the server; give this desk another name "
+                                  "with --desk-name.").arg(choice.desk);
+        }
+    } catch (const StoreError &error) {
+        close();
+        return error.text();
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<QString> open()
 {
     internal::loadBuiltInFiles();
     internal::forgetDamage();
     if (auto problem = prepareDataFolder())
         return problem;
+    const BookChoice choice = bookChoice();
 
     // The salon's book is made, or checked and brought up to date, before anything else is
     // written: a book that cannot be used leaves the folder as it was.
-    if (!QFileInfo::exists(employeeDbPath()))
-        if (auto problem = internal::createEmployeeBook())
+    if (!choice.onServer()) {
+        if (!QFileInfo::exists(employeeDbPath()))
+            if (auto problem = internal::createEmployeeBook())
+                return problem;
+        if (auto problem = checkUsable(employeeDbPath()))
             return problem;
-    if (auto problem = checkUsable(employeeDbPath()))
-        return problem;
-    if (auto problem = prepareBook(employeeDbPath()))
-        return problem;
+        if (auto problem = prepareBook(employeeDbPath()))
+            return problem;
+    }
 
     if (!QFileInfo::exists(idiomsDbPath()))
         if (auto problem = internal::createIdiomsBook())
@@ -159,8 +189,12 @@ std::optional<QString> open()
     if (auto problem = checkNeeds(idiomsDbPath(), idiomsBookNeeds()))
         return problem;
 
-    if (auto problem = openFile(employeeDbPath(), employeeConnection))
+    if (choice.onServer()) {
+        if (auto problem = openOnServer(choice))
+            return problem;
+    } else if (auto problem = openFile(employeeDbPath(), employeeConnection)) {
         return problem;
+    }
     if (auto problem = openFile(idiomsDbPath(), idiomsConnection)) {
         close();
         return problem;
@@ -205,6 +239,7 @@ void close()
 {
     internal::forgetDamage();
     for (const QString &name : {employeeConnection, idiomsConnection}) {
+        forgetNames(name);
         if (QSqlDatabase::contains(name)) {
             QSqlDatabase::database(name, false).close();
             QSqlDatabase::removeDatabase(name);
@@ -224,11 +259,18 @@ ShortConnection::ShortConnection()
 {
     static int serial = 0;
     m_name = QStringLiteral("search%1").arg(++serial);
-    openExisting(employeeDbPath(), m_name);   // releases the name itself when it fails
+    // Either releases the name itself when it fails.
+    if (isServer(employeeDb())) {
+        const BookChoice choice = bookChoice();
+        internal::connectToServer(choice.service, choice.desk, m_name);
+    } else {
+        openExisting(employeeDbPath(), m_name);
+    }
 }
 
 ShortConnection::~ShortConnection()
 {
+    forgetNames(m_name);
     QSqlDatabase::database(m_name, false).close();
     QSqlDatabase::removeDatabase(m_name);
 }
@@ -255,8 +297,9 @@ std::map<std::pair<QString, QString>, PreparedStatement> &preparedStatements()
 QSqlQuery runQuery(QSqlDatabase db, const QString &sql, const QVariantList &values)
 {
     QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
+    // A server's forward-only result is lost when the next statement runs: read it whole there.
+    query.setForwardOnly(!isServer(db));
+    if (!query.prepare(sqlFor(db, sql)))
         throw StoreError::fromSql(query.lastError(), db);
     for (const QVariant &value : values)
         query.addBindValue(value);
@@ -270,8 +313,8 @@ QSqlQuery &runPrepared(QSqlDatabase db, const QString &sql, const QVariantList &
     PreparedStatement &entry = preparedStatements()[{db.connectionName(), sql}];
     if (!entry.query || entry.driver != db.driver()) {
         auto query = std::make_unique<QSqlQuery>(db);
-        query->setForwardOnly(true);
-        if (!query->prepare(sql))
+        query->setForwardOnly(!isServer(db));
+        if (!query->prepare(sqlFor(db, sql)))
             throw StoreError::fromSql(query->lastError(), db);
         entry.query = std::move(query);
         entry.driver = db.driver();

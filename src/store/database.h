@@ -5,4 +5,5 @@
 #include "connections.h"
 #include "damage.h"
 #include "datafolder.h"
+#include "dialect.h"
 #include "transaction.h"

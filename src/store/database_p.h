@@ -1,6 +1,7 @@
 #pragma once
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <optional>
 
@@ -18,6 +19,13 @@ sqlite3 *sqliteHandleOf(const QSqlDatabase &db);
 // Makes the connection read-only for the rest of its life.
 void stopWriting(QSqlDatabase db);
 
+// A file built into the program (schema, seed, price list), as text. Throws StoreError.
+QString resourceText(const QString &name);
+// A script split into its statements; "--" lines are comments.
+QStringList statements(const QString &script);
+// Stores the starter price list in a new book. Throws StoreError.
+void addStarterPriceList(QSqlDatabase db);
+
 // Makes the schema, seed and readme built into the program readable.
 void loadBuiltInFiles();
 // The first start's files, each made from the copy built into the program. Each returns a
@@ -25,6 +33,14 @@ void loadBuiltInFiles();
 std::optional<QString> createEmployeeBook();
 std::optional<QString> createIdiomsBook();
 void createReadme();
+
+// A connection to a libpq service as desk `desk`, with the desk's settings made (its name, the
+// desk's own view of the ticket first in the search path, money as exact text). Throws StoreError.
+QSqlDatabase connectToServer(const QString &service, const QString &desk, const QString &connectionName);
+// The version a server's books record, 0 when it holds none.
+int serverBookVersion(QSqlDatabase db);
+// Refuses books this program cannot use (none, newer, older). Throws StoreError.
+void checkServerBooks(QSqlDatabase db, const QString &service);
 
 // Forgets which files were found damaged, as a fresh open or a close does.
 void forgetDamage();

@@ -29,6 +29,10 @@ const QFileDevice::Permissions ownerOnlyFolder = ownerOnlyFile | QFileDevice::Ex
 
 using internal::execOrThrow;
 
+} // namespace
+
+namespace internal {
+
 QString resourceText(const QString &name)
 {
     QFile file(QStringLiteral(":/data/") + name);
@@ -51,13 +55,8 @@ QStringList statements(const QString &script)
     return result;
 }
 
-void fillEmployeeDb(QSqlDatabase db)
+void addStarterPriceList(QSqlDatabase db)
 {
-    for (const QString &sql : statements(resourceText(QStringLiteral("schema.sql"))))
-        execOrThrow(db, sql);
-    for (const QString &sql : statements(resourceText(QStringLiteral("seed.sql"))))
-        execOrThrow(db, sql);
-    recordCurrentVersion(db);
     // The starter price list: one "name<TAB>price" line per item after the header.
     const QStringList lines = resourceText(QStringLiteral("products.tsv")).split(u'\n', Qt::SkipEmptyParts);
     int serviceId = 0;
@@ -69,6 +68,23 @@ void fillEmployeeDb(QSqlDatabase db)
                                        "VALUES (?, ?, ?, 0, 0, 0)"),
                     {++serviceId, cells[0].trimmed(), cells[1].trimmed().toDouble()});
     }
+}
+
+} // namespace internal
+
+namespace {
+
+using internal::resourceText;
+using internal::statements;
+
+void fillEmployeeDb(QSqlDatabase db)
+{
+    for (const QString &sql : statements(resourceText(QStringLiteral("schema.sql"))))
+        execOrThrow(db, sql);
+    for (const QString &sql : statements(resourceText(QStringLiteral("seed.sql"))))
+        execOrThrow(db, sql);
+    recordCurrentVersion(db);
+    internal::addStarterPriceList(db);
 }
 
 void fillIdiomsDb(QSqlDatabase db)

@@ -113,8 +113,8 @@ bool RecordSet::hasCurrent() const
 QSqlQuery RecordSet::prepare(const QString &sql) const
 {
     QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
+    query.setForwardOnly(!salon::isServer(m_db));
+    if (!query.prepare(salon::sqlFor(m_db, sql)))
         throw StoreError::fromSql(query.lastError(), m_db);
     return query;
 }
@@ -133,6 +133,17 @@ void RecordSet::useFields(std::vector<RecordField> fields)
 }
 
 // The keys of a source without a condition, in order.
+QString RecordSet::rowColumns() const
+{
+    return salon::isServer(m_db) ? m_source.columns + QStringLiteral(", xmin::text") : m_source.columns;
+}
+
+void RecordSet::keepVersion(qint64 key, const QSqlQuery &query, int column) const
+{
+    if (salon::isServer(m_db))
+        m_rowVersions.insert(key, query.value(column).toString());
+}
+
 QString RecordSet::keySql() const
 {
     return QStringLiteral("SELECT rowid FROM %1 ORDER BY %2").arg(quotedTable(), m_orderBy);
@@ -169,7 +180,7 @@ void RecordSet::readKeys()
         // A condition picks few rows (one customer's visits, one employee's payroll): read
         // them with their keys in one pass, on one prepared query whatever values are bound.
         const QString sql = QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3 ORDER BY %4")
-                                .arg(m_source.columns, quotedTable(), m_source.where, m_orderBy);
+                                .arg(rowColumns(), quotedTable(), m_source.where, m_orderBy);
         if (!m_followQuery || m_followSql != sql) {
             m_followQuery = std::make_unique<QSqlQuery>(prepare(sql));
             m_followSql = sql;
@@ -189,7 +200,7 @@ void RecordSet::readKeys()
 void RecordSet::readKeysAndRows(const QString &keySql)
 {
     QString sql = keySql;
-    sql.replace(0, int(QStringLiteral("SELECT rowid").size()), QStringLiteral("SELECT rowid, ") + m_source.columns);
+    sql.replace(0, int(QStringLiteral("SELECT rowid").size()), QStringLiteral("SELECT rowid, ") + rowColumns());
     QSqlQuery query = prepare(sql);
     readKeysAndRows(query);
 }
@@ -210,6 +221,7 @@ void RecordSet::readKeysAndRows(QSqlQuery &query)
         for (int i = 0; i < fields; ++i)
             row << fromStored(query.value(i + 1), m_fields[std::size_t(i)].kind);
         m_rowCache.insert(key, row);
+        keepVersion(key, query, fields + 1);
     }
     if (query.lastError().isValid())
         throw StoreError::fromSql(query.lastError(), m_db);
@@ -519,11 +531,8 @@ QVariantList RecordSet::readRow(qint64 key) const
         return row;
     };
     if (!m_rowQuery) {
-        auto query = std::make_unique<QSqlQuery>(m_db);
-        query->setForwardOnly(true);
-        if (!query->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(m_source.columns, quotedTable())))
-            throw StoreError::fromSql(query->lastError(), m_db);
-        const_cast<RecordSet *>(this)->m_rowQuery = std::move(query);
+        const_cast<RecordSet *>(this)->m_rowQuery = std::make_unique<QSqlQuery>(
+            prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(rowColumns(), quotedTable())));
     }
     std::optional<QVariantList> found;
     const bool direct = readRowsDirect(m_db, *m_rowQuery, {key}, [&](const DirectRow &values) {
@@ -553,6 +562,7 @@ QVariantList RecordSet::readRow(qint64 key) const
     row.reserve(int(m_fields.size()));
     for (int i = 0; i < int(m_fields.size()); ++i)
         row << fromStored(m_rowQuery->value(i), m_fields[std::size_t(i)].kind);
+    keepVersion(key, *m_rowQuery, int(m_fields.size()));
     m_rowQuery->finish();
     return keep(row);
 }

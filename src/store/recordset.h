@@ -181,6 +181,11 @@ private:
     void find(const QString &criterion, const QVariantList &values, bool forward, qint64 startAfter);
     QString quotedTable() const { return quotedName(m_source.table); }
     QString keySql() const;
+    // The source's columns, and on a server the row's version after them (see m_rowVersions).
+    QString rowColumns() const;
+    QString rowNumberingColumn() const;
+    [[noreturn]] void throwNotUpdated(qint64 key);
+    void keepVersion(qint64 key, const QSqlQuery &query, int column) const;
 
     QSqlDatabase m_db;
     QString m_sourceText;
@@ -200,6 +205,9 @@ private:
     qint64 m_pos = -1;
     bool m_currentDeleted = false;
     mutable QHash<qint64, QVariantList> m_rowCache;
+    // On a server, each row's version (xmin) as it was when its values were read: an update
+    // made over another desk's newer one is refused rather than lost.
+    mutable QHash<qint64, QString> m_rowVersions;
     mutable qint64 m_currentKey = -1;        // the row whose values m_currentValues holds
     mutable QVariantList m_currentValues;
 

@@ -1,10 +1,13 @@
 // RecordSet's edit buffer: add-new, edit, update, cancel and delete.
 #include "recordset.h"
 
+#include "catalog.h"
 #include "database.h"
+#include "dialect.h"
 
 #include <QSqlError>
 #include <algorithm>
+#include <optional>
 
 void RecordSet::setValue(const QString &name, const QVariant &value)
 {
@@ -23,6 +26,13 @@ void RecordSet::setValue(const QString &name, const QVariant &value)
 
 QVariant RecordSet::newRowKey() const
 {
+    if (salon::isServer(m_db)) {
+        // Handed out under the server's write lock (see update()), so two desks never share one.
+        QSqlQuery plain = prepare(QStringLiteral("SELECT coalesce(max(rowid), 0) + 1 FROM %1").arg(quotedTable()));
+        if (!plain.exec() || !plain.next())
+            throw StoreError::fromSql(plain.lastError(), m_db);
+        return plain.value(0).toLongLong();
+    }
     // The table's auto-number: the larger of its sequence and its largest key, plus one.
     QSqlQuery query = prepare(QStringLiteral(
         "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?), 0), "
@@ -36,6 +46,14 @@ QVariant RecordSet::newRowKey() const
         return plain.value(0).toLongLong();
     }
     return query.value(0).toLongLong();
+}
+
+QString RecordSet::rowNumberingColumn() const
+{
+    for (const salon::catalog::Column &column : salon::catalog::columns(m_db, m_source.table))
+        if (column.numbersRows)
+            return column.name;
+    return {};
 }
 
 void RecordSet::addNew()
@@ -52,11 +70,10 @@ void RecordSet::addNew()
     m_changed.assign(m_fields.size(), false);
 
     // A table whose key is an INTEGER PRIMARY KEY numbers its rows itself: show that number now.
-    QSqlQuery info = prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?) WHERE pk = 1"));
-    info.addBindValue(m_source.table);
-    if (info.exec() && info.next() && info.value(1).toString().toUpper() == QLatin1String("INTEGER")) {
+    const QString keyColumn = rowNumberingColumn();
+    if (!keyColumn.isEmpty()) {
         m_newKey = newRowKey();
-        const int field = fieldIndex(info.value(0).toString());
+        const int field = fieldIndex(keyColumn);
         if (field >= 0)
             m_buffer[field] = m_newKey;
     }
@@ -83,6 +100,11 @@ void RecordSet::update()
     ensureOpen();
     if (m_editMode == EditMode::None)
         throw StoreError(StoreError::NotInEditMode, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    // On a server every write runs under the desks' one write lock (a new row's number is
+    // the largest plus one, which must not be handed to two desks).
+    std::optional<salon::Transaction> locked;
+    if (salon::isServer(m_db))
+        locked.emplace(m_db);
 
     QStringList columns;
     QVariantList values;
@@ -99,29 +121,36 @@ void RecordSet::update()
             QStringList sets;
             for (const QString &column : columns)
                 sets << column + QStringLiteral(" = ?");
-            QSqlQuery query = prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quotedTable(), sets.join(u", ")));
+            const auto version = m_rowVersions.constFind(key);
+            const bool checkVersion = salon::isServer(m_db) && version != m_rowVersions.constEnd();
+            QSqlQuery query = prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
+                                          .arg(quotedTable(), sets.join(u", "),
+                                               checkVersion ? QStringLiteral(" AND xmin::text = ?") : QString()));
             for (const QVariant &value : values)
                 query.addBindValue(value);
             query.addBindValue(key);
+            if (checkVersion)
+                query.addBindValue(*version);
             if (!query.exec())
                 throw StoreError::fromSql(query.lastError(), m_db);
             if (query.numRowsAffected() == 0)
-                throw StoreError(StoreError::RecordDeleted, QStringLiteral("Record is deleted."));
+                throwNotUpdated(key);
         }
         m_rowCache.remove(key);
         m_currentKey = -1;
         m_lastModified = key;
         discardEdit();
         tookPartInTransaction();
+        if (locked)
+            locked->commit();
         emit rowUpdated(m_pos);
         return;
     }
 
     // Add-new: store the row with the number it was shown with.
-    QSqlQuery pk = prepare(QStringLiteral("SELECT name FROM pragma_table_info(?) WHERE pk = 1 AND upper(type) = 'INTEGER'"));
-    pk.addBindValue(m_source.table);
-    if (pk.exec() && pk.next() && m_newKey.isValid()) {
-        const QString keyColumn = quotedName(pk.value(0).toString());
+    const QString numbering = rowNumberingColumn();
+    if (!numbering.isEmpty() && m_newKey.isValid()) {
+        const QString keyColumn = quotedName(numbering);
         const int at = int(std::find_if(columns.begin(), columns.end(),
                                         [&](const QString &c) { return c.compare(keyColumn, Qt::CaseInsensitive) == 0; })
                            - columns.begin());
@@ -139,15 +168,21 @@ void RecordSet::update()
             marks << QStringLiteral("?");
         sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(quotedTable(), columns.join(u", "), marks.join(u", "));
     }
+    // The server tells the new row's number in the statement itself (asking afterwards can
+    // end its transaction).
+    if (locked)
+        sql += QStringLiteral(" RETURNING rowid");
     QSqlQuery query = prepare(sql);
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (!query.exec())
         throw StoreError::fromSql(query.lastError(), m_db);
-    const qint64 key = query.lastInsertId().toLongLong();
+    const qint64 key = locked ? (query.next() ? query.value(0).toLongLong() : -1) : query.lastInsertId().toLongLong();
     m_lastModified = key;
     discardEdit();
     tookPartInTransaction();
+    if (locked)
+        locked->commit();
     if (m_keysAscending) {
         // New rows join the end of the set, as the store numbers them upwards.
         const bool wasPastEnd = m_pos >= count();
@@ -170,10 +205,15 @@ void RecordSet::remove()
         throw StoreError(StoreError::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
     discardEdit();
     const qint64 key = m_keys[std::size_t(m_pos)];
+    std::optional<salon::Transaction> locked;
+    if (salon::isServer(m_db))
+        locked.emplace(m_db);
     QSqlQuery query = prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quotedTable()));
     query.addBindValue(key);
     if (!query.exec())
         throw StoreError::fromSql(query.lastError(), m_db);
+    if (locked)
+        locked->commit();
     m_keys.erase(m_keys.begin() + m_pos);
     m_positionByKey.clear();
     m_rowCache.remove(key);
@@ -182,3 +222,23 @@ void RecordSet::remove()
     emit rowRemoved(m_pos);
 }
 
+
+void RecordSet::throwNotUpdated(qint64 key)
+{
+    // No row changed: gone altogether, or (on a server) changed by another desk since it was read.
+    if (salon::isServer(m_db)) {
+        QSqlQuery still = prepare(QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?").arg(quotedTable()));
+        still.addBindValue(key);
+        if (still.exec() && still.next()) {
+            m_rowCache.remove(key);
+            m_rowVersions.remove(key);
+            m_currentKey = -1;
+            discardEdit();
+            emit rowUpdated(m_pos);
+            throw StoreError(StoreError::ChangedElsewhere,
+                             QStringLiteral("This record was changed on another desk; its current values are shown. "
+                                            "Nothing was stored."));
+        }
+    }
+    throw StoreError(StoreError::RecordDeleted, QStringLiteral("Record is deleted."));
+}

@@ -1,6 +1,8 @@
 // RecordSet's finds by criterion, indexes and seeks.
 #include "recordset.h"
 
+#include "catalog.h"
+
 #include <QSet>
 #include <QSqlError>
 #include <algorithm>
@@ -14,7 +16,7 @@ void RecordSet::find(const QString &criterion, const QVariantList &values, bool 
     QString inner = QStringLiteral("SELECT rowid AS velorine_key, %1 FROM %2").arg(m_source.columns, quotedTable());
     if (!m_source.where.isEmpty())
         inner += QStringLiteral(" WHERE ") + m_source.where;
-    const QString outer = QStringLiteral("SELECT velorine_key FROM (%1) WHERE (%2)").arg(inner, criterion);
+    const QString outer = QStringLiteral("SELECT velorine_key FROM (%1) AS found WHERE (%2)").arg(inner, criterion);
 
     qint64 found = -1;
     if (m_keysAscending) {
@@ -102,26 +104,12 @@ void RecordSet::setIndex(const QString &name)
     throwIfClosed();
     if (!m_source.isTable)
         throw StoreError(StoreError::NotSupported, QStringLiteral("Operation is not supported for this type of object."));
-    // Index names are kept as "<table>.<name>" in the file, as the file shares one index namespace.
-    QSqlQuery query = prepare(QStringLiteral(
-        "SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = ? COLLATE NOCASE "
-        "AND (name = ? COLLATE NOCASE OR name = ? COLLATE NOCASE)"));
-    query.addBindValue(m_source.table);
-    query.addBindValue(m_source.table + u'.' + name);
-    query.addBindValue(name);
-    if (!query.exec())
-        throw StoreError::fromSql(query.lastError(), m_db);
-    if (!query.next())
-        throw StoreError(StoreError::NotAnIndex, QStringLiteral("'%1' is not an index in this table.").arg(name));
-    const QString sqliteName = query.value(0).toString();
-
-    QSqlQuery columns = prepare(QStringLiteral("SELECT name, coll FROM pragma_index_xinfo(?) WHERE key = 1 ORDER BY seqno"));
-    columns.addBindValue(sqliteName);
-    if (!columns.exec() || !columns.next())
+    const std::optional<salon::catalog::Index> index = salon::catalog::index(m_db, m_source.table, name);
+    if (!index)
         throw StoreError(StoreError::NotAnIndex, QStringLiteral("'%1' is not an index in this table.").arg(name));
     m_indexName = name;
-    m_indexColumn = columns.value(0).toString();
-    m_indexNoCase = columns.value(1).toString().compare(QLatin1String("NOCASE"), Qt::CaseInsensitive) == 0;
+    m_indexColumn = index->column;
+    m_indexNoCase = index->noCase;
     m_orderBy = quotedName(m_indexColumn) + (m_indexNoCase ? QStringLiteral(" COLLATE NOCASE") : QString())
         + QStringLiteral(", rowid");
     startOver();

@@ -1,6 +1,8 @@
 #include "recordsource.h"
 
+#include "catalog.h"
 #include "database_p.h"
+#include "dialect.h"
 #include "storeerror.h"
 
 #include <QHash>
@@ -23,20 +25,12 @@ QString bareName(QString name)
     return name;
 }
 
-QString tableNamed(QSqlDatabase db, const QString &name)
+// A "*" on a server stands for the book's columns, without the row number every server
+// table carries (the local file hides its rowid the same way).
+void spellOutStar(QSqlDatabase db, RecordSource &source)
 {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(QStringLiteral(
-            "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND name = ? COLLATE NOCASE")))
-        throw StoreError::fromSql(query.lastError(), db);
-    query.addBindValue(name);
-    if (!query.exec())
-        throw StoreError::fromSql(query.lastError(), db);
-    const QString found = query.next() ? query.value(0).toString() : QString();
-    if (found.isEmpty())
-        throw StoreError(StoreError::TableNotFound, QStringLiteral("The table or query '%1' could not be found.").arg(name));
-    return found;
+    if (salon::isServer(db) && !source.table.isEmpty() && source.columns == QLatin1String("*"))
+        source.columns = salon::catalog::starColumns(db, source.table);
 }
 
 } // namespace
@@ -56,11 +50,12 @@ RecordSource RecordSource::parse(QSqlDatabase db, const QString &text, const Rec
         if (known && !known->table.isEmpty() && known->spelledTable.compare(spelled, Qt::CaseInsensitive) == 0)
             source.table = known->table;
         else
-            source.table = tableNamed(db, spelled);
+            source.table = salon::catalog::tableNamed(db, spelled);
     };
     if (!trimmed.startsWith(QLatin1String("select"), Qt::CaseInsensitive)) {
         lookUp(bareName(trimmed));
         source.isTable = true;
+        spellOutStar(db, source);
         return source;
     }
     static const QRegularExpression oneTable(
@@ -71,6 +66,7 @@ RecordSource RecordSource::parse(QSqlDatabase db, const QString &text, const Rec
         lookUp(bareName(match.captured(2)));
         source.columns = match.captured(1).trimmed();
         source.where = match.captured(3).trimmed();
+        spellOutStar(db, source);
     }
     return source;
 }
@@ -80,10 +76,11 @@ RecordSource RecordSource::select(QSqlDatabase db, const QString &table, const Q
 {
     RecordSource source;
     source.spelledTable = bareName(table);
-    source.table = tableNamed(db, source.spelledTable);
+    source.table = salon::catalog::tableNamed(db, source.spelledTable);
     source.columns = columns.trimmed().isEmpty() ? QStringLiteral("*") : columns.trimmed();
     source.where = condition.trimmed();
     source.values = values;
+    spellOutStar(db, source);
     return source;
 }
 
@@ -105,23 +102,15 @@ QString RecordSource::text() const
 std::vector<RecordField> readFields(QSqlDatabase db, const RecordSource &source, const QString &text)
 {
     QHash<QString, std::pair<QString, QString>> declared;   // lower-case column -> (name, type)
-    if (!source.table.isEmpty()) {
-        QSqlQuery info(db);
-        info.setForwardOnly(true);
-        if (!info.prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?)")))
-            throw StoreError::fromSql(info.lastError(), db);
-        info.addBindValue(source.table);
-        if (!info.exec())
-            throw StoreError::fromSql(info.lastError(), db);
-        while (info.next())
-            declared.insert(info.value(0).toString().toLower(), {info.value(0).toString(), info.value(1).toString()});
-    }
+    if (!source.table.isEmpty())
+        for (const salon::catalog::Column &column : salon::catalog::columns(db, source.table))
+            declared.insert(column.name.toLower(), {column.name, column.type});
     QSqlQuery query(db);
     query.setForwardOnly(true);
     const QString sql = source.table.isEmpty()
         ? text
         : QStringLiteral("SELECT %1 FROM %2 LIMIT 0").arg(source.columns, quotedName(source.table));
-    if (!query.prepare(sql) || !query.exec())
+    if (!query.prepare(salon::sqlFor(db, sql)) || !query.exec())
         throw StoreError::fromSql(query.lastError(), db);
     std::vector<RecordField> fields;
     const QSqlRecord record = query.record();
@@ -281,7 +270,7 @@ std::vector<qint64> readKeyColumn(QSqlDatabase db, const QString &sql)
     if (!connection) {
         QSqlQuery query(db);
         query.setForwardOnly(true);
-        if (!query.prepare(sql) || !query.exec())
+        if (!query.prepare(salon::sqlFor(db, sql)) || !query.exec())
             throw StoreError::fromSql(query.lastError(), db);
         while (query.next())
             keys.push_back(query.value(0).toLongLong());

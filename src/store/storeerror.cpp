@@ -4,9 +4,47 @@
 #include "connections.h"
 #include "damage.h"
 #include "datafolder.h"
+#include "dialect.h"
+
+namespace {
+
+// A server's failure, by its SQLSTATE code.
+StoreError fromServer(const QSqlError &error)
+{
+    const QString state = error.nativeErrorCode();
+    QString reason = (error.databaseText().isEmpty() ? error.text() : error.databaseText()).trimmed();
+    reason = reason.section(u'\n', 0, 0).trimmed();
+    if (reason.startsWith(QLatin1String("ERROR:")))
+        reason = reason.mid(6).trimmed();
+    if (state == QLatin1String("42P01"))
+        return StoreError(StoreError::TableNotFound, reason);
+    if (state == QLatin1String("42703"))
+        return StoreError(StoreError::ItemNotFound, reason);
+    if (state == QLatin1String("23505") || state == QLatin1String("23P01"))
+        return StoreError(StoreError::Duplicate, reason);
+    if (state == QLatin1String("55P03") || state == QLatin1String("40001") || state == QLatin1String("40P01"))
+        return StoreError(StoreError::Busy, QStringLiteral("Another desk is saving; nothing was stored."));
+    // Class 08 is the connection's own failure; 57P01-57P03 the server shutting down or starting.
+    const bool lost = state.startsWith(QLatin1String("08")) || state == QLatin1String("57P01")
+        || state == QLatin1String("57P02") || state == QLatin1String("57P03")
+        || (state.isEmpty() && error.type() == QSqlError::ConnectionError)
+        || reason.contains(QLatin1String("server closed the connection"))
+        || reason.contains(QLatin1String("no connection to the server"));
+    if (lost) {
+        if (!reason.endsWith(u'.'))
+            reason += u'.';
+        return StoreError(StoreError::ServerLost,
+                          QStringLiteral("The server cannot be reached: %1 Nothing was stored.").arg(reason));
+    }
+    return StoreError(StoreError::EngineError, reason);
+}
+
+} // namespace
 
 StoreError StoreError::fromSql(const QSqlError &error, const QSqlDatabase &db)
 {
+    if (salon::isServer(db) || (!db.isValid() && salon::isServer(salon::employeeDb())))
+        return fromServer(error);
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     const int code = error.nativeErrorCode().toInt();
     const QString file = db.isValid() ? salon::fileOf(db) : salon::employeeDbPath();

@@ -33,6 +33,13 @@ public:
         // The file's own structure is broken (the engine's corrupt or not-a-database codes).
         DamagedBook = 3049,
         TransactionRolledBack = 3034,
+        // On a server: the row changed on another desk since this desk read it.
+        ChangedElsewhere = 3197,
+        // On a server: another desk held the write lock too long, or the server went away.
+        Busy = 3218,
+        ServerLost = 3151,
+        // A value that must be unique is already there.
+        Duplicate = 3022,
     };
 
     StoreError(int number, QString text) : m_number(number), m_text(std::move(text)), m_utf8(m_text.toUtf8()) {}

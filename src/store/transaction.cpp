@@ -3,6 +3,7 @@
 #include "transaction.h"
 
 #include "connections.h"
+#include "dialect.h"
 #include "storeerror.h"
 
 #include <QHash>
@@ -22,6 +23,31 @@ struct TransactionState
     bool doomed = false;
     std::vector<std::pair<QPointer<QObject>, std::function<void()>>> onRollback;
 };
+
+// On a server, every write transaction first takes this one lock, so desks write one at a time
+// and numbers handed out as the largest plus one are never handed out twice.
+constexpr int lockClass = 0x56454c4f;   // "VELO"
+constexpr int writeLock = 1;
+
+// Runs a statement the server cannot prepare (BEGIN, SET, COMMIT). Throws StoreError.
+void execDirect(QSqlDatabase db, const QString &sql)
+{
+    QSqlQuery query(db);
+    if (!query.exec(sql))
+        throw StoreError::fromSql(query.lastError(), db);
+}
+
+void beginOnServer(QSqlDatabase db)
+{
+    execDirect(db, QStringLiteral("BEGIN ISOLATION LEVEL READ COMMITTED"));
+    try {
+        execDirect(db, QStringLiteral("SET LOCAL lock_timeout = '5s'"));
+        execDirect(db, QStringLiteral("SELECT pg_advisory_xact_lock(%1, %2)").arg(lockClass).arg(writeLock));
+    } catch (const StoreError &) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
 
 QHash<QString, TransactionState> &transactions()
 {
@@ -48,7 +74,10 @@ Transaction::Transaction(QSqlDatabase db) : m_connection(db.connectionName())
     TransactionState &state = transactions()[m_connection];
     if (state.depth == 0) {
         try {
-            runPrepared(db, QStringLiteral("BEGIN IMMEDIATE"));
+            if (isServer(db))
+                beginOnServer(db);
+            else
+                runPrepared(db, QStringLiteral("BEGIN IMMEDIATE"));
         } catch (const StoreError &) {
             transactions().remove(m_connection);
             throw;
@@ -88,7 +117,11 @@ void Transaction::commit()
                          QStringLiteral("The changes were not saved: part of the work failed and all of it was undone."));
     }
     try {
-        runPrepared(QSqlDatabase::database(m_connection, false), QStringLiteral("COMMIT"));
+        const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        if (isServer(db))
+            execDirect(db, QStringLiteral("COMMIT"));
+        else
+            runPrepared(db, QStringLiteral("COMMIT"));
     } catch (const StoreError &) {
         rollBack(m_connection);
         throw;

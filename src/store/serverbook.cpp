@@ -1,0 +1,236 @@
+// The books on a PostgreSQL server: the desk's choice of them, connecting as this desk, and
+// making a new server's books.
+#include "serverbook.h"
+
+#include "connections.h"
+#include "database_p.h"
+#include "datafolder.h"
+#include "dialect.h"
+#include "schemaversion.h"
+#include "storeerror.h"
+
+#include <QDate>
+#include <QSysInfo>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace salon {
+namespace {
+
+QString choiceFile() { return dataFolder() + QStringLiteral("/server.ini"); }
+
+bool isServiceName(const QString &service)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_.-]+$"));
+    return plain.match(service).hasMatch();
+}
+
+// Runs one statement without preparing it: the server cannot prepare BEGIN, COMMIT or DDL.
+void execDirect(QSqlDatabase db, const QString &sql)
+{
+    QSqlQuery query(db);
+    if (!query.exec(sql))
+        throw StoreError::fromSql(query.lastError(), db);
+}
+
+// A connection that goes when this does, for the command-line tools.
+class ServerConnection
+{
+public:
+    ServerConnection(const QString &service, bool checkBooks)
+    {
+        static int serial = 0;
+        m_name = QStringLiteral("server-tool%1").arg(++serial);
+        m_db = internal::connectToServer(service, bookChoice().desk, m_name);
+        if (checkBooks)
+            internal::checkServerBooks(m_db, service);
+    }
+    ~ServerConnection()
+    {
+        m_db = QSqlDatabase();
+        forgetNames(m_name);
+        QSqlDatabase::database(m_name, false).close();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    ServerConnection(const ServerConnection &) = delete;
+    ServerConnection &operator=(const ServerConnection &) = delete;
+    QSqlDatabase db() const { return m_db; }
+
+private:
+    QString m_name;
+    QSqlDatabase m_db;
+};
+
+} // namespace
+
+namespace internal {
+
+QSqlDatabase connectToServer(const QString &service, const QString &desk, const QString &connectionName)
+{
+    if (!isServiceName(service))
+        throw StoreError(StoreError::CannotOpen,
+                         QStringLiteral("'%1' is not a service name; use letters, digits, '.', '_' or '-'.").arg(service));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
+    if (!db.isValid()) {
+        QSqlDatabase::removeDatabase(connectionName);
+        throw StoreError(StoreError::CannotOpen,
+                         QStringLiteral("The PostgreSQL driver is not installed (Debian package libqt6sql6-psql)."));
+    }
+    db.setConnectOptions(QStringLiteral("service=%1;connect_timeout=10").arg(service));
+    // Money comes back as its exact decimal text, never through a double.
+    db.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    if (!db.open()) {
+        const QString reason = db.lastError().databaseText().trimmed().isEmpty() ? db.lastError().text()
+                                                                               : db.lastError().databaseText().trimmed();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName);
+        throw StoreError(StoreError::ServerLost, QStringLiteral("The server cannot be reached: %1").arg(reason));
+    }
+    try {
+        // The desk's name goes in as a value, never into a connection string.
+        runQuery(db, QStringLiteral("SELECT set_config('application_name', ?, false), set_config('velorine.desk', ?, false), "
+                                    "set_config('search_path', 'velorine, public', false)"),
+                 {QStringLiteral("velorine:") + desk, desk});
+        learnNames(db);
+    } catch (const StoreError &) {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName);
+        throw;
+    }
+    return db;
+}
+
+int serverBookVersion(QSqlDatabase db)
+{
+    QSqlQuery query = runQuery(db, QStringLiteral("SELECT to_regclass('velorine.\"Book\"') IS NOT NULL"));
+    if (!query.next() || !query.value(0).toBool())
+        return 0;
+    QSqlQuery version = runQuery(db, QStringLiteral("SELECT version FROM velorine.\"Book\""));
+    return version.next() ? version.value(0).toInt() : 0;
+}
+
+void checkServerBooks(QSqlDatabase db, const QString &service)
+{
+    const int version = serverBookVersion(db);
+    if (version == 0)
+        throw StoreError(StoreError::TableNotFound,
+                         QStringLiteral("The service %1 holds no Velorine books; make them with --init-server or "
+                                        "--copy-book-to.").arg(service));
+    if (version > bookVersion)
+        throw StoreError(StoreError::CannotOpen, QStringLiteral("The server's books are version %1; this program knows up "
+                                                                "to %2. Update Velorine on this desk.")
+                                                     .arg(version).arg(bookVersion));
+    if (version < bookVersion)
+        throw StoreError(StoreError::CannotOpen, QStringLiteral("The server's books are version %1; this program needs "
+                                                                "version %2. Bring them up to date with "
+                                                                "velorine --upgrade-server %3.")
+                                                     .arg(version).arg(bookVersion).arg(service));
+}
+
+} // namespace internal
+
+BookChoice bookChoice()
+{
+    QSettings settings(choiceFile(), QSettings::IniFormat);
+    BookChoice choice;
+    choice.service = settings.value(QStringLiteral("service")).toString();
+    choice.desk = settings.value(QStringLiteral("desk")).toString();
+    if (choice.desk.isEmpty())
+        choice.desk = QSysInfo::machineHostName();
+    return choice;
+}
+
+std::optional<QString> useServer(const QString &service)
+{
+    if (auto problem = prepareDataFolder())
+        return problem;
+    try {
+        ServerConnection server(service, true);
+    } catch (const StoreError &error) {
+        return error.text();
+    }
+    QSettings settings(choiceFile(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("service"), service);
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        return QStringLiteral("The choice cannot be stored in %1.").arg(choiceFile());
+    return std::nullopt;
+}
+
+std::optional<QString> useLocal()
+{
+    QSettings settings(choiceFile(), QSettings::IniFormat);
+    settings.remove(QStringLiteral("service"));
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        return QStringLiteral("The choice cannot be stored in %1.").arg(choiceFile());
+    return std::nullopt;
+}
+
+std::optional<QString> setDeskName(const QString &name)
+{
+    const QString desk = name.trimmed();
+    static const QRegularExpression printable(QStringLiteral("^[^\\x00-\\x1f\\x7f]{1,40}$"));
+    if (!printable.match(desk).hasMatch())
+        return QStringLiteral("A desk name is 1 to 40 characters, without control characters.");
+    if (auto problem = prepareDataFolder())
+        return problem;
+    QSettings settings(choiceFile(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("desk"), desk);
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        return QStringLiteral("The choice cannot be stored in %1.").arg(choiceFile());
+    return std::nullopt;
+}
+
+std::optional<QString> initServer(const QString &service)
+{
+    internal::loadBuiltInFiles();
+    try {
+        ServerConnection server(service, false);
+        QSqlDatabase db = server.db();
+        QSqlQuery tables = runQuery(db, QStringLiteral("SELECT count(*) FROM information_schema.tables "
+                                                       "WHERE table_schema IN ('public', 'velorine')"));
+        if (!tables.next() || tables.value(0).toLongLong() > 0)
+            return QStringLiteral("The database of service %1 already holds tables; nothing was written.").arg(service);
+        execDirect(db, QStringLiteral("BEGIN"));
+        try {
+            execDirect(db, internal::resourceText(QStringLiteral("server-schema.sql")));
+            runQuery(db, QStringLiteral("INSERT INTO velorine.\"Book\" (version) VALUES (?)"), {bookVersion});
+            learnNames(db);
+            // The settings row of a new salon, dated by this desk's calendar.
+            runQuery(db, QStringLiteral("INSERT INTO Misc (password, Name, Company, Address, City, State, Zip, Phone, "
+                                        "count, ChangeCount, ChangeDate, MyNumber) "
+                                        "VALUES ('salon', '', '', '', '', '', '', '', 1, 0, ?, 0)"),
+                     {QDate::currentDate().toString(Qt::ISODate)});
+            internal::addStarterPriceList(db);
+            execDirect(db, QStringLiteral("COMMIT"));
+        } catch (const StoreError &) {
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            throw;
+        }
+    } catch (const StoreError &error) {
+        return error.text();
+    }
+    return std::nullopt;
+}
+
+QSqlDatabase openServer(const QString &service, const QString &desk, const QString &connectionName)
+{
+    QSqlDatabase db = internal::connectToServer(service, desk, connectionName);
+    try {
+        internal::checkServerBooks(db, service);
+    } catch (const StoreError &) {
+        forgetNames(connectionName);
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName);
+        throw;
+    }
+    return db;
+}
+
+} // namespace salon
