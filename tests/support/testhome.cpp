@@ -2,27 +2,175 @@
 
 #include "database.h"
 #include "recordset.h"
+#include "serverbook.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QLocale>
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
 
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+const QString adminConnection = QStringLiteral("velorine-test-admin");
+const QString testService = QStringLiteral("velorine-test");
+
+// The run's cluster as scripts/test-cluster recorded it: its socket folder, or why there is
+// none.
+struct Cluster
+{
+    QString host;
+    QString skipReason;
+};
+
+Cluster readCluster()
+{
+    const QString path = qEnvironmentVariable("VELORINE_TEST_CLUSTER");
+    if (path.isEmpty())
+        return {{}, QStringLiteral("VELORINE_TEST_CLUSTER names no cluster file")};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {{}, QStringLiteral("no test cluster was started (%1 cannot be read)").arg(path)};
+    Cluster cluster;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.startsWith("host="))
+            cluster.host = QString::fromLocal8Bit(line.mid(5).trimmed());
+        else if (line.startsWith("skip="))
+            cluster.skipReason = QString::fromLocal8Bit(line.mid(5).trimmed());
+    }
+    if (cluster.host.isEmpty() && cluster.skipReason.isEmpty())
+        cluster.skipReason = QStringLiteral("%1 names no cluster").arg(path);
+    return cluster;
+}
+
+const Cluster &cluster()
+{
+    static const Cluster c = readCluster();
+    return c;
+}
+
+// Runs before main(): a binary asked to test the server where there is none is skipped whole,
+// with status 77, before any test function could fail for want of it.
+[[maybe_unused]] const bool serverChecked = [] {
+    if (testBackend() != Backend::Server)
+        return true;
+    QString reason = cluster().skipReason;
+    if (reason.isEmpty() && !QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        reason = QStringLiteral("Qt's PostgreSQL driver (QPSQL) is not installed");
+    if (reason.isEmpty())
+        return true;
+    std::printf("Server tests skipped: %s\n", qPrintable(reason));
+    std::fflush(stdout);
+    std::exit(77);
+}();
+
+// One connection to the cluster's maintenance database, kept while the process runs, makes
+// and drops the tests' databases.
+QSqlDatabase adminDb()
+{
+    if (QSqlDatabase::contains(adminConnection))
+        return QSqlDatabase::database(adminConnection);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), adminConnection);
+    db.setHostName(cluster().host);
+    db.setDatabaseName(QStringLiteral("postgres"));
+    db.setUserName(QStringLiteral("postgres"));
+    if (!db.open())
+        qFatal("cannot reach the test cluster at %s: %s", qPrintable(cluster().host),
+               qPrintable(db.lastError().text()));
+    if (QCoreApplication::instance())
+        qAddPostRoutine([] { QSqlDatabase::removeDatabase(adminConnection); });
+    return db;
+}
+
+// DDL through exec(): the driver would make a server-side prepared statement of it otherwise.
+bool runAdmin(const QString &sql, QString *error)
+{
+    QSqlQuery query(adminDb());
+    if (query.exec(sql))
+        return true;
+    *error = query.lastError().text();
+    return false;
+}
+
+} // namespace
+
+// Named by the test library's link options, so that every test binary links this file and
+// runs the check above even when it uses nothing else from it.
+extern "C" void velorine_test_backend_gate() {}
+
+Backend testBackend()
+{
+    return qgetenv("VELORINE_TEST_BACKEND") == "server" ? Backend::Server : Backend::Local;
+}
+
+bool onServer()
+{
+    return testBackend() == Backend::Server;
+}
+
 TestHome::TestHome(Open open)
 {
     m_previousHome = qgetenv("VELORINE_HOME");
     qputenv("VELORINE_HOME", m_dir.path().toLocal8Bit());
-    if (open == Open::Yes) {
-        if (auto problem = salon::open())
+    if (onServer())
+        makeServerDatabase();
+    if (open == Open::No)
+        return;
+    if (onServer()) {
+        if (auto problem = salon::initServer(m_service)) {
             m_openError = *problem;
+            return;
+        }
+        if (auto problem = salon::useServer(m_service)) {
+            m_openError = *problem;
+            return;
+        }
     }
+    if (auto problem = salon::open())
+        m_openError = *problem;
+}
+
+void TestHome::makeServerDatabase()
+{
+    static int made = 0;
+    m_database = QStringLiteral("velorine_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
+    QString error;
+    if (!runAdmin(QStringLiteral("CREATE DATABASE \"%1\" TEMPLATE template0").arg(m_database), &error))
+        qFatal("cannot create the test database %s: %s", qPrintable(m_database), qPrintable(error));
+
+    const QString serviceFile = m_dir.filePath(QStringLiteral("pg_service.conf"));
+    QFile file(serviceFile);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        qFatal("cannot write %s", qPrintable(serviceFile));
+    file.write(QStringLiteral("[%1]\nhost=%2\ndbname=%3\nuser=postgres\n")
+                   .arg(testService, cluster().host, m_database)
+                   .toLocal8Bit());
+    file.close();
+
+    m_hadServiceFile = qEnvironmentVariableIsSet("PGSERVICEFILE");
+    m_previousServiceFile = qgetenv("PGSERVICEFILE");
+    qputenv("PGSERVICEFILE", serviceFile.toLocal8Bit());
+    m_service = testService;
 }
 
 TestHome::~TestHome()
 {
     salon::close();
+    if (!m_database.isEmpty()) {
+        QString error;
+        if (!runAdmin(QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(m_database), &error))
+            qWarning("cannot drop the test database %s: %s", qPrintable(m_database), qPrintable(error));
+        if (m_hadServiceFile)
+            qputenv("PGSERVICEFILE", m_previousServiceFile);
+        else
+            qunsetenv("PGSERVICEFILE");
+    }
     if (m_previousHome.isEmpty())
         qunsetenv("VELORINE_HOME");
     else

@@ -5,8 +5,20 @@
 #include <initializer_list>
 #include <utility>
 
+// The books a test binary runs on, read from VELORINE_TEST_BACKEND ("server", else the local
+// file), so that one binary covers both. On the server the binary uses the run's throw-away
+// cluster that VELORINE_TEST_CLUSTER describes; where there is none it exits with status 77
+// (skipped) before any test runs.
+enum class Backend { Local, Server };
+Backend testBackend();
+// For a test of what only the local file has (its bytes, its log, damage on disk), to QSKIP.
+bool onServer();
+
 // A throw-away data folder for one test: VELORINE_HOME points at it while it lives, and,
-// unless asked otherwise, the salon's files are created and opened in it.
+// unless asked otherwise, the salon's files are created and opened in it. On the server it
+// also makes a fresh database, reachable as service() through a service file that
+// PGSERVICEFILE names while the home lives, and drops the database at the end.
+// Open::No leaves the folder (and the empty database) with nothing created or opened.
 class TestHome
 {
 public:
@@ -19,11 +31,19 @@ public:
     QString path() const { return m_dir.path(); }
     // The message the opening gave, empty when it succeeded.
     QString openError() const { return m_openError; }
+    // The libpq service naming this home's database; empty on the local back end.
+    QString service() const { return m_service; }
 
 private:
+    void makeServerDatabase();
+
     QTemporaryDir m_dir;
     QByteArray m_previousHome;
     QString m_openError;
+    QString m_service;
+    QString m_database;
+    QByteArray m_previousServiceFile;
+    bool m_hadServiceFile = false;
 };
 
 // Tests read dates and numbers in one fixed locale (US English) unless they set another.
