@@ -66,6 +66,22 @@ CREATE TABLE "Misc" (
 CREATE SCHEMA velorine;
 CREATE TABLE velorine."Book" (version integer NOT NULL);
 
+-- The highest number a table that numbers its rows by its key ever gave, so that the number
+-- of a deleted last row is not given again (as the local file's AUTOINCREMENT keeps it).
+-- Numbers are the largest plus one, handed out under the desks' write lock, never from a
+-- sequence: a sale that was undone leaves no gap in the day's numbers.
+CREATE TABLE velorine."Highest Numbers" (table_name text PRIMARY KEY, highest bigint NOT NULL);
+CREATE FUNCTION velorine.keep_highest() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN
+    INSERT INTO velorine."Highest Numbers" (table_name, highest) VALUES (TG_TABLE_NAME, NEW.rowid)
+    ON CONFLICT (table_name) DO UPDATE SET highest = greatest(velorine."Highest Numbers".highest, EXCLUDED.highest);
+    RETURN NULL;
+END $$;
+CREATE TRIGGER keep_highest AFTER INSERT ON public."Service Records"
+    FOR EACH ROW EXECUTE FUNCTION velorine.keep_highest();
+CREATE TRIGGER keep_highest AFTER INSERT ON public."Payroll Records"
+    FOR EACH ROW EXECUTE FUNCTION velorine.keep_highest();
+
 CREATE TABLE velorine."Desk Products" (
     desk text NOT NULL, rowid bigint NOT NULL REFERENCES public."Products" (rowid) ON DELETE CASCADE,
     "Quantity" integer, "Discount" double precision, "SalePrice" currency, PRIMARY KEY (desk, rowid));

@@ -1,5 +1,6 @@
 #include "visitjournal.h"
 
+#include "catalog.h"
 #include "database.h"
 #include "storeerror.h"
 
@@ -17,6 +18,8 @@ QSqlQuery &run(QSqlDatabase db, const QString &sql, const QVariantList &values)
 
 qint64 nextServiceId(QSqlDatabase db)
 {
+    if (salon::isServer(db))
+        return salon::catalog::nextRowNumberOnServer(db, QStringLiteral("Service Records"));
     // AUTOINCREMENT keeps the highest number ever given in sqlite_sequence, so a number is
     // not handed out twice even after the last row was deleted.
     QSqlQuery &query = run(db, QStringLiteral(

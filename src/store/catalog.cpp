@@ -94,6 +94,18 @@ QString starColumns(QSqlDatabase db, const QString &table)
     return names.join(u',');
 }
 
+qint64 nextRowNumberOnServer(QSqlDatabase db, const QString &table)
+{
+    QSqlQuery &query = runPrepared(db, QStringLiteral(
+        "SELECT greatest(coalesce((SELECT highest FROM velorine.\"Highest Numbers\" WHERE table_name = ?), 0), "
+        "coalesce((SELECT max(rowid) FROM %1), 0)) + 1").arg(quotedName(table)), {table});
+    if (!query.next())
+        throw StoreError::fromSql(query.lastError(), db);
+    const qint64 next = query.value(0).toLongLong();
+    query.finish();
+    return next;
+}
+
 std::optional<Index> index(QSqlDatabase db, const QString &table, const QString &name)
 {
     if (isServer(db)) {

@@ -28,6 +28,10 @@ std::vector<Column> columns(QSqlDatabase db, const QString &table);
 // The quoted column list a "*" stands for.
 QString starColumns(QSqlDatabase db, const QString &table);
 
+// The number a new row of `table` gets on a server: one more than the highest it ever gave.
+// Run it inside the write transaction that stores the row.
+qint64 nextRowNumberOnServer(QSqlDatabase db, const QString &table);
+
 struct Index
 {
     QString column;      // its first column; empty when that is an expression

@@ -11,9 +11,9 @@
 namespace salon {
 namespace {
 
-QHash<QString, QSet<QString>> &namesByConnection()
+QHash<QString, BookNames> &namesByConnection()
 {
-    static QHash<QString, QSet<QString>> names;
+    static QHash<QString, BookNames> names;
     return names;
 }
 
@@ -48,22 +48,49 @@ bool isServer(const QSqlDatabase &db)
     return db.driverName() == QLatin1String("QPSQL");
 }
 
-QString toServerSql(const QString &sql, const QSet<QString> &names)
+void BookNames::add(const QString &name)
+{
+    QStringList &spellings = m_byLowerCase[name.toLower()];
+    if (!spellings.contains(name))
+        spellings << name;
+}
+
+QString BookNames::spelling(const QString &written) const
+{
+    const auto found = m_byLowerCase.constFind(written.toLower());
+    if (found == m_byLowerCase.constEnd())
+        return {};
+    if (found->contains(written))
+        return written;
+    // Names are compared without regard to case, as the local file does, unless the book
+    // spells two names alike but for case.
+    return found->size() == 1 ? found->constFirst() : QString();
+}
+
+QString toServerSql(const QString &sql, const BookNames &names)
 {
     QString out;
     out.reserve(sql.size() + 32);
     qsizetype i = 0;
     while (i < sql.size()) {
         const QChar c = sql[i];
-        if (c == u'\'' || c == u'"') {
+        if (c == u'\'') {
             i = copyQuoted(sql, i, out);
-        } else if (c == u'[') {
-            const qsizetype close = sql.indexOf(u']', i + 1);
-            if (close < 0) {
-                out += QStringView(sql).mid(i);
-                break;
+        } else if (c == u'[' && !out.isEmpty() && (continuesName(out.back()) || out.back() == u')' || out.back() == u']')) {
+            // An array subscript (indkey[0]), not a name.
+            out += c;
+            ++i;
+        } else if (c == u'"' || c == u'[') {
+            const qsizetype close = sql.indexOf(c == u'[' ? u']' : u'"', i + 1);
+            if (close < 0 || (c == u'"' && close + 1 < sql.size() && sql[close + 1] == u'"')) {
+                i = c == u'"' ? copyQuoted(sql, i, out) : sql.size();
+                if (c == u'[')
+                    out += QStringView(sql).mid(i);
+                continue;
             }
-            out += u'"' + sql.mid(i + 1, close - i - 1).replace(u'"', QLatin1String("\"\"")) + u'"';
+            const QString written = sql.mid(i + 1, close - i - 1);
+            const QString known = names.spelling(written);
+            out += u'"' + QString(known.isEmpty() ? written : known).replace(u'"', QLatin1String("\"\"")) + u'"';
             i = close + 1;
         } else if (c == u'-' && i + 1 < sql.size() && sql[i + 1] == u'-') {
             const qsizetype end = sql.indexOf(u'\n', i);
@@ -81,8 +108,14 @@ QString toServerSql(const QString &sql, const QSet<QString> &names)
             while (end < sql.size() && continuesName(sql[end]))
                 ++end;
             const QString word = sql.mid(i, end - i);
-            if (names.contains(word))
-                out += u'"' + word + u'"';
+            // A name right before "(" is a function (count(*) beside a column named Count),
+            // unless written exactly as the book spells a table or column.
+            const bool call = end < sql.size() && sql[end] == u'(';
+            QString known = names.spelling(word);
+            if (call && known != word)
+                known.clear();
+            if (!known.isEmpty() && known != known.toLower())
+                out += u'"' + known + u'"';
             else if (word.compare(QLatin1String("ifnull"), Qt::CaseInsensitive) == 0)
                 out += QLatin1String("coalesce");
             else
@@ -106,18 +139,14 @@ QString sqlFor(const QSqlDatabase &db, const QString &sql)
 void learnNames(const QSqlDatabase &db)
 {
     QSqlQuery query(db);
-    // Tables, views and their columns in both the book's and the desk's schema; a name the
-    // server would fold to something else needs its quotes.
+    // Tables, views and their columns in both the book's and the desk's schema.
     if (!query.exec(QStringLiteral(
             "SELECT table_name FROM information_schema.tables WHERE table_schema IN ('public', 'velorine') "
             "UNION SELECT column_name FROM information_schema.columns WHERE table_schema IN ('public', 'velorine')")))
         throw StoreError::fromSql(query.lastError(), db);
-    QSet<QString> names;
-    while (query.next()) {
-        const QString name = query.value(0).toString();
-        if (name != name.toLower())
-            names.insert(name);
-    }
+    BookNames names;
+    while (query.next())
+        names.add(query.value(0).toString());
     namesByConnection().insert(db.connectionName(), names);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 #include <QSqlDatabase>
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 // The two kinds of books and the one SQL the program writes for both. Statements are written
 // for the local file (names plain or in [brackets], SQLite's functions); on a server they are
@@ -11,10 +13,10 @@ namespace salon {
 // Whether a connection is to the PostgreSQL server rather than the local file.
 bool isServer(const QSqlDatabase &db);
 
-// `sql` as the connection's engine reads it: unchanged on the local file; on a server,
-// [Name] and the book's mixed-case names in double quotes (PostgreSQL folds plain names to
-// lower case) and SQLite's ifnull() as coalesce(). String literals and quoted names are
-// left as they stand.
+// `sql` as the connection's engine reads it: unchanged on the local file; on a server, the
+// book's names (plain, [bracketed] or quoted, in any case, as the local file allows) in double
+// quotes and the book's own spelling (PostgreSQL folds plain names to lower case and compares
+// quoted ones exactly), and SQLite's ifnull() as coalesce(). String literals stay as they are.
 QString sqlFor(const QSqlDatabase &db, const QString &sql);
 
 // Every mixed-case table and column name of the server's books, read once per connection
@@ -23,7 +25,20 @@ void learnNames(const QSqlDatabase &db);
 // Forgets what learnNames read for a connection that closes.
 void forgetNames(const QString &connectionName);
 
-// The translation itself, for a given set of names (what sqlFor does on a server).
-QString toServerSql(const QString &sql, const QSet<QString> &names);
+// The table and column names of a server's books.
+class BookNames
+{
+public:
+    void add(const QString &name);
+    // The book's spelling of a name written in any case; empty when the book has no such
+    // name, or spells two alike but for case and `written` is neither.
+    QString spelling(const QString &written) const;
+
+private:
+    QHash<QString, QStringList> m_byLowerCase;
+};
+
+// The translation itself, for given names (what sqlFor does on a server).
+QString toServerSql(const QString &sql, const BookNames &names);
 
 } // namespace salon

@@ -26,13 +26,9 @@ void RecordSet::setValue(const QString &name, const QVariant &value)
 
 QVariant RecordSet::newRowKey() const
 {
-    if (salon::isServer(m_db)) {
-        // Handed out under the server's write lock (see update()), so two desks never share one.
-        QSqlQuery plain = prepare(QStringLiteral("SELECT coalesce(max(rowid), 0) + 1 FROM %1").arg(quotedTable()));
-        if (!plain.exec() || !plain.next())
-            throw StoreError::fromSql(plain.lastError(), m_db);
-        return plain.value(0).toLongLong();
-    }
+    // On a server it is handed out again under the desks' write lock when the row is stored.
+    if (salon::isServer(m_db))
+        return salon::catalog::nextRowNumberOnServer(m_db, m_source.table);
     // The table's auto-number: the larger of its sequence and its largest key, plus one.
     QSqlQuery query = prepare(QStringLiteral(
         "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?), 0), "
@@ -147,7 +143,8 @@ void RecordSet::update()
         return;
     }
 
-    // Add-new: store the row with the number it was shown with.
+    // Add-new: store the row with the number it was shown with (on a server, the number is
+    // taken again under the write lock: another desk may have stored a row meanwhile).
     const QString numbering = rowNumberingColumn();
     if (!numbering.isEmpty() && m_newKey.isValid()) {
         const QString keyColumn = quotedName(numbering);
@@ -156,7 +153,7 @@ void RecordSet::update()
                            - columns.begin());
         if (at == columns.size()) {
             columns << keyColumn;
-            values << m_newKey;
+            values << (locked ? newRowKey() : m_newKey);
         }
     }
     QString sql;

@@ -201,7 +201,7 @@ QVariantList queryValues(const QString &sql)
 {
     QSqlQuery query(salon::employeeDb());
     QVariantList result;
-    if (!query.exec(sql))
+    if (!query.exec(salon::sqlFor(salon::employeeDb(), sql)))
         qFatal("query failed: %s", qPrintable(sql));
     while (query.next())
         for (int i = 0; i < query.record().count(); ++i)
