@@ -77,6 +77,17 @@ BEGIN
     ON CONFLICT (table_name) DO UPDATE SET highest = greatest(velorine."Highest Numbers".highest, EXCLUDED.highest);
     RETURN NULL;
 END $$;
+-- A row stored without its number (by hand, say) gets the next one, as in the local file.
+CREATE FUNCTION velorine.next_row_number(table_name text) RETURNS bigint LANGUAGE plpgsql AS $$
+DECLARE
+    largest bigint;
+BEGIN
+    EXECUTE format('SELECT max(rowid) FROM public.%I', table_name) INTO largest;
+    RETURN greatest(coalesce((SELECT highest FROM velorine."Highest Numbers" h WHERE h.table_name = next_row_number.table_name), 0),
+                    coalesce(largest, 0)) + 1;
+END $$;
+ALTER TABLE public."Service Records" ALTER COLUMN "ServiceID" SET DEFAULT velorine.next_row_number('Service Records');
+ALTER TABLE public."Payroll Records" ALTER COLUMN "RecordID" SET DEFAULT velorine.next_row_number('Payroll Records');
 CREATE TRIGGER keep_highest AFTER INSERT ON public."Service Records"
     FOR EACH ROW EXECUTE FUNCTION velorine.keep_highest();
 CREATE TRIGGER keep_highest AFTER INSERT ON public."Payroll Records"

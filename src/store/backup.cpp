@@ -2,12 +2,15 @@
 
 #include "database.h"
 #include "database_p.h"
+#include "serverbook.h"
 #include "storeerror.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <optional>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -148,8 +151,92 @@ BackupResult copyBook(QSqlDatabase source, const QString &fileName)
     return {target, {}};
 }
 
+namespace {
+
+// A server's programs of the version the books are kept with, else whichever is on the path.
+QString serverTool(const QString &name)
+{
+    const QString versioned = QStringLiteral("/usr/lib/postgresql/15/bin/") + name;
+    return QFileInfo(versioned).isExecutable() ? versioned : name;
+}
+
+// Runs a server tool to its end; the reason it failed, or nothing.
+std::optional<QString> runTool(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.start(serverTool(program), arguments);
+    if (!process.waitForStarted(10000))
+        return QStringLiteral("%1 cannot be started (Debian package postgresql-client-15).").arg(program);
+    // A large book takes a while; a dump that has not ended in an hour is not going to.
+    if (!process.waitForFinished(3600 * 1000)) {
+        process.kill();
+        process.waitForFinished();
+        return QStringLiteral("%1 did not finish.").arg(program);
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        const QString said = QString::fromLocal8Bit(process.readAllStandardError()).trimmed().section(u'\n', 0, 0);
+        return QStringLiteral("%1 failed: %2").arg(program, said.isEmpty() ? QStringLiteral("no reason given") : said);
+    }
+    return std::nullopt;
+}
+
+// A server's books: the salon's database dumped by pg_dump into backups/<database>-YYYY-MM-DD.dump,
+// checked by reading its table of contents back, then renamed into place.
+BackupResult dumpServerBook(QDate day, int keep)
+{
+    const BookChoice choice = bookChoice();
+    QString database;
+    try {
+        QSqlQuery query = runQuery(employeeDb(), QStringLiteral("SELECT current_database()"));
+        database = query.next() ? query.value(0).toString() : QString();
+    } catch (const StoreError &error) {
+        return {{}, QStringLiteral("The backup could not be made: %1").arg(error.text())};
+    }
+    const QString folder = backupFolder();
+    if (!QDir().mkpath(folder))
+        return {{}, QStringLiteral("The backup could not be made: the folder %1 cannot be created.").arg(folder)};
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QString stem = database + day.toString(QStringLiteral("-yyyy-MM-dd"));
+    const QString path = folder + u'/' + stem + QStringLiteral(".dump");
+    const QString part = path + QStringLiteral(".part");
+    QFile::remove(part);
+    {
+        // Made readable by the user alone before a byte of the dump is in it.
+        QFile made(part);
+        if (!made.open(QIODevice::WriteOnly) || !made.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            return {{}, QStringLiteral("The backup could not be made: %1 cannot be written.").arg(part)};
+    }
+    const QString service = QStringLiteral("service=") + choice.service;
+    if (auto problem = runTool(QStringLiteral("pg_dump"), {QStringLiteral("-Fc"), QStringLiteral("-f"), part, service})) {
+        QFile::remove(part);
+        return {{}, QStringLiteral("The backup could not be made: %1").arg(*problem)};
+    }
+    if (auto problem = runTool(QStringLiteral("pg_restore"), {QStringLiteral("--list"), part})) {
+        QFile::remove(part);
+        return {{}, QStringLiteral("The backup could not be checked: %1").arg(*problem)};
+    }
+    flushToDisk(part);
+    QFile::remove(path);
+    if (!QFile::rename(part, path)) {
+        QFile::remove(part);
+        return {{}, QStringLiteral("The backup could not be made: %1 cannot be written.").arg(path)};
+    }
+    flushToDisk(folder);
+    QDir dir(folder);
+    QStringList copies = dir.entryList({database + QStringLiteral("-\?\?\?\?-\?\?-\?\?.dump")}, QDir::Files, QDir::Name);
+    copies.removeAll(QFileInfo(path).fileName());
+    for (qsizetype i = 0; i < copies.size() - (keep - 1); ++i)
+        dir.remove(copies[i]);
+    return {path, {}};
+}
+
+} // namespace
+
 BackupResult backUpBook(QDate day, int keep)
 {
+    if (isServer(employeeDb()))
+        return dumpServerBook(day, keep);
     BackupResult result;
     try {
         // A connection of its own: the copy is a consistent snapshot and the screens' connection

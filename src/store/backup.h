@@ -10,6 +10,10 @@
 // by a backup that was cut short are removed. Folder and files are readable by the user alone.
 //
 // To restore: close Velorine and copy a backup over Employee.db.
+//
+// A server desk's copy is the salon's database as pg_dump writes it (custom format), in
+// backups/<database>-YYYY-MM-DD.dump, checked with pg_restore --list; 30 are kept the same way.
+// To restore: pg_restore --clean -d <database> <file> with every desk closed.
 namespace salon {
 
 QString backupFolder();

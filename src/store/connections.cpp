@@ -143,7 +143,8 @@ std::optional<QString> openOnServer(const BookChoice &choice)
         QSqlDatabase db = openServer(choice.service, choice.desk, employeeConnection);
         // Two desks under one name would share one ticket.
         QSqlQuery others = runQuery(db, QStringLiteral(
-            "SELECT count(*) FROM pg_stat_activity WHERE application_name = ? AND pid <> pg_backend_pid()"),
+            "SELECT count(*) FROM pg_stat_activity WHERE application_name = ? AND pid <> pg_backend_pid() "
+            "AND datname = current_database()"),
             {QStringLiteral("velorine:") + choice.desk});
         if (others.next() && others.value(0).toLongLong() > 0) {
             close();

@@ -9,8 +9,13 @@
 namespace salon {
 namespace {
 
-// An empty SalesTaxRate: nothing, or only blanks. 0 is a rate.
-const QString noRate = QStringLiteral("(SalesTaxRate IS NULL OR trim(SalesTaxRate) = '')");
+// An empty SalesTaxRate: nothing, or only blanks (the local file's column takes any text;
+// a server's holds numbers only). 0 is a rate.
+QString noRate(const QSqlDatabase &db)
+{
+    return isServer(db) ? QStringLiteral("(SalesTaxRate IS NULL)")
+                        : QStringLiteral("(SalesTaxRate IS NULL OR trim(SalesTaxRate) = '')");
+}
 
 } // namespace
 
@@ -22,7 +27,7 @@ bool isNoTaxRate(const QVariant &stored)
 std::optional<double> salonTaxRate(QSqlDatabase db, qint64 exceptRow)
 {
     QSqlQuery rates = runQuery(
-        db, QStringLiteral("SELECT DISTINCT SalesTaxRate FROM Employee WHERE NOT %1 AND rowid <> ?").arg(noRate), {exceptRow});
+        db, QStringLiteral("SELECT DISTINCT SalesTaxRate FROM Employee WHERE NOT %1 AND rowid <> ?").arg(noRate(db)), {exceptRow});
     std::optional<double> common;
     while (rates.next()) {
         bool isNumber = false;
@@ -41,7 +46,7 @@ int fillMissingTaxRates(QSqlDatabase db)
     const std::optional<double> rate = salonTaxRate(db);
     if (!rate)
         return 0;
-    QSqlQuery query = runQuery(db, QStringLiteral("UPDATE Employee SET SalesTaxRate = ? WHERE %1").arg(noRate), {*rate});
+    QSqlQuery query = runQuery(db, QStringLiteral("UPDATE Employee SET SalesTaxRate = ? WHERE %1").arg(noRate(db)), {*rate});
     return query.numRowsAffected();
 }
 

@@ -30,9 +30,9 @@ class TestEndOfDay : public QObject
     static QStringList dayTotals()
     {
         QStringList totals;
-        QSqlQuery query(QStringLiteral("SELECT EmployeeID, Total, SubTotal FROM Employee ORDER BY rowid"), salon::employeeDb());
-        while (query.next())
-            totals << QStringLiteral("%1:%2/%3").arg(query.value(0).toString(), query.value(1).toString(), query.value(2).toString());
+        const QVariantList values = queryValues(QStringLiteral("SELECT EmployeeID, Total, SubTotal FROM Employee ORDER BY rowid"));
+        for (qsizetype i = 0; i + 2 < values.size(); i += 3)
+            totals << QStringLiteral("%1:%2/%3").arg(values[i].toString(), values[i + 1].toString(), values[i + 2].toString());
         return totals;
     }
     static void addPayroll(int employee, QDate day)
@@ -83,7 +83,10 @@ private slots:
         QCOMPARE(asked, (QList<qint64>{1, 2, 4, 5}));
         QCOMPARE(dayTotals(), (QStringList{"1:0/0", "2:0/0", "4:0/0", "5:0/0"}));
         QVERIFY(result.finished);
-        const QString copy = home->path() + QStringLiteral("/backups/Employee-2026-03-10.db");
+        // A server's books are dumped under the name of its database.
+        const QString copy = home->path() + QStringLiteral("/backups/")
+            + (onServer() ? queryValues(QStringLiteral("SELECT current_database()")).value(0).toString() + QStringLiteral("-2026-03-10.dump")
+                          : QStringLiteral("Employee-2026-03-10.db"));
         QCOMPARE(result.backup.path, copy);
         QVERIFY(QFileInfo::exists(copy));
         QCOMPARE(dialogs->messageTexts(),
@@ -121,7 +124,7 @@ private slots:
 
     void failingBookStopsTheWalkWithItsText()
     {
-        QSqlQuery(salon::employeeDb()).exec(QStringLiteral("ALTER TABLE [Payroll Records] RENAME TO Gone"));
+        QVERIFY(execSql(QStringLiteral("ALTER TABLE [Payroll Records] RENAME TO Gone")));
         const endofday::Result result = walk();
         QVERIFY(!result.finished);
         QVERIFY2(result.stopReason.contains(QStringLiteral("Payroll Records")), qPrintable(result.stopReason));

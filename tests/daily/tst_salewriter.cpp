@@ -18,11 +18,11 @@ const QDate mar10(2026, 3, 10);
 QVariantList rowValues(const QString &sql)
 {
     QSqlQuery query(salon::employeeDb());
-    if (!query.exec(sql) || !query.next())
+    if (!query.exec(salon::sqlFor(salon::employeeDb(), sql)) || !query.next())
         qFatal("query failed: %s", qPrintable(sql));
     QVariantList values;
     for (int i = 0; i < query.record().count(); ++i)
-        values << query.value(i);
+        values << plainValue(query, i);
     return values;
 }
 
@@ -36,7 +36,7 @@ QString bookState()
                             "SELECT * FROM Misc", "SELECT * FROM \"Service Records\"",
                             "SELECT * FROM sqlite_sequence"}) {
         QSqlQuery query(salon::employeeDb());
-        query.exec(QLatin1String(sql));
+        query.exec(salon::sqlFor(salon::employeeDb(), QLatin1String(sql)));
         while (query.next())
             for (int i = 0; i < query.record().count(); ++i)
                 state += query.value(i).toString() + u'|';
@@ -47,11 +47,7 @@ QString bookState()
 
 void exec(const QString &sql, const QVariantList &values = {})
 {
-    QSqlQuery query(salon::employeeDb());
-    query.prepare(sql);
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (!query.exec())
+    if (!execSql(sql, values))
         qFatal("exec failed: %s", qPrintable(sql));
 }
 
@@ -165,6 +161,8 @@ private slots:
         QFETCH(QString, damage);
         QFETCH(QString, message);
         QFETCH(qint64, ticketSubTotal);
+        if (onServer() && damage.contains(u'\''))
+            QSKIP("A server's money column holds numbers only.");
         recordSaleLine(salon::employeeDb(), line(1));
         if (!damage.isEmpty())
             exec(damage);
@@ -182,8 +180,8 @@ private slots:
         QCOMPARE(bookState(), before);
         QCOMPARE(announced.count(), 0);
         // The connection is usable again: no transaction was left open.
-        QVERIFY(QSqlQuery(salon::employeeDb()).exec(QStringLiteral("BEGIN IMMEDIATE")));
-        QVERIFY(QSqlQuery(salon::employeeDb()).exec(QStringLiteral("ROLLBACK")));
+        QVERIFY(execSql(onServer() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE")));
+        QVERIFY(execSql(QStringLiteral("ROLLBACK")));
     }
 
     // The sub-total a line adds to is the ticket's: what an earlier ticket left in the stored
@@ -214,6 +212,8 @@ private slots:
     {
         QFETCH(QVariant, rate);
         QFETCH(bool, refused);
+        if (onServer() && !rate.toString().isEmpty() && rate.typeId() == QMetaType::QString)
+            QSKIP("A server's rate column holds numbers only.");
         exec(QStringLiteral("UPDATE Employee SET SalesTaxRate = ?"), {rate.isNull() ? QVariant(QMetaType::fromType<double>()) : rate});
         const QString before = bookState();
         if (!refused) {
@@ -260,8 +260,11 @@ private slots:
         clearTicketCells(salon::employeeDb(), {technician, number(QStringLiteral("SELECT rowid FROM Employee WHERE EmployeeID = 3"))});
         QCOMPARE(number(QStringLiteral("SELECT count(*) FROM Products WHERE Quantity <> 0 OR Discount <> 0 OR SalePrice <> 0")),
                  qint64(0));
-        QCOMPARE(rowValues(QStringLiteral("SELECT group_concat(t, ',') FROM (SELECT SubTotal || '/' || Total AS t FROM Employee ORDER BY EmployeeID)")),
-                 QVariantList{QStringLiteral("0/38.5007,7/0,0/0")});
+        QStringList totals;
+        const QVariantList values = queryValues(QStringLiteral("SELECT SubTotal, Total FROM Employee ORDER BY EmployeeID"));
+        for (qsizetype i = 0; i + 1 < values.size(); i += 2)
+            totals << Currency::fromStored(values[i])->plainText() + u'/' + Currency::fromStored(values[i + 1])->plainText();
+        QCOMPARE(totals.join(u','), QStringLiteral("0/38.5007,7/0,0/0"));
     }
 };
 

@@ -23,12 +23,11 @@ private:
 
     static qint64 keyOf(const QString &table, int id)
     {
-        QSqlQuery query(salon::employeeDb());
-        query.exec(QStringLiteral("SELECT rowid FROM %1 WHERE %2 = %3")
-                       .arg(table, table == QLatin1String("Employee") ? QStringLiteral("EmployeeID") : QStringLiteral("CustomerID"))
-                       .arg(id));
-        query.next();
-        return query.value(0).toLongLong();
+        return queryValues(QStringLiteral("SELECT rowid FROM %1 WHERE %2 = %3")
+                               .arg(table, table == QLatin1String("Employee") ? QStringLiteral("EmployeeID") : QStringLiteral("CustomerID"))
+                               .arg(id))
+            .value(0)
+            .toLongLong();
     }
     sale::SaleLine saleTo(int customer) const
     {
@@ -76,7 +75,7 @@ private slots:
     void failedSaleShowsNoRow()
     {
         // The day total overflows: the last write fails, after the journal row was appended.
-        QSqlQuery(salon::employeeDb()).exec(QStringLiteral("UPDATE Employee SET Total = 922337203685460"));
+        QVERIFY(execSql(QStringLiteral("UPDATE Employee SET Total = 922337203685460")));
         QVERIFY_THROWS_EXCEPTION(StoreError, sale::recordSaleLine(salon::employeeDb(), saleTo(1)));
         QCOMPARE(listed(), 0);
         report->datPrimaryRS()->requery();

@@ -43,14 +43,9 @@ namespace {
 
 void store(const QList<PayrollRow> &rows)
 {
-    QSqlQuery query(salon::employeeDb());
-    query.prepare(QStringLiteral("INSERT INTO [Payroll Records] (EmployeeID, ServiceDate, TodayEarn, ToDateEarn) VALUES (?, ?, ?, 0)"));
-    for (const PayrollRow &row : rows) {
-        query.addBindValue(row.employee);
-        query.addBindValue(row.date.toString(Qt::ISODate));
-        query.addBindValue(row.earned);
-        QVERIFY(query.exec());
-    }
+    for (const PayrollRow &row : rows)
+        QVERIFY(execSql(QStringLiteral("INSERT INTO [Payroll Records] (EmployeeID, ServiceDate, TodayEarn, ToDateEarn) VALUES (?, ?, ?, 0)"),
+                        {row.employee, row.date.toString(Qt::ISODate), row.earned}));
 }
 
 } // namespace
@@ -205,7 +200,7 @@ private slots:
     void failedMonthQueryThrows()
     {
         TestHome home;
-        QSqlQuery(salon::employeeDb()).exec(QStringLiteral("ALTER TABLE [Payroll Records] RENAME TO Gone"));
+        QVERIFY(execSql(QStringLiteral("ALTER TABLE [Payroll Records] RENAME TO Gone")));
         QVERIFY_THROWS_EXCEPTION(StoreError, payrollbook::earnedThisMonth(salon::employeeDb(), 1, QDate(2026, 3, 10)));
     }
 
@@ -223,8 +218,7 @@ private slots:
         QFETCH(int, employee);
         QFETCH(std::optional<Currency>, toDate);
         TestHome home;
-        QSqlQuery query(salon::employeeDb());
-        QVERIFY(query.exec(QStringLiteral(
+        QVERIFY(execSql(QStringLiteral(
             "INSERT INTO [Payroll Records] (EmployeeID, ServiceDate, ToDateEarn) VALUES "
             "(1, '2026-03-09', 100), (2, '2026-03-09', 80), (1, '2026-03-01', 250.5), (2, '2026-03-10', NULL)")));
         QCOMPARE(payrollbook::latestToDate(salon::employeeDb(), employee), toDate);

@@ -2,7 +2,6 @@
 #include "salontaxrate.h"
 #include "testhome.h"
 
-#include <QSqlQuery>
 #include <QtTest>
 #include <algorithm>
 
@@ -15,10 +14,10 @@ class TestSalonTaxRate : public QObject
     static QStringList rates()
     {
         QStringList found;
-        QSqlQuery query(QStringLiteral("SELECT ifnull(nullif(SalesTaxRate, ''), '-') FROM Employee ORDER BY rowid"),
-                        salon::employeeDb());
-        while (query.next())
-            found << query.value(0).toString();
+        const QVariantList values = queryValues(onServer() ? QStringLiteral("SELECT coalesce(SalesTaxRate::text, '-') FROM Employee ORDER BY rowid")
+                                                           : QStringLiteral("SELECT ifnull(nullif(SalesTaxRate, ''), '-') FROM Employee ORDER BY rowid"));
+        for (const QVariant &value : values)
+            found << value.toString();
         return found;
     }
 
@@ -45,14 +44,12 @@ private slots:
         QFETCH(QVariantList, stored);
         QFETCH(QVariant, rate);
         QFETCH(QStringList, filled);
+        if (onServer() && std::any_of(stored.begin(), stored.end(), [](const QVariant &v) { return v.typeId() == QMetaType::QString; }))
+            QSKIP("A server's rate column holds numbers only.");
         TestHome home;
         QVERIFY(home.openError().isEmpty());
-        for (const QVariant &value : stored) {
-            QSqlQuery insert(salon::employeeDb());
-            insert.prepare(QStringLiteral("INSERT INTO Employee (SalesTaxRate) VALUES (?)"));
-            insert.addBindValue(value);
-            QVERIFY(insert.exec());
-        }
+        for (const QVariant &value : stored)
+            salon::runQuery(salon::employeeDb(), QStringLiteral("INSERT INTO Employee (SalesTaxRate) VALUES (?)"), {value});
         const auto found = salon::salonTaxRate(salon::employeeDb());
         QCOMPARE(found ? QVariant(*found) : QVariant(), rate);
         const int given = salon::fillMissingTaxRates(salon::employeeDb());

@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlField>
 #include <QSqlRecord>
 #include <QTest>
 
@@ -197,16 +198,40 @@ void addCustomer(const QVariant &id, const QVariant &firstName, const QVariant &
                                          {QStringLiteral("LastName"), lastName}});
 }
 
+QVariant plainValue(const QSqlQuery &query, int column)
+{
+    const QVariant value = query.value(column);
+    // A server hands numeric columns out as exact text; tests compare them as numbers.
+    if (onServer() && value.typeId() == QMetaType::QString
+        && query.record().field(column).metaType().id() == QMetaType::Double)
+        return value.toDouble();
+    return value;
+}
+
 QVariantList queryValues(const QString &sql)
 {
     QSqlQuery query(salon::employeeDb());
     QVariantList result;
     if (!query.exec(salon::sqlFor(salon::employeeDb(), sql)))
-        qFatal("query failed: %s", qPrintable(sql));
+        qFatal("query failed: %s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
     while (query.next())
         for (int i = 0; i < query.record().count(); ++i)
-            result << query.value(i);
+            result << plainValue(query, i);
     return result;
+}
+
+bool execSql(const QString &sql, const QVariantList &values)
+{
+    QSqlDatabase db = salon::employeeDb();
+    QSqlQuery query(db);
+    // A server cannot prepare DDL or transaction statements: those run as they are.
+    if (values.isEmpty())
+        return query.exec(salon::sqlFor(db, sql));
+    if (!query.prepare(salon::sqlFor(db, sql)))
+        return false;
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    return query.exec();
 }
 
 qint64 rowCount(const QString &table)

@@ -1,4 +1,5 @@
 #pragma once
+#include <QSqlQuery>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -56,6 +57,11 @@ void addRow(const QString &table, std::initializer_list<std::pair<QString, QVari
 void addCustomer(const QVariant &id, const QVariant &firstName, const QVariant &lastName);
 // Every column of every row a query of the open salon book gives, in order.
 QVariantList queryValues(const QString &sql);
+// A column of the row a query stands on; numbers a server gives as exact text read as doubles.
+QVariant plainValue(const QSqlQuery &query, int column);
+// Runs a statement (written as for the local file) on the open salon book, `values` bound by
+// position; false when it fails.
+bool execSql(const QString &sql, const QVariantList &values = {});
 // The rows a table of the open salon book holds.
 qint64 rowCount(const QString &table);
 
