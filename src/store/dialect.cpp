@@ -83,9 +83,11 @@ QString toServerSql(const QString &sql, const BookNames &names)
         } else if (c == u'"' || c == u'[') {
             const qsizetype close = sql.indexOf(c == u'[' ? u']' : u'"', i + 1);
             if (close < 0 || (c == u'"' && close + 1 < sql.size() && sql[close + 1] == u'"')) {
-                i = c == u'"' ? copyQuoted(sql, i, out) : sql.size();
-                if (c == u'[')
+                if (c == u'[') {
                     out += QStringView(sql).mid(i);
+                    break;
+                }
+                i = copyQuoted(sql, i, out);
                 continue;
             }
             const QString written = sql.mid(i + 1, close - i - 1);

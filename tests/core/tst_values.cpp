@@ -223,6 +223,30 @@ private slots:
     }
 
     // Checked arithmetic: a result beyond the range of the type is nothing, never a wrapped value.
+    // A server hands money out as exact decimal text; it must never pass through a double.
+    void storedMoneyText_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<std::optional<Currency>>("money");
+        const auto money = [](qint64 scaled) { return std::optional(Currency::fromScaled(scaled)); };
+        QTest::newRow("four decimals") << "12.3400" << money(123400);
+        QTest::newRow("negative") << "-0.0001" << money(-1);
+        QTest::newRow("whole") << "99999999999" << money(999999999990000);
+        // 2^53 + 1 ten-thousandths: a double would make it 9007199254740992.
+        QTest::newRow("beyond a double's digits") << "900719925474.0993" << money(9007199254740993);
+        QTest::newRow("no whole part") << ".5" << money(5000);
+        QTest::newRow("five decimals") << "1.00001" << std::optional<Currency>();
+        QTest::newRow("beyond the range") << "922337203685477.5808" << std::optional<Currency>();
+        QTest::newRow("not a number") << "1.2.3" << std::optional<Currency>();
+        QTest::newRow("sign alone") << "-" << std::optional<Currency>();
+    }
+    void storedMoneyText()
+    {
+        QFETCH(QString, stored);
+        QFETCH(std::optional<Currency>, money);
+        QCOMPARE(Currency::fromDecimalText(stored), money);
+    }
+
     void checkedArithmetic_data()
     {
         QTest::addColumn<QString>("operation");
