@@ -48,6 +48,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # draws the SVG icon, and the fonts printing measures text with. The X11 plugin comes with
 # libqt6gui6; the Wayland one is recommended.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6svg6, fonts-dejavu-core")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# A desk that keeps its books on a PostgreSQL server needs the driver, and pg_dump for its
+# End Of Day copy.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, libqt6sql6-psql, postgresql-client-15")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -141,7 +141,10 @@ Desk startUp(int &exitStatus)
         main->setCompany(text(misc, "Company"));
         main->show();
         // The whole-book check runs beside the desk's first minutes, not before them.
-        auto *check = new StartupCheck({salon::employeeDbPath(), salon::idiomsDbPath()}, main.get());
+        // A server desk's books are the server's to keep whole; its own file is the sayings.
+        const QStringList checked = salon::isServer(salon::employeeDb()) ? QStringList{salon::idiomsDbPath()}
+                                                                         : QStringList{salon::employeeDbPath(), salon::idiomsDbPath()};
+        auto *check = new StartupCheck(checked, main.get());
         check->setObjectName(QStringLiteral("startupCheck"));
         startAfterFirstPaint(main.get(), check);
         exitStatus = 0;
