@@ -132,6 +132,10 @@ qint64 firstKey(QSqlDatabase db, const QString &sql)
 // plain transaction under the same lock, through the same driver and socket.
 void saleLine(QSqlDatabase db)
 {
+    // A technician to sell for (the generated book has none unless the local bench added one).
+    if (firstKey(db, QStringLiteral("SELECT rowid FROM Employee ORDER BY rowid")) < 0)
+        QSqlQuery(db).exec(salon::sqlFor(db, QStringLiteral("INSERT INTO Employee (EmployeeID, FirstName, SubTotal, Total, "
+                                                            "SalesTaxRate) VALUES (1, 'Bench', 0, 0, 0.07)")));
     const qint64 employee = firstKey(db, QStringLiteral("SELECT rowid FROM Employee ORDER BY rowid"));
     const qint64 customer = firstKey(db, QStringLiteral("SELECT rowid FROM Customers WHERE CustomerID = 500"));
     const qint64 product = firstKey(db, QStringLiteral("SELECT rowid FROM Products ORDER BY rowid"));
