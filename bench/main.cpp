@@ -218,6 +218,7 @@ int main(int argc, char **argv)
     report("journal set re-pointed at once vs one query", repoint, plainOne);
     db = QSqlDatabase();
     // In a process of its own; its lines never change this program's status.
+    std::fflush(stdout);
     runServerLines(QCoreApplication::applicationFilePath(), root);
 
     // Every screen on the ten-times book: opening time and the program's memory while it is open.
