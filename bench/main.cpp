@@ -2,7 +2,8 @@
 // queries over the same file, and prints each as a ratio; then opens every screen on a book
 // ten times that size and prints its opening time and the program's resident memory.
 // Usage: velorine-bench [folder]  (the books are generated once and kept there; by default
-// in "books" beside the program)
+// in "books" beside the program). The server lines (serverbench.h) run between the two books;
+// velorine-bench --server [folder] runs them alone.
 
 #include "bookgenerator.h"
 #include "database.h"
@@ -11,6 +12,7 @@
 #include "recordset.h"
 #include "salebench.h"
 #include "screens.h"
+#include "serverbench.h"
 
 #include <QApplication>
 #include <QDir>
@@ -95,8 +97,17 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QString root = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                  : QCoreApplication::applicationDirPath() + QStringLiteral("/books");
+    const bool serverOnly = argc > 1 && QByteArray(argv[1]) == "--server";
+    const int folderArgument = serverOnly ? 2 : 1;
+    const QString root = argc > folderArgument ? QString::fromLocal8Bit(argv[folderArgument])
+                                               : QCoreApplication::applicationDirPath() + QStringLiteral("/books");
+    if (serverOnly) {
+        // The generated book is made (or found) first; the copy reads it through a connection of its own.
+        if (!useBook(root + QStringLiteral("/standard"), customerCount, journalCount))
+            return 1;
+        salon::close();
+        return serverLinesMain(root + QStringLiteral("/standard"));
+    }
     if (!useBook(root + QStringLiteral("/standard"), customerCount, journalCount))
         return 1;
     QSqlDatabase db = salon::employeeDb();
@@ -206,6 +217,9 @@ int main(int argc, char **argv)
     });
     report("journal set re-pointed at once vs one query", repoint, plainOne);
     db = QSqlDatabase();
+    // In a process of its own; its lines never change this program's status.
+    std::fflush(stdout);
+    runServerLines(QCoreApplication::applicationFilePath(), root);
 
     // Every screen on the ten-times book: opening time and the program's memory while it is open.
     if (!useBook(root + QStringLiteral("/tenfold"), customerCount * scale, journalCount * scale))

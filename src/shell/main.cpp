@@ -1,9 +1,11 @@
 #include "apptitle.h"
+#include "bookcopy.h"
 #include "commandline.h"
 #include "csvexport.h"
 #include "database.h"
 #include "desktopidentity.h"
 #include "serverbook.h"
+#include "serverupgrade.h"
 #include "dialogs.h"
 #include "frmmain.h"
 #include "startup.h"
@@ -62,7 +64,18 @@ CommandLine runOptions(int &argc, char *argv[], int &status)
         QStringLiteral("init-server"),
         QStringLiteral("Makes new, empty books in the empty database of service <service> and ends."),
         QStringLiteral("service"));
-    for (const QCommandLineOption *option : {&useServerOption, &useLocalOption, &deskNameOption, &initServerOption})
+    const QCommandLineOption copyBookOption(
+        QStringLiteral("copy-book-to"),
+        QStringLiteral("Copies the salon's book from the data folder into the empty database of service <service> "
+                       "and ends."),
+        QStringLiteral("service"));
+    const QCommandLineOption upgradeServerOption(
+        QStringLiteral("upgrade-server"),
+        QStringLiteral("Brings the books of service <service> up to this version of Velorine (after a copy into "
+                       "backups/) and ends."),
+        QStringLiteral("service"));
+    for (const QCommandLineOption *option : {&useServerOption, &useLocalOption, &deskNameOption, &initServerOption,
+                                             &copyBookOption, &upgradeServerOption})
         parser.addOption(*option);
     // --help, --version and unknown options end here; messages start with the program's name.
     parser.process(application);
@@ -90,6 +103,15 @@ CommandLine runOptions(int &argc, char *argv[], int &status)
         const QString service = parser.value(initServerOption);
         return finish(salon::initServer(service), QStringLiteral("New books made on service %1.").arg(service));
     }
+    if (parser.isSet(copyBookOption)) {
+        const QString service = parser.value(copyBookOption);
+        const salon::BookCopy copy = salon::copyBookTo(salon::employeeDbPath(), service);
+        return finish(copy.problem, QStringLiteral("%1 rows copied to service %2.").arg(copy.rows).arg(service));
+    }
+    if (parser.isSet(upgradeServerOption)) {
+        const salon::ServerUpgrade upgrade = salon::upgradeServer(parser.value(upgradeServerOption));
+        return finish(upgrade.problem, upgrade.said);
+    }
     if (parser.isSet(useServerOption)) {
         const QString service = parser.value(useServerOption);
         return finish(salon::useServer(service),
@@ -103,7 +125,7 @@ CommandLine runOptions(int &argc, char *argv[], int &status)
     // An empty name stays empty, so the export refuses it rather than write into this folder.
     const QString named = parser.value(exportOption);
     const QString folder = named.isEmpty() ? QString() : QDir::current().absoluteFilePath(named);
-    const salon::CsvExport result = salon::exportCsv(salon::employeeDbPath(), folder);
+    const salon::CsvExport result = salon::exportBooks(folder);
     if (!result.error.isEmpty()) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(app::title), qPrintable(result.error));
         status = 1;

@@ -181,24 +181,43 @@ std::optional<QString> runTool(const QString &program, const QStringList &argume
     return std::nullopt;
 }
 
-// A server's books: the salon's database dumped by pg_dump into backups/<database>-YYYY-MM-DD.dump,
-// checked by reading its table of contents back, then renamed into place.
+// A server's books: the salon's database dumped by pg_dump into backups/<database>-YYYY-MM-DD.dump;
+// 30 kept.
 BackupResult dumpServerBook(QDate day, int keep)
 {
-    const BookChoice choice = bookChoice();
     QString database;
     try {
-        QSqlQuery query = runQuery(employeeDb(), QStringLiteral("SELECT current_database()"));
-        database = query.next() ? query.value(0).toString() : QString();
+        database = serverDatabaseName(employeeDb());
     } catch (const StoreError &error) {
         return {{}, QStringLiteral("The backup could not be made: %1").arg(error.text())};
     }
+    const QString fileName = database + day.toString(QStringLiteral("-yyyy-MM-dd")) + QStringLiteral(".dump");
+    const BackupResult result = dumpServer(bookChoice().service, fileName);
+    if (!result.ok())
+        return result;
+    QDir dir(backupFolder());
+    QStringList copies = dir.entryList({database + QStringLiteral("-\?\?\?\?-\?\?-\?\?.dump")}, QDir::Files, QDir::Name);
+    copies.removeAll(QFileInfo(result.path).fileName());
+    for (qsizetype i = 0; i < copies.size() - (keep - 1); ++i)
+        dir.remove(copies[i]);
+    return result;
+}
+
+} // namespace
+
+QString serverDatabaseName(QSqlDatabase db)
+{
+    QSqlQuery query = runQuery(db, QStringLiteral("SELECT current_database()"));
+    return query.next() ? query.value(0).toString() : QString();
+}
+
+BackupResult dumpServer(const QString &service, const QString &fileName)
+{
     const QString folder = backupFolder();
     if (!QDir().mkpath(folder))
         return {{}, QStringLiteral("The backup could not be made: the folder %1 cannot be created.").arg(folder)};
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const QString stem = database + day.toString(QStringLiteral("-yyyy-MM-dd"));
-    const QString path = folder + u'/' + stem + QStringLiteral(".dump");
+    const QString path = folder + u'/' + fileName;
     const QString part = path + QStringLiteral(".part");
     QFile::remove(part);
     {
@@ -207,8 +226,8 @@ BackupResult dumpServerBook(QDate day, int keep)
         if (!made.open(QIODevice::WriteOnly) || !made.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
             return {{}, QStringLiteral("The backup could not be made: %1 cannot be written.").arg(part)};
     }
-    const QString service = QStringLiteral("service=") + choice.service;
-    if (auto problem = runTool(QStringLiteral("pg_dump"), {QStringLiteral("-Fc"), QStringLiteral("-f"), part, service})) {
+    const QString connection = QStringLiteral("service=") + service;
+    if (auto problem = runTool(QStringLiteral("pg_dump"), {QStringLiteral("-Fc"), QStringLiteral("-f"), part, connection})) {
         QFile::remove(part);
         return {{}, QStringLiteral("The backup could not be made: %1").arg(*problem)};
     }
@@ -223,15 +242,8 @@ BackupResult dumpServerBook(QDate day, int keep)
         return {{}, QStringLiteral("The backup could not be made: %1 cannot be written.").arg(path)};
     }
     flushToDisk(folder);
-    QDir dir(folder);
-    QStringList copies = dir.entryList({database + QStringLiteral("-\?\?\?\?-\?\?-\?\?.dump")}, QDir::Files, QDir::Name);
-    copies.removeAll(QFileInfo(path).fileName());
-    for (qsizetype i = 0; i < copies.size() - (keep - 1); ++i)
-        dir.remove(copies[i]);
     return {path, {}};
 }
-
-} // namespace
 
 BackupResult backUpBook(QDate day, int keep)
 {

@@ -34,6 +34,13 @@ BackupResult backUpBook(QDate day, int keep = 30);
 // a book is brought up to a new version goes this way, under a name the day copies never take.
 BackupResult copyBook(QSqlDatabase source, const QString &fileName);
 
+// A server's books: the database of libpq service `service` dumped by pg_dump (custom format)
+// into backups/`fileName` (made readable by the user alone), checked with pg_restore --list,
+// then renamed into place. Nothing is pruned.
+BackupResult dumpServer(const QString &service, const QString &fileName);
+// The name of the database a server connection is on. Throws StoreError.
+QString serverDatabaseName(QSqlDatabase db);
+
 // The integrity check of a copy: empty text when sound, else what SQLite found.
 QString checkCopy(const QString &path);
 

@@ -1,11 +1,17 @@
 #include "csvexport.h"
 
+#include "catalog.h"
+#include "connections.h"
 #include "currency.h"
 #include "dates.h"
 #include "database_p.h"
+#include "datafolder.h"
+#include "dialect.h"
 #include "recordfield.h"
 #include "recordsource.h"
 #include "schemaversion.h"
+#include "serverbook.h"
+#include "storeerror.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -15,6 +21,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
+#include <charconv>
+#include <functional>
 #include <vector>
 
 #include <cerrno>
@@ -30,6 +38,7 @@ struct Column
     QString name;
     QString type;            // declared type, upper case
     bool textDate = false;   // a date kept as m/d/yyyy text
+    bool fromServer = false; // read from a server: money as exact decimal text, rates as floats
 };
 
 // The shop password, hashed or not yet, never leaves the book.
@@ -85,10 +94,34 @@ QString dateText(const QString &stored)
     return stored;
 }
 
+// A number as the server hands it out: money as its exact decimal text, a single-precision
+// rate in the shortest form that reads back as the same float (0.07, as the book shows it).
+std::optional<QString> serverNumberText(const QVariant &value, const Column &column)
+{
+    if (column.type == QLatin1String("CURRENCY") && value.typeId() == QMetaType::QString) {
+        if (const auto money = Currency::fromDecimalText(value.toString()))
+            return moneyText(*money);
+    }
+    if (column.type == QLatin1String("SINGLE") && value.typeId() == QMetaType::Double) {
+        char digits[32];
+        const auto end = std::to_chars(digits, digits + sizeof digits, float(value.toDouble())).ptr;
+        return QString::fromLatin1(digits, end - digits);
+    }
+    // Any other number the server gave as text is in its exact form already; never marked.
+    const bool numberColumn = column.type == QLatin1String("SINGLE") || column.type == QLatin1String("DOUBLE")
+                              || column.type == QLatin1String("INTEGER") || column.type == QLatin1String("SMALLINT");
+    if (numberColumn && value.typeId() == QMetaType::QString)
+        return value.toString();
+    return std::nullopt;
+}
+
 QString fieldText(const QVariant &value, const Column &column)
 {
     if (value.isNull())
         return {};
+    if (column.fromServer)
+        if (const auto text = serverNumberText(value, column))
+            return *text;
     const bool numeric = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::LongLong
                          || value.typeId() == QMetaType::Int;
     if (column.type == QLatin1String("CURRENCY") && numeric) {
@@ -111,6 +144,9 @@ QString sqlFailure(const QString &path, const QSqlError &error)
 {
     return QStringLiteral("The file %1 cannot be read: %2.").arg(path, error.databaseText());
 }
+
+// What a failed read says: the file, or the server's books, named with the engine's reason.
+using ReadFailure = std::function<QString(const QSqlError &)>;
 
 // The tables in the order the book lists them, with their columns' declared types.
 std::optional<QString> readTables(QSqlDatabase db, const QString &path, std::vector<Table> &tables)
@@ -167,7 +203,7 @@ private:
     bool m_failed = false;
 };
 
-std::optional<QString> writeTable(QSqlDatabase db, const QString &bookPath, const Table &table, QFile &file)
+std::optional<QString> writeTable(QSqlDatabase db, const ReadFailure &readFailure, const Table &table, QFile &file)
 {
     CsvWriter writer(file);
     QStringList header, names;
@@ -181,8 +217,9 @@ std::optional<QString> writeTable(QSqlDatabase db, const QString &bookPath, cons
     if (!names.isEmpty()) {
         QSqlQuery rows(db);
         rows.setForwardOnly(true);
-        if (!rows.exec(QStringLiteral("SELECT %1 FROM %2").arg(names.join(QLatin1Char(',')), quotedName(table.name))))
-            return sqlFailure(bookPath, rows.lastError());
+        // Read forward only on a server too: nothing else runs on the connection meanwhile.
+        if (!rows.exec(sqlFor(db, QStringLiteral("SELECT %1 FROM %2").arg(names.join(QLatin1Char(',')), quotedName(table.name)))))
+            return readFailure(rows.lastError());
         QStringList fields;
         while (rows.next() && !writer.failed()) {
             fields.clear();
@@ -191,7 +228,7 @@ std::optional<QString> writeTable(QSqlDatabase db, const QString &bookPath, cons
             writer.record(fields);
         }
         if (rows.lastError().isValid())
-            return sqlFailure(bookPath, rows.lastError());
+            return readFailure(rows.lastError());
     }
     if (!writer.flush() || !file.flush() || file.error() != QFileDevice::NoError)
         return QStringLiteral("The file %1 cannot be written: %2.").arg(file.fileName(), file.errorString());
@@ -250,7 +287,15 @@ std::optional<QString> makeFolder(const QString &folder)
     return std::nullopt;
 }
 
-CsvExport exportFrom(QSqlDatabase db, const QString &bookPath, const QString &folder)
+CsvExport failed(const QString &error)
+{
+    CsvExport result;
+    result.error = error;
+    return result;
+}
+
+// Writes the tables read in `db`'s open read transaction into `folder`.
+CsvExport writeFiles(QSqlDatabase db, const std::vector<Table> &tables, const QString &folder, const ReadFailure &readFailure)
 {
     CsvExport result;
     auto fail = [&result](const QString &error) {
@@ -260,25 +305,6 @@ CsvExport exportFrom(QSqlDatabase db, const QString &bookPath, const QString &fo
         result.error = error;
         return result;
     };
-    if (!db.isOpen())
-        return fail(QStringLiteral("The file %1 cannot be opened: %2.").arg(bookPath, db.lastError().databaseText()));
-    // One read transaction: every table comes from the same moment, whatever a desk writes meanwhile.
-    QSqlQuery begin(db);
-    if (!begin.exec(QStringLiteral("BEGIN")))
-        return fail(sqlFailure(bookPath, begin.lastError()));
-    // An older book is written as it stands; a newer one may hold what this program cannot read.
-    QSqlQuery version(db);
-    if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next())
-        return fail(sqlFailure(bookPath, version.lastError()));
-    if (version.value(0).toInt() > bookVersion)
-        return fail(newerBookText(bookPath, version.value(0).toInt()) + QStringLiteral(" Nothing was exported."));
-    version.finish();
-    std::vector<Table> tables;
-    if (auto problem = readTables(db, bookPath, tables))
-        return fail(*problem);
-    if (tables.empty())
-        return fail(QStringLiteral("The file %1 holds no tables.").arg(bookPath));
-
     const QDir target(folder);
     QStringList paths;
     for (const Table &table : tables) {
@@ -299,13 +325,76 @@ CsvExport exportFrom(QSqlDatabase db, const QString &bookPath, const QString &fo
         result.files << file.fileName();
         // The books are readable by the user alone; so are the copies of their rows.
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        if (auto problem = writeTable(db, bookPath, tables[i], file))
+        if (auto problem = writeTable(db, readFailure, tables[i], file))
             return fail(*problem);
         file.close();
         if (file.error() != QFileDevice::NoError)
             return fail(QStringLiteral("The file %1 cannot be written: %2.").arg(file.fileName(), file.errorString()));
     }
     return result;
+}
+
+CsvExport exportFrom(QSqlDatabase db, const QString &bookPath, const QString &folder)
+{
+    const auto fail = failed;
+    if (!db.isOpen())
+        return fail(QStringLiteral("The file %1 cannot be opened: %2.").arg(bookPath, db.lastError().databaseText()));
+    // One read transaction: every table comes from the same moment, whatever a desk writes meanwhile.
+    QSqlQuery begin(db);
+    if (!begin.exec(QStringLiteral("BEGIN")))
+        return fail(sqlFailure(bookPath, begin.lastError()));
+    // An older book is written as it stands; a newer one may hold what this program cannot read.
+    QSqlQuery version(db);
+    if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next())
+        return fail(sqlFailure(bookPath, version.lastError()));
+    if (version.value(0).toInt() > bookVersion)
+        return fail(newerBookText(bookPath, version.value(0).toInt()) + QStringLiteral(" Nothing was exported."));
+    version.finish();
+    std::vector<Table> tables;
+    if (auto problem = readTables(db, bookPath, tables))
+        return fail(*problem);
+    if (tables.empty())
+        return fail(QStringLiteral("The file %1 holds no tables.").arg(bookPath));
+    return writeFiles(db, tables, folder, [&bookPath](const QSqlError &error) { return sqlFailure(bookPath, error); });
+}
+
+// Runs a statement the server cannot prepare (BEGIN, COMMIT). Throws StoreError.
+void execDirect(QSqlDatabase db, const QString &sql)
+{
+    QSqlQuery query(db);
+    if (!query.exec(sql))
+        throw StoreError::fromSql(query.lastError(), db);
+}
+
+// The server's books as this desk sees them: the ticket's cells are this desk's own, read
+// through the desk's views of Products and Employee.
+CsvExport exportFromServer(const QString &service, const QString &folder)
+{
+    try {
+        internal::ServerConnection server(service, false);
+        QSqlDatabase db = server.db();
+        // One snapshot for every table, whatever the desks write meanwhile.
+        execDirect(db, QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
+        // Older books are written as they stand; none or newer ones are refused.
+        const int version = internal::serverBookVersion(db);
+        if (version == 0 || version > bookVersion)
+            internal::checkServerBooks(db, service);
+        std::vector<Table> tables;
+        for (const QString &name : catalog::tables(db)) {
+            Table table{name, {}};
+            for (const catalog::Column &column : catalog::columns(db, name))
+                if (!isPassword(column.name))
+                    table.columns.push_back({column.name, column.type, isTextDateField(name, column.name), true});
+            tables.push_back(std::move(table));
+        }
+        const CsvExport result = writeFiles(db, tables, folder, [&](const QSqlError &error) {
+            return QStringLiteral("The books on service %1 cannot be read: %2").arg(service, StoreError::fromSql(error, db).text());
+        });
+        QSqlQuery(db).exec(QStringLiteral("COMMIT"));
+        return result;
+    } catch (const StoreError &error) {
+        return failed(error.text() + QStringLiteral(" Nothing was exported."));
+    }
 }
 
 } // namespace
@@ -333,6 +422,16 @@ CsvExport exportCsv(const QString &bookPath, const QString &folder)
     }
     ReadOnlyBook book(bookPath);
     return exportFrom(book.db(), bookPath, folder);
+}
+
+CsvExport exportBooks(const QString &folder)
+{
+    const BookChoice choice = bookChoice();
+    if (!choice.onServer())
+        return exportCsv(employeeDbPath(), folder);
+    if (folder.isEmpty())
+        return failed(QStringLiteral("No folder was named for the export; nothing was exported."));
+    return exportFromServer(choice.service, folder);
 }
 
 } // namespace salon

@@ -23,6 +23,10 @@ struct CsvExport
 // the files already exists; a file left half-written by a failure is removed.
 CsvExport exportCsv(const QString &bookPath, const QString &folder);
 
+// The desk's books into `folder`: the local file's, or, on a server desk, the server's as this
+// desk sees them (the ticket's cells its own), read in one snapshot.
+CsvExport exportBooks(const QString &folder);
+
 // One field of a CSV record: quoted, with inner quotes doubled, when it holds a comma, a quote
 // or a line break.
 QString csvField(const QString &text);

@@ -37,6 +37,24 @@ void createReadme();
 // A connection to a libpq service as desk `desk`, with the desk's settings made (its name, the
 // desk's own view of the ticket first in the search path, money as exact text). Throws StoreError.
 QSqlDatabase connectToServer(const QString &service, const QString &desk, const QString &connectionName);
+// A connection to a libpq service for the command-line tools, as this desk, closed when it
+// goes. With `checkBooks`, books this program cannot use are refused. Throws StoreError.
+class ServerConnection
+{
+public:
+    ServerConnection(const QString &service, bool checkBooks);
+    ~ServerConnection();
+    ServerConnection(const ServerConnection &) = delete;
+    ServerConnection &operator=(const ServerConnection &) = delete;
+    QSqlDatabase db() const { return m_db; }
+
+private:
+    void release();
+
+    QString m_name;
+    QSqlDatabase m_db;
+};
+
 // The version a server's books record, 0 when it holds none.
 int serverBookVersion(QSqlDatabase db);
 // Refuses books this program cannot use (none, newer, older). Throws StoreError.

@@ -35,37 +35,37 @@ void execDirect(QSqlDatabase db, const QString &sql)
         throw StoreError::fromSql(query.lastError(), db);
 }
 
-// A connection that goes when this does, for the command-line tools.
-class ServerConnection
-{
-public:
-    ServerConnection(const QString &service, bool checkBooks)
-    {
-        static int serial = 0;
-        m_name = QStringLiteral("server-tool%1").arg(++serial);
-        m_db = internal::connectToServer(service, bookChoice().desk, m_name);
-        if (checkBooks)
-            internal::checkServerBooks(m_db, service);
-    }
-    ~ServerConnection()
-    {
-        m_db = QSqlDatabase();
-        forgetNames(m_name);
-        QSqlDatabase::database(m_name, false).close();
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    ServerConnection(const ServerConnection &) = delete;
-    ServerConnection &operator=(const ServerConnection &) = delete;
-    QSqlDatabase db() const { return m_db; }
-
-private:
-    QString m_name;
-    QSqlDatabase m_db;
-};
-
 } // namespace
 
 namespace internal {
+
+ServerConnection::ServerConnection(const QString &service, bool checkBooks)
+{
+    static int serial = 0;
+    m_name = QStringLiteral("server-tool%1").arg(++serial);
+    m_db = connectToServer(service, bookChoice().desk, m_name);
+    if (checkBooks) {
+        try {
+            checkServerBooks(m_db, service);
+        } catch (const StoreError &) {
+            release();
+            throw;
+        }
+    }
+}
+
+ServerConnection::~ServerConnection()
+{
+    release();
+}
+
+void ServerConnection::release()
+{
+    m_db = QSqlDatabase();
+    forgetNames(m_name);
+    QSqlDatabase::database(m_name, false).close();
+    QSqlDatabase::removeDatabase(m_name);
+}
 
 QSqlDatabase connectToServer(const QString &service, const QString &desk, const QString &connectionName)
 {
@@ -148,7 +148,7 @@ std::optional<QString> useServer(const QString &service)
     if (auto problem = prepareDataFolder())
         return problem;
     try {
-        ServerConnection server(service, true);
+        internal::ServerConnection server(service, true);
     } catch (const StoreError &error) {
         return error.text();
     }
@@ -190,7 +190,7 @@ std::optional<QString> initServer(const QString &service)
 {
     internal::loadBuiltInFiles();
     try {
-        ServerConnection server(service, false);
+        internal::ServerConnection server(service, false);
         QSqlDatabase db = server.db();
         QSqlQuery tables = runQuery(db, QStringLiteral("SELECT count(*) FROM information_schema.tables "
                                                        "WHERE table_schema IN ('public', 'velorine')"));

@@ -46,12 +46,6 @@ class TestServerBook : public QObject
     };
 
 private slots:
-    void initTestCase()
-    {
-        if (!onServer())
-            QSKIP("The server's books are tested on the server.");
-    }
-
     void madeOnlyInAnEmptyDatabase()
     {
         TestHome home;
