@@ -15,8 +15,9 @@ StoreError fromServer(const QSqlError &error)
     const QString state = error.nativeErrorCode();
     QString reason = (error.databaseText().isEmpty() ? error.text() : error.databaseText()).trimmed();
     reason = reason.section(u'\n', 0, 0).trimmed();
-    if (reason.startsWith(QLatin1String("ERROR:")))
-        reason = reason.mid(6).trimmed();
+    for (const QLatin1String severity : {QLatin1String("ERROR:"), QLatin1String("FATAL:")})
+        if (reason.startsWith(severity))
+            reason = reason.mid(severity.size()).trimmed();
     if (state == QLatin1String("42P01"))
         return StoreError(StoreError::TableNotFound, reason);
     if (state == QLatin1String("42703"))

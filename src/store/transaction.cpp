@@ -46,18 +46,23 @@ void execDirect(QSqlDatabase db, const QString &sql)
 void beginOnServer(QSqlDatabase db)
 {
     execDirect(db, QStringLiteral("BEGIN ISOLATION LEVEL READ COMMITTED"));
-    bool waitedForEndOfDay = false;
+    bool waitingForEndOfDay = false;
     try {
         execDirect(db, QStringLiteral("SET LOCAL lock_timeout = '5s'"));
-        waitedForEndOfDay = true;
+        waitingForEndOfDay = true;
         execDirect(db, QStringLiteral("SELECT pg_advisory_xact_lock_shared(%1, %2)").arg(lockClass).arg(endOfDayLock));
-        waitedForEndOfDay = false;
+        waitingForEndOfDay = false;
         execDirect(db, QStringLiteral("SELECT pg_advisory_xact_lock(%1, %2)").arg(lockClass).arg(writeLock));
     } catch (const StoreError &error) {
         if (db.isOpen())
             QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        if (waitedForEndOfDay && error.number() == StoreError::Busy) {
-            const QString desk = endOfDayDesk(db);
+        if (waitingForEndOfDay && error.number() == StoreError::Busy) {
+            QString desk;
+            try {
+                desk = endOfDayDesk(db);
+            } catch (const StoreError &) {
+                // Then the wait is told as any other.
+            }
             if (!desk.isEmpty())
                 throw StoreError(StoreError::Busy,
                                  QStringLiteral("End Of Day is running on desk %1; nothing was stored.").arg(desk));
