@@ -4,6 +4,7 @@
 #include "dates.h"
 #include "dialogs.h"
 #include "doors.h"
+#include "endofdaylock.h"
 #include "pointer.h"
 #include "storeerror.h"
 
@@ -81,6 +82,13 @@ Result walk(QWidget *parent, QDate day, Doors &doors, const ClearDayTotals &clea
 {
     Result result;
     QSqlDatabase db = salon::employeeDb();
+    std::optional<salon::EndOfDayLock> oneDeskAtATime;
+    try {
+        oneDeskAtATime.emplace(db);
+    } catch (const StoreError &error) {
+        result.refused = error.text();
+        return result;
+    }
     std::vector<Employee> staff;
     try {
         staff = employees(db);
@@ -141,6 +149,8 @@ Result walk(QWidget *parent, QDate day, Doors &doors, const ClearDayTotals &clea
         else
             result.left += int(staff.size() - next);
     }
+    // The copy is one consistent snapshot: sales on other desks need not wait for it.
+    oneDeskAtATime.reset();
     {
         const pointer::Busy busy;
         result.backup = salon::backUpBook(day);
@@ -150,6 +160,8 @@ Result walk(QWidget *parent, QDate day, Doors &doors, const ClearDayTotals &clea
 
 QString closingText(const Result &result)
 {
+    if (!result.refused.isEmpty())
+        return result.refused;
     const QString counts = QStringLiteral("%1 posted, %2 skipped, %3 left for a later run.")
                                .arg(plural(result.posted, QStringLiteral("employee"), QStringLiteral("employees")))
                                .arg(result.skipped)

@@ -18,7 +18,8 @@ class QWidget;
 // cleared once the book holds the posted row (that employee's, for that day) or the employee
 // was deliberately skipped; a cancelled entry leaves them for a later run. Employees who share
 // one number are neither entered nor cleared, and the closing message names them. A store failure stops the walk. Finished or stopped, the book is then copied to a
-// verified backup, and the closing message says how the walk ended.
+// verified backup, and the closing message says how the walk ended. On a server one desk at a
+// time runs the walk (salon::EndOfDayLock); another desk is refused and nothing is done there.
 namespace endofday {
 
 struct SharedNumber
@@ -33,6 +34,7 @@ struct Result
     int skipped = 0;
     int left = 0;         // cancelled, or not reached because the walk stopped
     bool finished = false;
+    QString refused;      // why End Of Day did not start at all (another desk runs it)
     QString stopReason;   // the store's text when the walk stopped
     std::vector<SharedNumber> sharedNumbers;   // their employees are counted as left
     salon::BackupResult backup;

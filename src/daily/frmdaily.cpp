@@ -761,6 +761,10 @@ void frmDaily::cmdEndOfDay_Click()
     QSqlDatabase db = m_technicians->database();
     const endofday::Result result =
         endofday::walk(this, QDate::currentDate(), m_doors, [db](qint64 row) { endofday::clearDayTotalsInBook(db, row); });
+    if (!result.refused.isEmpty()) {
+        endofday::showClosing(this, result);   // another desk runs it; this ticket stays as it is
+        return;
+    }
     {
         // Passing the first row on the way back is no change of technician.
         m_holdTicket = true;

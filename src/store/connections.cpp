@@ -295,8 +295,16 @@ std::map<std::pair<QString, QString>, PreparedStatement> &preparedStatements()
 
 } // namespace
 
+void internal::forgetPrepared(const QString &connectionName)
+{
+    auto &statements = preparedStatements();
+    for (auto it = statements.begin(); it != statements.end();)
+        it = it->first.first == connectionName ? statements.erase(it) : std::next(it);
+}
+
 QSqlQuery runQuery(QSqlDatabase db, const QString &sql, const QVariantList &values)
 {
+    internal::reconnectIfLost(db);
     QSqlQuery query(db);
     // A server's forward-only result is lost when the next statement runs: read it whole there.
     query.setForwardOnly(!isServer(db));
@@ -311,6 +319,7 @@ QSqlQuery runQuery(QSqlDatabase db, const QString &sql, const QVariantList &valu
 
 QSqlQuery &runPrepared(QSqlDatabase db, const QString &sql, const QVariantList &values)
 {
+    internal::reconnectIfLost(db);
     PreparedStatement &entry = preparedStatements()[{db.connectionName(), sql}];
     if (!entry.query || entry.driver != db.driver()) {
         auto query = std::make_unique<QSqlQuery>(db);

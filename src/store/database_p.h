@@ -54,6 +54,17 @@ private:
     QString m_name;
     QSqlDatabase m_db;
 };
+// Opens again a server connection that the server dropped (an error said so, or it is closed),
+// under the same name and as the same desk; true when it did. Outside a transaction only: one in
+// progress on a lost connection is gone and must fail as a whole. What was prepared on the old
+// connection is let go first (ServerSessions::reopening). Throws StoreError (ServerLost) while
+// the server cannot be reached. Does nothing on the local file.
+bool reconnectIfLost(QSqlDatabase db);
+// Whether an error on the connection said the server was lost, and it was not opened since.
+bool isLost(const QSqlDatabase &db);
+void markLost(const QString &connectionName);
+// Forgets the statements runPrepared keeps for a connection.
+void forgetPrepared(const QString &connectionName);
 
 // The version a server's books record, 0 when it holds none.
 int serverBookVersion(QSqlDatabase db);

@@ -3,6 +3,8 @@
 
 #include "currency.h"
 #include "database.h"
+#include "database_p.h"
+#include "serverbook.h"
 
 #include <QSqlError>
 #include <QSqlRecord>
@@ -51,6 +53,7 @@ RecordSet::RecordSet(QSqlDatabase db, const QString &source, QObject *parent)
     m_source = RecordSource::parse(m_db, m_sourceText);
     useFields(readFields(m_db, m_source, m_sourceText));
     m_open = true;
+    followReconnects();
     // The keys are read at the first use.
 }
 
@@ -62,9 +65,22 @@ RecordSet::RecordSet(QSqlDatabase db, RecordSource source, QObject *parent)
         throw StoreError(StoreError::ObjectClosed, QStringLiteral("The database is not open."));
     useFields(readFields(m_db, m_source, m_sourceText));
     m_open = true;
+    followReconnects();
 }
 
 RecordSet::~RecordSet() = default;
+
+void RecordSet::followReconnects()
+{
+    // The statements kept prepared die with a connection the server dropped.
+    if (salon::isServer(m_db))
+        connect(&salon::ServerSessions::instance(), &salon::ServerSessions::reopening, this, [this](const QString &name) {
+            if (name == m_db.connectionName()) {
+                m_rowQuery.reset();
+                m_followQuery.reset();
+            }
+        });
+}
 
 void RecordSet::throwIfClosed() const
 {
@@ -112,6 +128,7 @@ bool RecordSet::hasCurrent() const
 
 QSqlQuery RecordSet::prepare(const QString &sql) const
 {
+    salon::internal::reconnectIfLost(m_db);
     QSqlQuery query(m_db);
     query.setForwardOnly(!salon::isServer(m_db));
     if (!query.prepare(salon::sqlFor(m_db, sql)))
@@ -151,6 +168,7 @@ QString RecordSet::keySql() const
 
 void RecordSet::readKeys()
 {
+    salon::internal::reconnectIfLost(m_db);
     m_keys.clear();
     m_positionByKey.clear();
     m_rowCache.clear();
@@ -333,7 +351,19 @@ void RecordSet::rereadAfterRollback()
     const qint64 current = m_keysRead && m_pos >= 0 && m_pos < qint64(m_keys.size()) && !m_currentDeleted
         ? m_keys[std::size_t(m_pos)] : -1;
     const qint64 previous = m_pos;
-    readKeys();
+    // A connection the server dropped is opened again at the next action, which reads the rows.
+    if (salon::internal::isLost(m_db)) {
+        m_keysRead = false;
+        m_rowCache.clear();
+        m_currentKey = -1;
+        return;
+    }
+    try {
+        readKeys();
+    } catch (const StoreError &) {
+        m_keysRead = false;   // read at the next use
+        throw;
+    }
     qint64 position = current >= 0 ? positionOf(current) : -1;
     if (position < 0 && !m_keys.empty())
         position = std::clamp<qint64>(previous, 0, count() - 1);
@@ -530,6 +560,7 @@ QVariantList RecordSet::readRow(qint64 key) const
         m_rowCache.insert(key, row);
         return row;
     };
+    salon::internal::reconnectIfLost(m_db);
     if (!m_rowQuery) {
         const_cast<RecordSet *>(this)->m_rowQuery = std::make_unique<QSqlQuery>(
             prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(rowColumns(), quotedTable())));

@@ -161,6 +161,7 @@ private:
     void throwIfClosed() const;
     void ensureKeys() const;
     void useFields(std::vector<RecordField> fields);
+    void followReconnects();
     void readKeys();
     void readKeysAndRows(QSqlQuery &query);
     void readKeysAndRows(const QString &keySql);

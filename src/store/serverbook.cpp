@@ -8,10 +8,14 @@
 #include "dialect.h"
 #include "schemaversion.h"
 #include "storeerror.h"
+#include "transaction.h"
 
 #include <QDate>
+#include <QHash>
+#include <QSet>
 #include <QSysInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -33,6 +37,37 @@ void execDirect(QSqlDatabase db, const QString &sql)
     QSqlQuery query(db);
     if (!query.exec(sql))
         throw StoreError::fromSql(query.lastError(), db);
+}
+
+// Each server connection's desk, to open it again as the same desk after the server dropped it.
+QHash<QString, QString> &deskByConnection()
+{
+    static QHash<QString, QString> desks;
+    return desks;
+}
+
+QSet<QString> &lostConnections()
+{
+    static QSet<QString> lost;
+    return lost;
+}
+
+// The desk's settings on a fresh session: its name, its own view of the ticket first in the
+// search path. The name goes in as a value, never into a connection string. Throws StoreError.
+void startSession(QSqlDatabase db, const QString &desk)
+{
+    runQuery(db, QStringLiteral("SELECT set_config('application_name', ?, false), set_config('velorine.desk', ?, false), "
+                                "set_config('search_path', 'velorine, public', false)"),
+             {QStringLiteral("velorine:") + desk, desk});
+}
+
+// Statements prepared on a dropped connection cannot be freed on the server; the driver's
+// warning about each of them says nothing the desk needs.
+QtMessageHandler previousHandler = nullptr;
+void quietAboutFreeing(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (previousHandler && !message.startsWith(QLatin1String("Unable to free statement")))
+        previousHandler(type, context, message);
 }
 
 } // namespace
@@ -88,11 +123,9 @@ QSqlDatabase connectToServer(const QString &service, const QString &desk, const 
         QSqlDatabase::removeDatabase(connectionName);
         throw StoreError(StoreError::ServerLost, QStringLiteral("The server cannot be reached: %1").arg(reason));
     }
+    lostConnections().remove(connectionName);
     try {
-        // The desk's name goes in as a value, never into a connection string.
-        runQuery(db, QStringLiteral("SELECT set_config('application_name', ?, false), set_config('velorine.desk', ?, false), "
-                                    "set_config('search_path', 'velorine, public', false)"),
-                 {QStringLiteral("velorine:") + desk, desk});
+        startSession(db, desk);
         learnNames(db);
     } catch (const StoreError &) {
         db.close();
@@ -100,7 +133,51 @@ QSqlDatabase connectToServer(const QString &service, const QString &desk, const 
         QSqlDatabase::removeDatabase(connectionName);
         throw;
     }
+    deskByConnection().insert(connectionName, desk);
     return db;
+}
+
+bool reconnectIfLost(QSqlDatabase db)
+{
+    if (!isServer(db))
+        return false;
+    const QString name = db.connectionName();
+    if (db.isOpen() && !lostConnections().contains(name))
+        return false;   // in good health
+    if (inTransaction(db) || !QSqlDatabase::contains(name))
+        return false;   // the transaction fails as a whole; or closed by the program
+    {
+        previousHandler = qInstallMessageHandler(quietAboutFreeing);
+        const auto restore = qScopeGuard([] { qInstallMessageHandler(previousHandler); });
+        emit ServerSessions::instance().reopening(name);
+        forgetPrepared(name);
+    }
+    // The same handle, opened again: every copy of it (record sets, screens) goes on working.
+    db.close();
+    if (!db.open()) {
+        const StoreError error = StoreError::fromSql(db.lastError(), db);
+        lostConnections().insert(name);
+        throw error;
+    }
+    lostConnections().remove(name);
+    try {
+        startSession(db, deskByConnection().value(name, bookChoice().desk));
+    } catch (const StoreError &) {
+        db.close();
+        throw;
+    }
+    emit ServerSessions::instance().reopened(name);
+    return true;
+}
+
+bool isLost(const QSqlDatabase &db)
+{
+    return isServer(db) && (!db.isOpen() || lostConnections().contains(db.connectionName()));
+}
+
+void markLost(const QString &connectionName)
+{
+    lostConnections().insert(connectionName);
 }
 
 int serverBookVersion(QSqlDatabase db)
@@ -231,6 +308,12 @@ QSqlDatabase openServer(const QString &service, const QString &desk, const QStri
         throw;
     }
     return db;
+}
+
+ServerSessions &ServerSessions::instance()
+{
+    static ServerSessions sessions;
+    return sessions;
 }
 
 } // namespace salon

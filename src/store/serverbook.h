@@ -1,4 +1,5 @@
 #pragma once
+#include <QObject>
 #include <QSqlDatabase>
 #include <QString>
 #include <optional>
@@ -31,5 +32,20 @@ std::optional<QString> initServer(const QString &service);
 // Opens a connection to the service under `connectionName` as desk `desk`, checks the books'
 // version and prepares this desk's view of the ticket. Throws StoreError.
 QSqlDatabase openServer(const QString &service, const QString &desk, const QString &connectionName);
+
+// Tells whoever keeps something of a server connection's session (prepared statements, the
+// notices it listens for) that the server dropped it and it is being opened again.
+class ServerSessions : public QObject
+{
+    Q_OBJECT
+public:
+    static ServerSessions &instance();
+
+signals:
+    // Before the lost connection is opened again: let go of what was prepared on it.
+    void reopening(const QString &connectionName);
+    // The connection is open again as the same desk.
+    void reopened(const QString &connectionName);
+};
 
 } // namespace salon

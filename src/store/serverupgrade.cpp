@@ -5,20 +5,19 @@
 #include "backup.h"
 #include "connections.h"
 #include "database_p.h"
+#include "endofdaylock.h"
 #include "storeerror.h"
 
 #include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <optional>
 
 namespace salon {
 namespace {
 
-// The desks' advisory locks on a server: class "VELO"; End Of Day holds the second for its
-// whole run (a session lock), and so does an upgrade.
-constexpr int lockClass = 0x56454c4f;
-constexpr int endOfDayLock = 2;
-constexpr int writeLock = 1;
+using internal::lockClass;
+using internal::writeLock;
 
 void execDirect(QSqlDatabase db, const QString &sql)
 {
@@ -26,43 +25,6 @@ void execDirect(QSqlDatabase db, const QString &sql)
     if (!query.exec(sql))
         throw StoreError::fromSql(query.lastError(), db);
 }
-
-// The desk holding the End Of Day lock, by the name it connected with.
-QString endOfDayHolder(QSqlDatabase db)
-{
-    QSqlQuery query = runQuery(db, QStringLiteral(
-        "SELECT a.application_name FROM pg_locks l JOIN pg_stat_activity a ON a.pid = l.pid "
-        "WHERE l.locktype = 'advisory' AND l.granted AND l.classid = ? AND l.objid = ? AND l.objsubid = 2 "
-        "AND l.database = (SELECT oid FROM pg_database WHERE datname = current_database())"),
-        {lockClass, endOfDayLock});
-    QString name = query.next() ? query.value(0).toString() : QString();
-    if (name.startsWith(QLatin1String("velorine:")))
-        name = name.mid(9);
-    return name.isEmpty() ? QStringLiteral("(unknown)") : name;
-}
-
-// Holds the End Of Day lock while it lives; false from held() when another desk has it.
-class EndOfDayLock
-{
-public:
-    explicit EndOfDayLock(QSqlDatabase db) : m_db(db)
-    {
-        QSqlQuery query = runQuery(db, QStringLiteral("SELECT pg_try_advisory_lock(%1, %2)").arg(lockClass).arg(endOfDayLock));
-        m_held = query.next() && query.value(0).toBool();
-    }
-    ~EndOfDayLock()
-    {
-        if (m_held)
-            QSqlQuery(m_db).exec(QStringLiteral("SELECT pg_advisory_unlock(%1, %2)").arg(lockClass).arg(endOfDayLock));
-    }
-    EndOfDayLock(const EndOfDayLock &) = delete;
-    EndOfDayLock &operator=(const EndOfDayLock &) = delete;
-    bool held() const { return m_held; }
-
-private:
-    QSqlDatabase m_db;
-    bool m_held = false;
-};
 
 void applySteps(QSqlDatabase db, int version, const std::vector<UpgradeStep> &steps)
 {
@@ -110,10 +72,14 @@ ServerUpgrade upgradeServer(const QString &service, const std::vector<UpgradeSte
                               .arg(bookVersion);
             return result;
         }
-        EndOfDayLock lock(db);
-        if (!lock.held()) {
-            result.problem = QStringLiteral("End Of Day is running on desk %1; the books on service %2 were left as "
-                                            "they were.").arg(endOfDayHolder(db), service);
+        std::optional<EndOfDayLock> lock;
+        try {
+            lock.emplace(db);
+        } catch (const StoreError &error) {
+            const QString desk = endOfDayDesk(db);
+            result.problem = desk.isEmpty() ? error.text()
+                                            : QStringLiteral("End Of Day is running on desk %1; the books on service %2 "
+                                                             "were left as they were.").arg(desk, service);
             return result;
         }
         // Another desk may have brought them up to date while this one waited.

@@ -3,6 +3,7 @@
 
 #include "connections.h"
 #include "damage.h"
+#include "database_p.h"
 #include "datafolder.h"
 #include "dialect.h"
 
@@ -14,8 +15,9 @@ StoreError fromServer(const QSqlError &error)
     const QString state = error.nativeErrorCode();
     QString reason = (error.databaseText().isEmpty() ? error.text() : error.databaseText()).trimmed();
     reason = reason.section(u'\n', 0, 0).trimmed();
-    if (reason.startsWith(QLatin1String("ERROR:")))
-        reason = reason.mid(6).trimmed();
+    for (const QLatin1String severity : {QLatin1String("ERROR:"), QLatin1String("FATAL:")})
+        if (reason.startsWith(severity))
+            reason = reason.mid(severity.size()).trimmed();
     if (state == QLatin1String("42P01"))
         return StoreError(StoreError::TableNotFound, reason);
     if (state == QLatin1String("42703"))
@@ -43,8 +45,13 @@ StoreError fromServer(const QSqlError &error)
 
 StoreError StoreError::fromSql(const QSqlError &error, const QSqlDatabase &db)
 {
-    if (salon::isServer(db) || (!db.isValid() && salon::isServer(salon::employeeDb())))
-        return fromServer(error);
+    if (salon::isServer(db) || (!db.isValid() && salon::isServer(salon::employeeDb()))) {
+        StoreError mapped = fromServer(error);
+        // The connection is opened again at the desk's next action.
+        if (mapped.number() == ServerLost)
+            salon::internal::markLost(db.isValid() ? db.connectionName() : salon::employeeDb().connectionName());
+        return mapped;
+    }
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     const int code = error.nativeErrorCode().toInt();
     const QString file = db.isValid() ? salon::fileOf(db) : salon::employeeDbPath();

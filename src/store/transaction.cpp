@@ -3,7 +3,9 @@
 #include "transaction.h"
 
 #include "connections.h"
+#include "database_p.h"
 #include "dialect.h"
+#include "endofdaylock.h"
 #include "storeerror.h"
 
 #include <QHash>
@@ -24,10 +26,9 @@ struct TransactionState
     std::vector<std::pair<QPointer<QObject>, std::function<void()>>> onRollback;
 };
 
-// On a server, every write transaction first takes this one lock, so desks write one at a time
-// and numbers handed out as the largest plus one are never handed out twice.
-constexpr int lockClass = 0x56454c4f;   // "VELO"
-constexpr int writeLock = 1;
+using internal::endOfDayLock;
+using internal::lockClass;
+using internal::writeLock;
 
 // Runs a statement the server cannot prepare (BEGIN, SET, COMMIT). Throws StoreError.
 void execDirect(QSqlDatabase db, const QString &sql)
@@ -37,15 +38,51 @@ void execDirect(QSqlDatabase db, const QString &sql)
         throw StoreError::fromSql(query.lastError(), db);
 }
 
+// On a server, every write transaction first waits while another desk runs End Of Day (a sale
+// between its posting and its clearing of the day total would be lost), then takes the one write
+// lock, so desks write one at a time and numbers handed out as the largest plus one are never
+// handed out twice. End Of Day's lock comes first: a desk waiting for it must not hold the write
+// lock that End Of Day's own postings need.
 void beginOnServer(QSqlDatabase db)
 {
     execDirect(db, QStringLiteral("BEGIN ISOLATION LEVEL READ COMMITTED"));
+    bool waitingForEndOfDay = false;
     try {
         execDirect(db, QStringLiteral("SET LOCAL lock_timeout = '5s'"));
+        waitingForEndOfDay = true;
+        execDirect(db, QStringLiteral("SELECT pg_advisory_xact_lock_shared(%1, %2)").arg(lockClass).arg(endOfDayLock));
+        waitingForEndOfDay = false;
         execDirect(db, QStringLiteral("SELECT pg_advisory_xact_lock(%1, %2)").arg(lockClass).arg(writeLock));
-    } catch (const StoreError &) {
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    } catch (const StoreError &error) {
+        if (db.isOpen())
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        if (waitingForEndOfDay && error.number() == StoreError::Busy) {
+            QString desk;
+            try {
+                desk = endOfDayDesk(db);
+            } catch (const StoreError &) {
+                // Then the wait is told as any other.
+            }
+            if (!desk.isEmpty())
+                throw StoreError(StoreError::Busy,
+                                 QStringLiteral("End Of Day is running on desk %1; nothing was stored.").arg(desk));
+        }
         throw;
+    }
+}
+
+// Begins on a server, opening again a connection the server dropped. A drop while the desk was
+// idle shows only at the first statement; nothing was sent before it, so it is tried once more.
+void beginOnServerConnected(QSqlDatabase db)
+{
+    const bool reopened = internal::reconnectIfLost(db);
+    try {
+        beginOnServer(db);
+    } catch (const StoreError &error) {
+        if (reopened || error.number() != StoreError::ServerLost)
+            throw;
+        internal::reconnectIfLost(db);
+        beginOnServer(db);
     }
 }
 
@@ -59,12 +96,20 @@ QHash<QString, TransactionState> &transactions()
 void rollBack(const QString &connection)
 {
     TransactionState &state = transactions()[connection];
-    QSqlQuery(QSqlDatabase::database(connection, false)).exec(QStringLiteral("ROLLBACK"));
+    const QSqlDatabase db = QSqlDatabase::database(connection, false);
+    if (db.isOpen())   // a connection the server dropped took its transaction with it
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
     const auto listeners = std::move(state.onRollback);
     transactions().remove(connection);
-    for (const auto &[owner, reread] : listeners)
-        if (owner)
+    for (const auto &[owner, reread] : listeners) {
+        if (!owner)
+            continue;
+        try {
             reread();
+        } catch (const StoreError &) {
+            // The set reads its rows again at its next use (the server may be gone just now).
+        }
+    }
 }
 
 } // namespace
@@ -75,7 +120,7 @@ Transaction::Transaction(QSqlDatabase db) : m_connection(db.connectionName())
     if (state.depth == 0) {
         try {
             if (isServer(db))
-                beginOnServer(db);
+                beginOnServerConnected(db);
             else
                 runPrepared(db, QStringLiteral("BEGIN IMMEDIATE"));
         } catch (const StoreError &) {
