@@ -11,7 +11,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QtTest>
 
 // The customer book over six customers, two of them of the same name.
@@ -185,7 +184,7 @@ private slots:
 
     void saveOfACustomerDeletedElsewhereSaysSoAndCloses()
     {
-        QVERIFY(QSqlQuery(salon::employeeDb()).exec(QStringLiteral("DELETE FROM Customers WHERE CustomerID = 1")));
+        QVERIFY(execSql(QStringLiteral("DELETE FROM Customers WHERE CustomerID = 1")));
         typeInto(form, "txtLine1", QStringLiteral("12 Elm St"));
         dialogs->answerMessage();
         click(form, "cmdSave");

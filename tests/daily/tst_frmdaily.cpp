@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTableView>
 #include <QTimer>
@@ -26,8 +25,7 @@ const QString discountPrompt = QStringLiteral("Please enter Discount Rate in Dec
 
 void exec(const QString &sql)
 {
-    QSqlQuery query(salon::employeeDb());
-    if (!query.exec(sql))
+    if (!execSql(sql))
         qFatal("exec failed: %s", qPrintable(sql));
 }
 
@@ -357,6 +355,8 @@ private slots:
 
     void failedSaleLeavesFileAndScreen()
     {
+        if (onServer())
+            QSKIP("the failure is staged with text in a money column, which only the local file takes");
         openTicket();
         exec(QStringLiteral("UPDATE Employee SET Total = 'lots'"));
         grid()->setCurrentIndex(grid()->model()->index(0, 3));
