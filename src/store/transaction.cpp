@@ -4,6 +4,7 @@
 
 #include "connections.h"
 #include "dialect.h"
+#include "otherdesks.h"
 #include "storeerror.h"
 
 #include <QHash>
@@ -118,10 +119,12 @@ void Transaction::commit()
     }
     try {
         const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        if (isServer(db))
+        if (isServer(db)) {
+            announceCommit(db);   // the other desks hear of it once it is committed
             execDirect(db, QStringLiteral("COMMIT"));
-        else
+        } else {
             runPrepared(db, QStringLiteral("COMMIT"));
+        }
     } catch (const StoreError &) {
         rollBack(m_connection);
         throw;

@@ -185,6 +185,28 @@ private slots:
         QCOMPARE(form->receiptContent().totals.total, QStringLiteral("77.00148"));
     }
 
+    // On a server another desk's sale shows in the technician's day total at once; this
+    // desk's ticket stays, and its next sale adds to the total that desk left.
+    void anotherDesksSaleShowsInTheDayTotal()
+    {
+        if (!onServer())
+            QSKIP("only a server has other desks");
+        openTicket(QStringLiteral("2"));
+        findCustomer(QStringLiteral("kay"));
+        dialogs->answerText(QStringLiteral("0.1"));
+        sell(0, QStringLiteral("2"));
+        QCOMPARE(text("txtTotal"), QStringLiteral("38.5007"));
+        OtherDesk deskB;
+        deskB.write(QStringLiteral("UPDATE Employee SET Total = Total + 10 WHERE EmployeeID = 2"));
+        QTRY_COMPARE(text("txtTotal"), QStringLiteral("48.5007"));
+        QCOMPARE(text("txtName"), QStringLiteral("Tech2"));
+        QCOMPARE(text("txtSubTotal"), QStringLiteral("35.982"));
+        QCOMPARE(form->receiptContent().lines.size(), std::size_t(1));
+        QTest::keyClick(grid(), Qt::Key_Return);
+        QCOMPARE(text("txtSubTotal"), QStringLiteral("71.964"));
+        QCOMPARE(text("txtTotal"), QStringLiteral("87.0014"));
+    }
+
     // A sale stores its own line only: an edit typed into the Bill To boxes stays pending, and
     // is stored when the customer is left.
     void billToEditsStayPending()
