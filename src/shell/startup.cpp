@@ -141,7 +141,11 @@ Desk startUp(int &exitStatus)
         main->setCompany(text(misc, "Company"));
         main->show();
         // The whole-book check runs beside the desk's first minutes, not before them.
-        auto *check = new StartupCheck({salon::employeeDbPath(), salon::idiomsDbPath()}, main.get());
+        // A server desk has no salon book of its own: only its sayings file is checked.
+        QStringList localBooks{salon::idiomsDbPath()};
+        if (!salon::isServer(salon::employeeDb()))
+            localBooks.prepend(salon::employeeDbPath());
+        auto *check = new StartupCheck(localBooks, main.get());
         check->setObjectName(QStringLiteral("startupCheck"));
         startAfterFirstPaint(main.get(), check);
         exitStatus = 0;

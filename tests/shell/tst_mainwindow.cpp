@@ -9,6 +9,9 @@
 #include "pointer.h"
 #include "recordset.h"
 #include "screenhelpers.h"
+#include "startup.h"
+#include "startupcheck.h"
+#include "instancelock.h"
 #include "scripteddialogs.h"
 #include "testhome.h"
 
@@ -109,6 +112,26 @@ private slots:
         if (onServer())
             QCOMPARE(books->text(), QStringLiteral("Books on %1, desk %2").arg(home->service(), QSysInfo::machineHostName()));
         QCOMPARE(window->findChild<QTabBar *>(QStringLiteral("TabStrip1"))->count(), 10);
+    }
+
+    // The books' check after start-up looks at the desk's own files only: a server desk has
+    // no salon book in its data folder, and nothing is reported damaged.
+    void startUpChecksOnlyTheDesksOwnBooks()
+    {
+        QVERIFY(execSql(QStringLiteral("UPDATE Misc SET count = 0")));
+        ScriptedDialogs dialogs;
+        int status = -1;
+        Desk desk = startUp(status);
+        QVERIFY(desk.window);
+        auto *check = desk.window->findChild<StartupCheck *>(QStringLiteral("startupCheck"));
+        QVERIFY(check);
+        QTRY_VERIFY(check->isFinished());
+        QCoreApplication::processEvents();   // a finding is shown once the current event is done
+        QCOMPARE(dialogs.shown().size(), 0);
+        QVERIFY(desk.window->findChild<QLabel *>(QStringLiteral("lblBookDamaged"))->isHidden());
+        QCOMPARE(desk.window->findChild<QLabel *>(QStringLiteral("lblBooks"))->isVisible(), onServer());
+        desk = {};
+        salon::setDamageListener(nullptr);
     }
 
     void tabsInOrder()
