@@ -3,7 +3,6 @@
 #include "database.h"
 #include "storeerror.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 
 namespace namesearch {
@@ -18,12 +17,10 @@ std::vector<Entry> readNames()
     salon::ShortConnection connection;
     std::vector<Entry> names;
     {
-        QSqlQuery query(connection.db());
-        query.setForwardOnly(true);
         // The typed names never enter this text: they are compared below.
-        if (!query.exec(QStringLiteral("SELECT rowid, ifnull(FirstName, '') || ' ' || ifnull(LastName, '') AS Name, "
-                                       "CustomerID FROM Customers ORDER BY rowid")))
-            throw StoreError::fromSql(query.lastError());
+        QSqlQuery query = salon::runQuery(connection.db(),
+            QStringLiteral("SELECT rowid, ifnull(FirstName, '') || ' ' || ifnull(LastName, '') AS Name, "
+                           "CustomerID FROM Customers ORDER BY rowid"));
         while (query.next())
             names.push_back({query.value(0).toLongLong(), query.value(1).toString(), query.value(2)});
     }
@@ -70,9 +67,14 @@ std::optional<Entry> find(const std::vector<Entry> &names, const QString &firstN
 namespace {
 
 // The stored name as the store compares it: both parts joined by one blank, outer white
-// space dropped. The same text defines the "Customers.Name" index of new books.
-const QString storedName = QStringLiteral(
-    "trim(ifnull(FirstName, '') || ' ' || ifnull(LastName, ''), ' ' || char(9) || char(10) || char(13))");
+// space dropped, letter case ignored. The same text defines the "Customers.Name" index of new
+// books; the server's index is on its own spelling of it, so that it is used there too.
+const QString storedNameLocal = QStringLiteral(
+    "trim(ifnull(FirstName, '') || ' ' || ifnull(LastName, ''), ' ' || char(9) || char(10) || char(13)) "
+    "= ? COLLATE NOCASE");
+const QString storedNameServer = QStringLiteral(
+    "(trim(coalesce(\"FirstName\", '') || ' ' || coalesce(\"LastName\", ''), ' ' || chr(9) || chr(10) || chr(13)) "
+    "COLLATE nocase) = ?");
 
 bool isAscii(const QString &text)
 {
@@ -84,30 +86,25 @@ bool isAscii(const QString &text)
 
 std::optional<Entry> searchInStore(const QString &wanted, Direction direction, qint64 fromKey)
 {
+    if (direction == Direction::Next && fromKey < 0)
+        return std::nullopt;
+    salon::ShortConnection connection;
+    QSqlDatabase db = connection.db();
     QString sql = QStringLiteral("SELECT rowid, ifnull(FirstName, '') || ' ' || ifnull(LastName, ''), CustomerID "
-                                 "FROM Customers WHERE %1 = ? COLLATE NOCASE").arg(storedName);
+                                 "FROM Customers WHERE %1")
+                      .arg(salon::isServer(db) ? storedNameServer : storedNameLocal);
     switch (direction) {
     case Direction::First: sql += QStringLiteral(" ORDER BY rowid LIMIT 1"); break;
     case Direction::Last: sql += QStringLiteral(" ORDER BY rowid DESC LIMIT 1"); break;
     case Direction::Next: sql += QStringLiteral(" AND rowid > ? ORDER BY rowid LIMIT 1"); break;
     case Direction::Previous: sql += QStringLiteral(" AND (? < 0 OR rowid < ?) ORDER BY rowid DESC LIMIT 1"); break;
     }
-    if (direction == Direction::Next && fromKey < 0)
-        return std::nullopt;
-    salon::ShortConnection connection;
-    QSqlQuery query(connection.db());
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        throw StoreError::fromSql(query.lastError());
-    query.addBindValue(wanted);
+    QVariantList values{wanted};
     if (direction == Direction::Next)
-        query.addBindValue(fromKey);
-    if (direction == Direction::Previous) {
-        query.addBindValue(fromKey);
-        query.addBindValue(fromKey);
-    }
-    if (!query.exec())
-        throw StoreError::fromSql(query.lastError());
+        values << fromKey;
+    if (direction == Direction::Previous)
+        values << fromKey << fromKey;
+    QSqlQuery query = salon::runQuery(db, sql, values);
     if (!query.next())
         return std::nullopt;
     return Entry{query.value(0).toLongLong(), query.value(1).toString(), query.value(2)};

@@ -171,6 +171,7 @@ frmDaily::frmDaily(Doors &doors, QWidget *parent)
     m_customerBinding = std::make_unique<Binder>(m_customers);
     m_customerBinder = m_customerBinding.get();
     m_customerBinder->setErrorReporter([this](const StoreError &error) { showMessage(this, error.text()); });
+    m_bound.follow(m_customers, m_customerBinder);   // another desk's edit of the customer shows
     m_ticketGrid = std::make_unique<TicketGrid>(
         m_products,
         QList<GridModel::Column>{{QStringLiteral("ServiceID"), QStringLiteral("Service ID"), QStringLiteral("General Number")},

@@ -26,6 +26,13 @@ namespace {
 
 const QString nameRequired = QStringLiteral("Please type the service's name.");
 
+// The number after the last service's. Throws StoreError.
+qlonglong nextServiceNumber(QSqlDatabase db)
+{
+    QSqlQuery next = salon::runQuery(db, QStringLiteral("SELECT coalesce(max(ServiceID), 0) + 1 FROM Products"));
+    return next.next() ? next.value(0).toLongLong() : 1;
+}
+
 } // namespace
 
 // The price grid: the stored rows, and below them, while the set adds a row, the new line
@@ -206,7 +213,17 @@ frmProducts::Settled frmProducts::settleNewLine()
     }
     m_grid->closeNewLine();
     try {
-        m_records->update();
+        QSqlDatabase db = m_records->database();
+        if (salon::isServer(db) && m_records->value(QStringLiteral("ServiceID")) == QVariant(m_offeredNumber)) {
+            // Another desk may have added a service since Add: the number offered is taken
+            // again under the desks' write lock, in the transaction that stores the row.
+            salon::Transaction transaction(db);
+            m_records->setValue(QStringLiteral("ServiceID"), nextServiceNumber(db));
+            m_records->update();
+            transaction.commit();
+        } else {
+            m_records->update();
+        }
     } catch (const StoreError &) {
         m_grid->openNewLine();   // still being added: the line stays as typed
         throw;
@@ -287,9 +304,7 @@ void frmProducts::cmdAdd_Click()
     // clean ticket. Nothing is stored until the line names a service and is left.
     const bool opened = m_bar->run(DataBar::Action::AddNew, [this] {
         m_records->moveLast();
-        QSqlQuery next(salon::employeeDb());
-        const qlonglong number = next.exec(QStringLiteral("SELECT coalesce(max(ServiceID), 0) + 1 FROM Products")) && next.next()
-            ? next.value(0).toLongLong() : 1;
+        const qlonglong number = nextServiceNumber(m_records->database());
         m_records->addNew();
         m_records->setValue(QStringLiteral("ServiceID"), number);
         m_records->setValue(QStringLiteral("UnitPrice"), 0);
@@ -297,6 +312,7 @@ void frmProducts::cmdAdd_Click()
         m_records->setValue(QStringLiteral("Discount"), 0);
         m_records->setValue(QStringLiteral("SalePrice"), 0);
         m_newLineTyped = false;
+        m_offeredNumber = number;
         m_grid->openNewLine();
     });
     if (!opened)
@@ -379,11 +395,8 @@ void frmProducts::cmdTaxRate_Click()
         try {
             QSqlDatabase db = salon::employeeDb();
             salon::Transaction transaction(db);
-            QSqlQuery store(db);
-            store.prepare(QStringLiteral("UPDATE Employee SET SalesTaxRate = ?"));
-            store.addBindValue(narrowRate(reading.rate).value_or(0));
-            if (!store.exec())
-                throw StoreError::fromSql(store.lastError(), db);
+            salon::runQuery(db, QStringLiteral("UPDATE Employee SET SalesTaxRate = ?"),
+                            {narrowRate(reading.rate).value_or(0)});
             transaction.commit();
         } catch (const StoreError &error) {
             showMessage(this, error.text(), Dialogs::Buttons::Ok, Dialogs::Icon::Critical);

@@ -58,4 +58,5 @@ private:
     PriceGrid *m_grid;
     QTableView *grdDataGrid;
     bool m_newLineTyped = false;   // a price or number was typed into the new line
+    qlonglong m_offeredNumber = 0;  // the service number the new line was opened with
 };

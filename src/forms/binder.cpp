@@ -161,6 +161,7 @@ void Binder::load()
         show(binding, value, editable);
     }
     m_loading = false;
+    emit shown();
 }
 
 void Binder::writePending()

@@ -65,6 +65,10 @@ public:
     // its keys yet: pending edits are stored and the set is read again first. Throws StoreError.
     void moveToKey(qint64 key);
 
+signals:
+    // The boxes show the row as stored, nothing typed pending (after a move, a save or a cancel).
+    void shown();
+
 private:
     struct Binding
     {

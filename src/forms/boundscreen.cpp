@@ -19,6 +19,64 @@ BoundScreen::BoundScreen(QWidget *screen, const QString &source, const QString &
         if (bar)
             bar->reportError(error);
     });
+    if (salon::isServer(m_db)) {
+        QObject::connect(salon::OtherDesks::instance(), &salon::OtherDesks::committed, m_binder.get(),
+                         [this] { followOtherDesks(); });
+        watchBinder(m_binder.get());
+    }
+}
+
+void BoundScreen::follow(RecordSet *records, Binder *binder)
+{
+    m_followed.emplace_back(records, binder);
+    if (binder && salon::isServer(m_db))
+        watchBinder(binder);
+}
+
+void BoundScreen::watchBinder(Binder *binder)
+{
+    // A row saved or abandoned: a re-read that waited for it runs once the screen is done.
+    QObject::connect(binder, &Binder::shown, m_binder.get(), [this] {
+        if (m_stale)
+            QMetaObject::invokeMethod(m_binder.get(), [this] {
+                if (m_stale)
+                    followOtherDesks();
+            }, Qt::QueuedConnection);
+    });
+}
+
+bool BoundScreen::typing() const
+{
+    auto editing = [](const RecordSet *records) { return records && records->editMode() != RecordSet::EditMode::None; };
+    if (m_binder->isDirty() || editing(m_records.get()))
+        return true;
+    for (const auto &records : m_gridRecords)
+        if (editing(records.get()))
+            return true;
+    for (const auto &[records, binder] : m_followed)
+        if (editing(records) || (binder && binder->isDirty()))
+            return true;
+    return false;
+}
+
+void BoundScreen::followOtherDesks()
+{
+    if (typing()) {
+        m_stale = true;
+        return;
+    }
+    m_stale = false;
+    try {
+        m_records->reread();
+        for (const auto &records : m_gridRecords)
+            records->reread();
+        for (const auto &followed : m_followed)
+            if (followed.first)
+                followed.first->reread();
+    } catch (const StoreError &) {
+        // The screen keeps what it shows; the desk's next action meets the same fault and
+        // is told (a server gone, say), rather than a message out of nowhere.
+    }
 }
 
 BoundScreen::~BoundScreen()

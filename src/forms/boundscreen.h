@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QCloseEvent;
@@ -48,11 +49,22 @@ public:
     Grid addGrid(RecordSource source, QList<GridModel::Column> columns);
     QSqlDatabase database() const { return m_db; }
 
+    // Another record set of the screen, with the binder that shows it (or none), re-read with
+    // the others when another desk commits.
+    void follow(RecordSet *records, Binder *binder = nullptr);
+
     // Closing the screen by any means: the normal pointer, then pending edits are stored; when
     // they cannot be, the data bar says why and the close is refused, so nothing is lost.
     void close(QCloseEvent *event);
 
 private:
+    // On a server, after another desk committed: the screen's record sets re-read, each
+    // staying on its row. While a row is being typed in (boxes edited, a row being added or
+    // edited) the re-read waits until it is saved or abandoned, so the typing is not lost.
+    void followOtherDesks();
+    bool typing() const;
+    void watchBinder(Binder *binder);
+
     Grid keepGrid(std::unique_ptr<RecordSet> records, QList<GridModel::Column> columns);
 
     QSqlDatabase m_db;
@@ -61,4 +73,6 @@ private:
     std::unique_ptr<Binder> m_binder;
     std::vector<std::unique_ptr<RecordSet>> m_gridRecords;
     std::vector<std::unique_ptr<GridModel>> m_gridModels;
+    std::vector<std::pair<QPointer<RecordSet>, QPointer<Binder>>> m_followed;
+    bool m_stale = false;   // another desk committed while a row was being typed in
 };

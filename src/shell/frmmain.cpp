@@ -13,6 +13,7 @@
 #include "pointer.h"
 #include "recordset.h"
 #include "screencentre.h"
+#include "serverbook.h"
 #include "storeerror.h"
 
 #include "frmcalculator.h"
@@ -134,6 +135,12 @@ QWidget *frmMain::buildSidePanel()
     m_bookDamaged->setFont(damagedFont);
     m_bookDamaged->hide();
 
+    // Shown on a server desk only: which books this desk writes to, under which name.
+    m_books = new QLabel;
+    m_books->setObjectName(QStringLiteral("lblBooks"));
+    m_books->setWordWrap(true);
+    m_books->hide();
+
     // Three decorative boxes; nothing in the program reads or writes them.
     auto *flag = new QFrame;
     flag->setObjectName(QStringLiteral("fraFlag"));
@@ -167,8 +174,9 @@ QWidget *frmMain::buildSidePanel()
     layout->addWidget(label11, 3, 0);
     layout->addWidget(m_company, 4, 0, 1, 2);
     layout->addWidget(m_bookDamaged, 5, 0, 1, 2);
-    layout->setRowStretch(6, 1);
-    layout->addWidget(cmdExit, 7, 1, Qt::AlignRight | Qt::AlignBottom);
+    layout->addWidget(m_books, 6, 0, 1, 2);
+    layout->setRowStretch(7, 1);
+    layout->addWidget(cmdExit, 8, 1, Qt::AlignRight | Qt::AlignBottom);
     layout->setColumnStretch(0, 1);
     return panel;
 }
@@ -210,6 +218,11 @@ bool frmMain::load(QWidget *messageParent)
     resize(sizeHint().expandedTo(QSize(900, 0)));
     centreOnScreen(this);
     showCalendar(QDate::currentDate());
+    if (salon::isServer(salon::employeeDb())) {
+        const salon::BookChoice choice = salon::bookChoice();
+        m_books->setText(QStringLiteral("Books on %1, desk %2").arg(choice.service, choice.desk));
+        m_books->show();
+    }
 
     try {
         m_data2 = std::make_unique<RecordSet>(salon::idiomsDb(), QStringLiteral("Idiom"));

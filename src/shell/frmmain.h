@@ -96,6 +96,7 @@ private:
     QMenu *m_helpMenu = nullptr;
     QLabel *m_company = nullptr;
     QLabel *m_bookDamaged = nullptr;
+    QLabel *m_books = nullptr;   // on a server desk: "Books on SERVICE, desk NAME"
     QTimer *m_timer = nullptr;
     bool m_ending = false;
 };

@@ -141,10 +141,11 @@ Desk startUp(int &exitStatus)
         main->setCompany(text(misc, "Company"));
         main->show();
         // The whole-book check runs beside the desk's first minutes, not before them.
-        // A server desk's books are the server's to keep whole; its own file is the sayings.
-        const QStringList checked = salon::isServer(salon::employeeDb()) ? QStringList{salon::idiomsDbPath()}
-                                                                         : QStringList{salon::employeeDbPath(), salon::idiomsDbPath()};
-        auto *check = new StartupCheck(checked, main.get());
+        // A server desk has no salon book of its own: only its sayings file is checked.
+        QStringList localBooks{salon::idiomsDbPath()};
+        if (!salon::isServer(salon::employeeDb()))
+            localBooks.prepend(salon::employeeDbPath());
+        auto *check = new StartupCheck(localBooks, main.get());
         check->setObjectName(QStringLiteral("startupCheck"));
         startAfterFirstPaint(main.get(), check);
         exitStatus = 0;

@@ -1,6 +1,7 @@
 #include "frmpayrollrecords.h"
 
 #include "binder.h"
+#include "currency.h"
 #include "boundform.h"
 #include "databar.h"
 #include "database.h"
@@ -20,7 +21,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -66,14 +66,16 @@ std::optional<EmployeeDay> employeeDay(qint64 number)
     const auto row = payrollbook::employeeRow(salon::employeeDb(), number);
     if (!row)
         return std::nullopt;
-    QSqlQuery query(salon::employeeDb());
-    query.prepare(QStringLiteral("SELECT FirstName, Total FROM Employee WHERE rowid = ?"));
-    query.addBindValue(*row);
-    if (!query.exec())
-        throw StoreError::fromSql(query.lastError());
+    QSqlQuery query = salon::runQuery(salon::employeeDb(),
+                                      QStringLiteral("SELECT FirstName, Total FROM Employee WHERE rowid = ?"), {*row});
     if (!query.next())
         return std::nullopt;
-    return EmployeeDay{query.value(0).toString(), query.value(1)};
+    QVariant total = query.value(1);
+    // A server gives money as exact decimal text: shown as the amount, not as that text.
+    if (salon::isServer(salon::employeeDb()) && !total.isNull())
+        if (const auto money = Currency::fromStored(total))
+            total = QVariant::fromValue(*money);
+    return EmployeeDay{query.value(0).toString(), total};
 }
 
 } // namespace

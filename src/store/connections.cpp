@@ -6,6 +6,7 @@
 #include "database_p.h"
 #include "datafolder.h"
 #include "dialect.h"
+#include "otherdesks.h"
 #include "schemaversion.h"
 #include "serverbook.h"
 #include "storeerror.h"
@@ -151,6 +152,8 @@ std::optional<QString> openOnServer(const BookChoice &choice)
             return QStringLiteral("Another desk named %1 is connected to the server; give this desk another name "
                                   "with --desk-name.").arg(choice.desk);
         }
+        // Without it the screens only miss other desks' work until they are opened again.
+        listenForOtherDesks(db);
     } catch (const StoreError &error) {
         close();
         return error.text();

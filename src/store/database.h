@@ -6,4 +6,5 @@
 #include "damage.h"
 #include "datafolder.h"
 #include "dialect.h"
+#include "otherdesks.h"
 #include "transaction.h"

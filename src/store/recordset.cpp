@@ -341,6 +341,13 @@ void RecordSet::tookPartInTransaction()
         salon::onRollback(m_db, this, [this] { rereadAfterRollback(); });
 }
 
+void RecordSet::reread()
+{
+    if (!m_open || !m_keysRead || m_editMode != EditMode::None)
+        return;
+    rereadAfterRollback();
+}
+
 void RecordSet::rereadAfterRollback()
 {
     // What the set wrote or read inside the transaction is gone from the file: read the rows

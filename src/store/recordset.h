@@ -67,6 +67,10 @@ public:
     QString source() const { return m_sourceText; }
     // Re-reads the rows; the first row becomes current.
     void requery();
+    // Re-reads the rows another desk may have changed, staying on the current row while it
+    // exists (else on the same position). Does nothing while an edit is pending or before the
+    // rows were first read. Throws StoreError.
+    void reread();
     // Replaces the table or query, then re-reads.
     void setSource(const QString &source);
     void setSource(RecordSource source);

@@ -6,6 +6,7 @@
 #include "database_p.h"
 #include "dialect.h"
 #include "endofdaylock.h"
+#include "otherdesks.h"
 #include "storeerror.h"
 
 #include <QHash>
@@ -163,10 +164,12 @@ void Transaction::commit()
     }
     try {
         const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        if (isServer(db))
+        if (isServer(db)) {
+            announceCommit(db);   // the other desks hear of it once it is committed
             execDirect(db, QStringLiteral("COMMIT"));
-        else
+        } else {
             runPrepared(db, QStringLiteral("COMMIT"));
+        }
     } catch (const StoreError &) {
         rollBack(m_connection);
         throw;

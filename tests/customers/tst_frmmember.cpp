@@ -11,7 +11,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QtTest>
 
 // The customer book over six customers, two of them of the same name.
@@ -185,7 +184,7 @@ private slots:
 
     void saveOfACustomerDeletedElsewhereSaysSoAndCloses()
     {
-        QVERIFY(QSqlQuery(salon::employeeDb()).exec(QStringLiteral("DELETE FROM Customers WHERE CustomerID = 1")));
+        QVERIFY(execSql(QStringLiteral("DELETE FROM Customers WHERE CustomerID = 1")));
         typeInto(form, "txtLine1", QStringLiteral("12 Elm St"));
         dialogs->answerMessage();
         click(form, "cmdSave");
@@ -193,6 +192,37 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(form.isNull());
         QCOMPARE(rowCount(QStringLiteral("Customers")), qint64(5));
+    }
+
+    // On a server, what another desk commits shows on the open screen, which stays on its
+    // customer; a customer being typed in is re-read only once it is saved.
+    void anotherDesksWorkShows()
+    {
+        if (!onServer())
+            QSKIP("only a server has other desks");
+        OtherDesk deskB;
+        form->datCustomer()->move(1);   // Bob Adams
+        deskB.write(QStringLiteral("UPDATE Customers SET City = 'Springfield' WHERE CustomerID = 2"));
+        deskB.write(QStringLiteral("UPDATE Customers SET FirstName = 'Anne' WHERE CustomerID = 1"));
+        QTRY_COMPARE(child(form, "txtCity")->text(), QStringLiteral("Springfield"));
+        QCOMPARE(child(form, "txtMemberID")->text(), QStringLiteral("2"));
+        QCOMPARE(caption(), QStringLiteral("Record: 2"));
+
+        typeInto(form, "txtLine1", QStringLiteral("12 Elm St"));
+        deskB.write(QStringLiteral("INSERT INTO Customers (CustomerID, FirstName, LastName) VALUES (7, 'Eve', 'Stone')"));
+        QTest::qWait(300);   // the news has come; the typing holds it back
+        QCOMPARE(child(form, "txtLine1")->text(), QStringLiteral("12 Elm St"));
+        QCOMPARE(form->datCustomer()->recordCount(), qint64(6));
+
+        click(form, "cmdSave");
+        QTRY_COMPARE(form->datCustomer()->recordCount(), qint64(7));
+        QCOMPARE(child(form, "txtMemberID")->text(), QStringLiteral("2"));
+        QCOMPARE(child(form, "txtLine1")->text(), QStringLiteral("12 Elm St"));
+        QCOMPARE(queryValues(QStringLiteral("SELECT Line1, City FROM Customers WHERE CustomerID = 2")),
+                 (QVariantList{QStringLiteral("12 Elm St"), QStringLiteral("Springfield")}));
+        form->datCustomer()->moveFirst();
+        QCOMPARE(child(form, "txtFirstname")->text(), QStringLiteral("Anne"));
+        QCOMPARE(dialogs->shown().size(), 0);
     }
 
     void saveOfABadNumberKeepsTheScreenAndTheTyping()

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTableView>
 #include <QTimer>
@@ -26,8 +25,7 @@ const QString discountPrompt = QStringLiteral("Please enter Discount Rate in Dec
 
 void exec(const QString &sql)
 {
-    QSqlQuery query(salon::employeeDb());
-    if (!query.exec(sql))
+    if (!execSql(sql))
         qFatal("exec failed: %s", qPrintable(sql));
 }
 
@@ -185,6 +183,28 @@ private slots:
         QCOMPARE(text("txtTotal"), QStringLiteral("77.0014"));
         QCOMPARE(form->receiptContent().lines.size(), std::size_t(2));
         QCOMPARE(form->receiptContent().totals.total, QStringLiteral("77.00148"));
+    }
+
+    // On a server another desk's sale shows in the technician's day total at once; this
+    // desk's ticket stays, and its next sale adds to the total that desk left.
+    void anotherDesksSaleShowsInTheDayTotal()
+    {
+        if (!onServer())
+            QSKIP("only a server has other desks");
+        openTicket(QStringLiteral("2"));
+        findCustomer(QStringLiteral("kay"));
+        dialogs->answerText(QStringLiteral("0.1"));
+        sell(0, QStringLiteral("2"));
+        QCOMPARE(text("txtTotal"), QStringLiteral("38.5007"));
+        OtherDesk deskB;
+        deskB.write(QStringLiteral("UPDATE Employee SET Total = Total + 10 WHERE EmployeeID = 2"));
+        QTRY_COMPARE(text("txtTotal"), QStringLiteral("48.5007"));
+        QCOMPARE(text("txtName"), QStringLiteral("Tech2"));
+        QCOMPARE(text("txtSubTotal"), QStringLiteral("35.982"));
+        QCOMPARE(form->receiptContent().lines.size(), std::size_t(1));
+        QTest::keyClick(grid(), Qt::Key_Return);
+        QCOMPARE(text("txtSubTotal"), QStringLiteral("71.964"));
+        QCOMPARE(text("txtTotal"), QStringLiteral("87.0014"));
     }
 
     // A sale stores its own line only: an edit typed into the Bill To boxes stays pending, and
@@ -357,6 +377,8 @@ private slots:
 
     void failedSaleLeavesFileAndScreen()
     {
+        if (onServer())
+            QSKIP("the failure is staged with text in a money column, which only the local file takes");
         openTicket();
         exec(QStringLiteral("UPDATE Employee SET Total = 'lots'"));
         grid()->setCurrentIndex(grid()->model()->index(0, 3));

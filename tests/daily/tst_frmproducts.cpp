@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTableView>
 #include <QtTest>
@@ -83,7 +82,7 @@ private slots:
         home = std::make_unique<TestHome>();
         QVERIFY2(home->openError().isEmpty(), qPrintable(home->openError()));
         dialogs = std::make_unique<ScriptedDialogs>();
-        QSqlQuery(salon::employeeDb()).exec(QStringLiteral("DELETE FROM Products"));
+        QVERIFY(execSql(QStringLiteral("DELETE FROM Products")));
         for (int i = 0; i < fiveServices.size(); ++i)
             addRow(QStringLiteral("Products"), {{QStringLiteral("ServiceID"), i + 1}, {QStringLiteral("ServiceName"), fiveServices[i]},
                                                 {QStringLiteral("UnitPrice"), 10 + i}, {QStringLiteral("Quantity"), 0},
@@ -141,6 +140,34 @@ private slots:
         click(form, "cmdDelete");
         QCOMPARE(storedNames(), fiveServices);
         QCOMPARE(currentName(), QStringLiteral("Pedicure"));
+    }
+
+    // On a server another desk may add a service while this one types a new line: the number
+    // offered at Add is taken again when the line is stored, unless the desk typed its own.
+    void newLineTakesTheNextNumberWhenStored_data()
+    {
+        QTest::addColumn<QString>("typedNumber");   // null: not typed
+        QTest::addColumn<qlonglong>("stored");
+        QTest::newRow("offered number") << QString() << 7LL;
+        QTest::newRow("typed number") << QStringLiteral("9") << 9LL;
+    }
+    void newLineTakesTheNextNumberWhenStored()
+    {
+        QFETCH(QString, typedNumber);
+        QFETCH(qlonglong, stored);
+        if (!onServer())
+            QSKIP("only a server has other desks adding services meanwhile");
+        click(form, "cmdAdd");
+        QCOMPARE(model()->index(5, 0).data().toString(), QStringLiteral("6"));
+        addRow(QStringLiteral("Products"), {{QStringLiteral("ServiceID"), 6}, {QStringLiteral("ServiceName"), QStringLiteral("Nail Art")},
+                                            {QStringLiteral("UnitPrice"), 20}});
+        if (!typedNumber.isNull())
+            type(5, 0, typedNumber);
+        type(5, 1, QStringLiteral("Gel Polish"));
+        click(form, "cmdUpdate");
+        const QVariantList numbers = queryValues(QStringLiteral("SELECT ServiceID FROM Products WHERE ServiceName = 'Gel Polish'"));
+        QCOMPARE(numbers.size(), 1);
+        QCOMPARE(numbers[0].toLongLong(), stored);
     }
 
     // Add opens a new line; what was typed in it decides, when it is left, whether it is

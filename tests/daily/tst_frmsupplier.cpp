@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QtTest>
 
 // The supplier book over three suppliers, under the company "Nail Studio".
@@ -41,7 +40,7 @@ private slots:
         home = std::make_unique<TestHome>();
         QVERIFY2(home->openError().isEmpty(), qPrintable(home->openError()));
         dialogs = std::make_unique<ScriptedDialogs>();
-        QSqlQuery(salon::employeeDb()).exec(QStringLiteral("UPDATE Misc SET Company = 'Nail Studio'"));
+        QVERIFY(execSql(QStringLiteral("UPDATE Misc SET Company = 'Nail Studio'")));
         addSupplier(QStringLiteral("S1"), QStringLiteral("Polish Co"));
         addSupplier(QStringLiteral("S2"), QStringLiteral("Lacquer Ltd"));
         addSupplier(QStringLiteral("S3"), QStringLiteral("Files Inc"));

@@ -9,6 +9,9 @@
 #include "pointer.h"
 #include "recordset.h"
 #include "screenhelpers.h"
+#include "startup.h"
+#include "startupcheck.h"
+#include "instancelock.h"
 #include "scripteddialogs.h"
 #include "testhome.h"
 
@@ -37,10 +40,7 @@ protected:
     void closeEvent(QCloseEvent *event) override
     {
         if (!pendingZip.isEmpty()) {
-            QSqlQuery query(salon::employeeDb());
-            query.prepare(QStringLiteral("UPDATE Misc SET Zip = ?"));
-            query.addBindValue(pendingZip);
-            query.exec();
+            execSql(QStringLiteral("UPDATE Misc SET Zip = ?"), {pendingZip});
         }
         closedScreens << windowTitle();
         QWidget::closeEvent(event);
@@ -84,8 +84,8 @@ class TestMainWindow : public QObject
     }
     static QString zip()
     {
-        QSqlQuery query(QStringLiteral("SELECT Zip FROM Misc"), salon::employeeDb());
-        return query.next() ? query.value(0).toString() : QString();
+        const QVariantList zips = queryValues(QStringLiteral("SELECT Zip FROM Misc"));
+        return zips.isEmpty() ? QString() : zips[0].toString();
     }
 
 private slots:
@@ -100,6 +100,38 @@ private slots:
     {
         pointer::normal();
         home.reset();
+    }
+
+    // A server desk says which books it writes to, under which name; a local desk says nothing.
+    void booksOnAServerAreNamed()
+    {
+        auto window = loadedWindow();
+        auto *books = window->findChild<QLabel *>(QStringLiteral("lblBooks"));
+        QVERIFY(books);
+        QCOMPARE(books->isVisible(), onServer());
+        if (onServer())
+            QCOMPARE(books->text(), QStringLiteral("Books on %1, desk %2").arg(home->service(), QSysInfo::machineHostName()));
+        QCOMPARE(window->findChild<QTabBar *>(QStringLiteral("TabStrip1"))->count(), 10);
+    }
+
+    // The books' check after start-up looks at the desk's own files only: a server desk has
+    // no salon book in its data folder, and nothing is reported damaged.
+    void startUpChecksOnlyTheDesksOwnBooks()
+    {
+        QVERIFY(execSql(QStringLiteral("UPDATE Misc SET count = 0")));
+        ScriptedDialogs dialogs;
+        int status = -1;
+        Desk desk = startUp(status);
+        QVERIFY(desk.window);
+        auto *check = desk.window->findChild<StartupCheck *>(QStringLiteral("startupCheck"));
+        QVERIFY(check);
+        QTRY_VERIFY(check->isFinished());
+        QCoreApplication::processEvents();   // a finding is shown once the current event is done
+        QCOMPARE(dialogs.shown().size(), 0);
+        QVERIFY(desk.window->findChild<QLabel *>(QStringLiteral("lblBookDamaged"))->isHidden());
+        QCOMPARE(desk.window->findChild<QLabel *>(QStringLiteral("lblBooks"))->isVisible(), onServer());
+        desk = {};
+        salon::setDamageListener(nullptr);
     }
 
     void tabsInOrder()
@@ -433,7 +465,7 @@ private slots:
     {
         ScriptedDialogs dialogs;
         auto window = loadedWindow();
-        QVERIFY(QSqlQuery(salon::employeeDb()).exec(QStringLiteral("DROP TABLE Suppliers")));
+        QVERIFY(execSql(QStringLiteral("DROP TABLE Suppliers")));
         dialogs.answerMessage();
         window->chooseTab(frmMain::Suppliers);
         QCOMPARE(dialogs.messageTexts().size(), 1);
@@ -449,18 +481,16 @@ private slots:
         ScriptedDialogs dialogs;
         auto window = loadedWindow();
         auto ticketCells = [] {
-            QSqlQuery query(salon::employeeDb());
-            query.exec(QStringLiteral("SELECT count(*) FROM Products WHERE Quantity <> 0 OR SalePrice <> 0"));
-            query.next();
-            return query.value(0).toInt();
+            return queryValues(QStringLiteral("SELECT count(*) FROM Products WHERE Quantity <> 0 OR SalePrice <> 0"))
+                .value(0).toInt();
         };
-        QSqlQuery(salon::employeeDb()).exec(QStringLiteral("UPDATE Products SET Quantity = 2, SalePrice = 30"));
+        QVERIFY(execSql(QStringLiteral("UPDATE Products SET Quantity = 2, SalePrice = 30")));
         dialogs.answerText(QString());
         window->chooseTab(frmMain::DailyActivity);
         QCOMPARE(dialogs.promptTexts(), QStringList{QStringLiteral("Please enter your Employee ID number: ")});
         QCOMPARE(window->screens().openCount(), 1);
         QCOMPARE(ticketCells(), 0);
-        QSqlQuery(salon::employeeDb()).exec(QStringLiteral("UPDATE Products SET Quantity = 2, SalePrice = 30"));
+        QVERIFY(execSql(QStringLiteral("UPDATE Products SET Quantity = 2, SalePrice = 30")));
         window->chooseTab(frmMain::DailyActivity);
         QCOMPARE(dialogs.shown().size(), 1);
         QCOMPARE(ticketCells(), 0);

@@ -55,15 +55,11 @@ class TestStartup : public QObject
 
     static QVariant misc(const QString &field)
     {
-        QSqlQuery query(QStringLiteral("SELECT %1 FROM Misc").arg(field), salon::employeeDb());
-        return query.next() ? query.value(0) : QVariant();
+        return queryValues(QStringLiteral("SELECT %1 FROM Misc").arg(field)).value(0);
     }
     static void setMisc(const QString &field, const QVariant &value)
     {
-        QSqlQuery query(salon::employeeDb());
-        query.prepare(QStringLiteral("UPDATE Misc SET %1 = ?").arg(field));
-        query.addBindValue(value);
-        QVERIFY(query.exec());
+        QVERIFY(execSql(QStringLiteral("UPDATE Misc SET %1 = ?").arg(field), {value}));
     }
 
 private slots:

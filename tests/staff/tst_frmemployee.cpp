@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTableView>
 #include <QtTest>
 
@@ -57,16 +56,13 @@ class TestFrmEmployee : public QObject
     static QStringList numbers()
     {
         QStringList ids;
-        QSqlQuery query(QStringLiteral("SELECT EmployeeID FROM Employee ORDER BY rowid"), salon::employeeDb());
-        while (query.next())
-            ids << query.value(0).toString();
+        for (const QVariant &id : queryValues(QStringLiteral("SELECT EmployeeID FROM Employee ORDER BY rowid")))
+            ids << id.toString();
         return ids;
     }
     static int payrollRows()
     {
-        QSqlQuery query(QStringLiteral("SELECT count(*) FROM [Payroll Records]"), salon::employeeDb());
-        query.next();
-        return query.value(0).toInt();
+        return int(rowCount(QStringLiteral("Payroll Records")));
     }
     static void addPayroll(int employee, QDate day, double today)
     {
@@ -285,30 +281,25 @@ private slots:
         QFETCH(QVariant, taken);
         const int ids[] = {1, 2, 4, 5};
         for (int i = 0; i < 4; ++i) {
-            QSqlQuery set(salon::employeeDb());
-            set.prepare(QStringLiteral("UPDATE Employee SET SalesTaxRate = ? WHERE EmployeeID = ?"));
-            set.addBindValue(rates[i]);
-            set.addBindValue(ids[i]);
-            QVERIFY(set.exec());
+            QVERIFY(execSql(QStringLiteral("UPDATE Employee SET SalesTaxRate = ? WHERE EmployeeID = ?"), {rates[i], ids[i]}));
         }
         click("cmdAdd");
         typeOver(field(0), QStringLiteral("6"));
         typeOver(field(2), QStringLiteral("Eve"));
         click("cmdUpdate");
-        QSqlQuery query(QStringLiteral("SELECT SalesTaxRate FROM Employee WHERE EmployeeID = 6"), salon::employeeDb());
-        QVERIFY(query.next());
+        const QVariantList rate = queryValues(QStringLiteral("SELECT SalesTaxRate FROM Employee WHERE EmployeeID = 6"));
+        QCOMPARE(rate.size(), 1);
         if (taken.isValid())
-            QCOMPARE(query.value(0), taken);
+            QCOMPARE(rate[0], taken);
         else
-            QVERIFY(query.value(0).isNull());
+            QVERIFY(rate[0].isNull());
     }
 
     // The text dates show in the desk's short form and are stored as m/d/yyyy.
     void datesShowInTheDesksForm()
     {
-        QSqlQuery(salon::employeeDb())
-            .exec(QStringLiteral("UPDATE Employee SET Birthdate = '3/5/1990', DateHired = '12/10/2026', DateQuit = 'soon' "
-                                 "WHERE EmployeeID = 1"));
+        QVERIFY(execSql(QStringLiteral("UPDATE Employee SET Birthdate = '3/5/1990', DateHired = '12/10/2026', "
+                                       "DateQuit = 'soon' WHERE EmployeeID = 1")));
         delete form;
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
         form = new frmEmployee(doors);
@@ -320,12 +311,8 @@ private slots:
         typeOver(field(12), QStringLiteral("3/5/45"));
         typeOver(quit, QStringLiteral("31/1/2027"));
         click("cmdUpdate");
-        QSqlQuery query(QStringLiteral("SELECT Birthdate, DateHired, DateQuit FROM Employee WHERE EmployeeID = 1"),
-                        salon::employeeDb());
-        QVERIFY(query.next());
-        QCOMPARE(query.value(0).toString(), QStringLiteral("5/3/1945"));
-        QCOMPARE(query.value(1).toString(), QStringLiteral("12/10/2026"));
-        QCOMPARE(query.value(2).toString(), QStringLiteral("1/31/2027"));
+        QCOMPARE(queryValues(QStringLiteral("SELECT Birthdate, DateHired, DateQuit FROM Employee WHERE EmployeeID = 1")),
+                 (QVariantList{QStringLiteral("5/3/1945"), QStringLiteral("12/10/2026"), QStringLiteral("1/31/2027")}));
         QCOMPARE(field(12)->text(), QStringLiteral("03/05/1945"));
     }
 
@@ -364,9 +351,8 @@ private slots:
         QCOMPARE(field(2)->text(), QStringLiteral("Annie"));
         typeOver(field(0), QStringLiteral("1"));
         click("cmdUpdate");
-        QSqlQuery query(QStringLiteral("SELECT FirstName FROM Employee WHERE EmployeeID = 1"), salon::employeeDb());
-        QVERIFY(query.next());
-        QCOMPARE(query.value(0).toString(), QStringLiteral("Annie"));
+        QCOMPARE(queryValues(QStringLiteral("SELECT FirstName FROM Employee WHERE EmployeeID = 1")),
+                 QVariantList{QStringLiteral("Annie")});
     }
 
     void updateWithoutARowClosesTheScreen()
@@ -456,12 +442,10 @@ private slots:
         QVERIFY(!shoppassword::check(QStringLiteral("salon")));
         click("cmdUpdate");
         form->close();
-        QSqlQuery misc(QStringLiteral("SELECT password FROM Misc"), salon::employeeDb());
-        QVERIFY(misc.next());
-        QVERIFY(shoppassword::isHash(misc.value(0).toString()));
-        QSqlQuery rows(QStringLiteral("SELECT count(*) FROM Employee WHERE password IS NOT NULL"), salon::employeeDb());
-        QVERIFY(rows.next());
-        QCOMPARE(rows.value(0).toInt(), 0);
+        const QVariantList misc = queryValues(QStringLiteral("SELECT password FROM Misc"));
+        QCOMPARE(misc.size(), 1);
+        QVERIFY(shoppassword::isHash(misc[0].toString()));
+        QCOMPARE(queryValues(QStringLiteral("SELECT count(*) FROM Employee WHERE password IS NOT NULL"))[0].toInt(), 0);
     }
 
     // Payroll entry proposes the employee on screen; on its close the grid shows the new row.

@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QToolButton>
 #include <QtTest>
 
@@ -39,13 +38,13 @@ class TestFrmPayrollRecords : public QObject
     static QStringList book()
     {
         QStringList rows;
-        QSqlQuery query(QStringLiteral("SELECT EmployeeID, ServiceDate, TodayEarn, ToDateEarn, [50ByMonth], [50ByTotal], "
-                                       "[60ByMonth], [60ByTotal] FROM [Payroll Records] ORDER BY RecordID"),
-                        salon::employeeDb());
-        while (query.next()) {
+        const QVariantList values = queryValues(QStringLiteral(
+            "SELECT EmployeeID, ServiceDate, TodayEarn, ToDateEarn, [50ByMonth], [50ByTotal], "
+            "[60ByMonth], [60ByTotal] FROM [Payroll Records] ORDER BY RecordID"));
+        for (qsizetype row = 0; row + 8 <= values.size(); row += 8) {
             QStringList cells;
-            for (int i = 0; i < 8; ++i)
-                cells << query.value(i).toString();
+            for (qsizetype i = row; i < row + 8; ++i)
+                cells << values[i].toString();
             rows << cells.join(u' ');
         }
         return rows;
@@ -429,7 +428,7 @@ private slots:
         form->setProposedEmployee(1);
         click("cmdAdd");
         type("txtTodayEarn", QStringLiteral("10"));
-        QSqlQuery(salon::employeeDb()).exec(QStringLiteral("ALTER TABLE [Payroll Records] RENAME COLUMN TodayEarn TO Gone"));
+        QVERIFY(execSql(QStringLiteral("ALTER TABLE [Payroll Records] RENAME COLUMN TodayEarn TO Gone")));
         dialogs->answerMessage();
         enterTodayEarn();
         QCOMPARE(dialogs->shown().size(), 1);

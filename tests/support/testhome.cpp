@@ -1,6 +1,7 @@
 #include "testhome.h"
 
 #include "database.h"
+#include "database_p.h"
 #include "recordset.h"
 #include "serverbook.h"
 
@@ -176,6 +177,26 @@ TestHome::~TestHome()
         qunsetenv("VELORINE_HOME");
     else
         qputenv("VELORINE_HOME", m_previousHome);
+}
+
+OtherDesk::OtherDesk(const QString &desk) : m_connection(QStringLiteral("other desk ") + desk)
+{
+    salon::internal::connectToServer(salon::bookChoice().service, desk, m_connection);
+}
+
+OtherDesk::~OtherDesk()
+{
+    salon::forgetNames(m_connection);
+    QSqlDatabase::database(m_connection, false).close();
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+void OtherDesk::write(const QString &sql, const QVariantList &values)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    salon::Transaction transaction(db);
+    salon::runQuery(db, sql, values);
+    transaction.commit();
 }
 
 void useTestLocale()

@@ -47,6 +47,23 @@ private:
     bool m_hadServiceFile = false;
 };
 
+// A second desk on the server books of the open test home: a connection of its own under
+// another desk name, writing as every desk does, in a transaction that tells the other desks
+// when it commits. Server only.
+class OtherDesk
+{
+public:
+    explicit OtherDesk(const QString &desk = QStringLiteral("desk-b"));
+    ~OtherDesk();
+    OtherDesk(const OtherDesk &) = delete;
+    OtherDesk &operator=(const OtherDesk &) = delete;
+    // Runs one statement (written as for the local file) and commits it. Throws StoreError.
+    void write(const QString &sql, const QVariantList &values = {});
+
+private:
+    QString m_connection;
+};
+
 // Tests read dates and numbers in one fixed locale (US English) unless they set another.
 void useTestLocale();
 
