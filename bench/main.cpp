@@ -49,18 +49,6 @@ void report(const char *what, double ours, double plain)
     std::printf("%-48s %10.1f us  plain %10.1f us  ratio %6.2f\n", what, ours, plain, ours / plain);
 }
 
-// The program's resident memory, in megabytes.
-double residentMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return -1;
-}
-
 // Opens the salon book in `folder`, generating it first when it is not there (or was left
 // half made by an interrupted run). False when it cannot be opened.
 bool useBook(const QString &folder, int customers, int journalRows)
@@ -235,23 +223,10 @@ int main(int argc, char **argv)
     }
     bool withinGoals = true;
     for (const BenchScreen &screen : benchScreens()) {
-        double first = 0;
-        double best = 1e300;
-        double memory = 0;
-        for (int run = 0; run < 3; ++run) {
-            QElapsedTimer timer;
-            timer.start();
-            QPointer<QWidget> window = screen.open();
-            window->show();
-            QCoreApplication::processEvents();
-            const double ms = double(timer.nsecsElapsed()) / 1e6;
-            memory = std::max(memory, residentMb());
-            first = run == 0 ? ms : first;
-            best = std::min(best, ms);
-            window->close();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            delete window.data();
-        }
+        const ScreenTiming timing = timeScreen(screen);
+        const double first = timing.firstMs;
+        const double best = timing.bestMs;
+        const double memory = timing.residentMb;
         const bool ok = first <= screenGoalMs && memory <= memoryGoalMb;
         withinGoals = withinGoals && ok;
         std::printf("open %-40s first %7.1f ms  best %7.1f ms  resident %6.1f MB  %s\n", qPrintable(screen.name), first,

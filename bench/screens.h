@@ -13,3 +13,16 @@ struct BenchScreen
 };
 
 std::vector<BenchScreen> benchScreens();
+
+// The program's resident memory, in megabytes (-1 when it cannot be read).
+double residentMb();
+
+// The opening of one screen, three times over: the first time (what a desk waits for) and the
+// best, with the most the program held in memory meanwhile.
+struct ScreenTiming
+{
+    double firstMs = 0;
+    double bestMs = 0;
+    double residentMb = 0;
+};
+ScreenTiming timeScreen(const BenchScreen &screen);

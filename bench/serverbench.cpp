@@ -35,17 +35,6 @@ void say(const QString &line)
     std::fflush(stdout);
 }
 
-double residentMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return -1;
-}
-
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -223,23 +212,10 @@ void screens()
         QCoreApplication::processEvents();
     }
     for (const BenchScreen &screen : benchScreens()) {
-        double first = 0;
-        double best = 1e300;
-        double memory = 0;
-        for (int run = 0; run < 3; ++run) {
-            QElapsedTimer timer;
-            timer.start();
-            QPointer<QWidget> window = screen.open();
-            window->show();
-            QCoreApplication::processEvents();
-            const double ms = double(timer.nsecsElapsed()) / 1e6;
-            memory = std::max(memory, residentMb());
-            first = run == 0 ? ms : first;
-            best = std::min(best, ms);
-            window->close();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            delete window.data();
-        }
+        const ScreenTiming timing = timeScreen(screen);
+        const double first = timing.firstMs;
+        const double best = timing.bestMs;
+        const double memory = timing.residentMb;
         const bool ok = first <= screenGoalMs && memory <= memoryGoalMb;
         std::printf("server: open %-32s first %7.1f ms  best %7.1f ms  resident %6.1f MB  %s\n", qPrintable(screen.name),
                     first, best, memory, ok ? "ok" : "OVER");

@@ -32,14 +32,6 @@ struct Refusal
     QString text;
 };
 
-// Runs one statement without preparing it: the server cannot prepare BEGIN, COMMIT or DDL.
-void execDirect(QSqlDatabase db, const QString &sql)
-{
-    QSqlQuery query(db);
-    if (!query.exec(sql))
-        throw StoreError::fromSql(query.lastError(), db);
-}
-
 // The ticket's working cells belong to each desk: on the server the shared rows keep 0 there.
 bool isTicketCell(const QString &table, const QString &column)
 {
@@ -375,7 +367,7 @@ std::vector<TableCopy> plan(QSqlDatabase local, QSqlDatabase server)
 
 qint64 copyAll(QSqlDatabase local, QSqlDatabase server, const QString &bookPath, const BeforeComparing &beforeComparing)
 {
-    execDirect(server, internal::resourceText(QStringLiteral("server-schema.sql")));
+    internal::execUnprepared(server, internal::resourceText(QStringLiteral("server-schema.sql")));
     runQuery(server, QStringLiteral("INSERT INTO velorine.\"Book\" (version) VALUES (?)"), {bookVersion});
     learnNames(server);
 
@@ -385,11 +377,11 @@ qint64 copyAll(QSqlDatabase local, QSqlDatabase server, const QString &bookPath,
     for (const TableCopy &copy : copies) {
         // The journals' highest numbers are set from the book below, not row by row.
         if (copy.keyNumbersRows)
-            execDirect(server, QStringLiteral("ALTER TABLE public.%1 DISABLE TRIGGER keep_highest").arg(quotedName(copy.table)));
+            internal::execUnprepared(server, QStringLiteral("ALTER TABLE public.%1 DISABLE TRIGGER keep_highest").arg(quotedName(copy.table)));
         expected[copy.table] = copyTable(local, server, copy, bookPath);
         copied += expected[copy.table].rows;
         if (copy.keyNumbersRows)
-            execDirect(server, QStringLiteral("ALTER TABLE public.%1 ENABLE TRIGGER keep_highest").arg(quotedName(copy.table)));
+            internal::execUnprepared(server, QStringLiteral("ALTER TABLE public.%1 ENABLE TRIGGER keep_highest").arg(quotedName(copy.table)));
     }
 
     // New rows get numbers past the copied ones; a journal never gives a number the book gave.
@@ -457,10 +449,10 @@ BookCopy copyBookTo(const QString &bookPath, const QString &service, const Befor
             result.problem = QStringLiteral("The database of service %1 already holds tables; nothing was written.").arg(service);
             return result;
         }
-        execDirect(server, QStringLiteral("BEGIN"));
+        internal::execUnprepared(server, QStringLiteral("BEGIN"));
         try {
             result.rows = copyAll(local.db(), server, bookPath, beforeComparing);
-            execDirect(server, QStringLiteral("COMMIT"));
+            internal::execUnprepared(server, QStringLiteral("COMMIT"));
         } catch (...) {
             QSqlQuery(server).exec(QStringLiteral("ROLLBACK"));
             throw;

@@ -41,6 +41,13 @@ void execOrThrow(QSqlDatabase db, const QString &sql, const QVariantList &binds)
         throw StoreError::fromSql(query.lastError());
 }
 
+void execUnprepared(QSqlDatabase db, const QString &sql)
+{
+    QSqlQuery query(db);
+    if (!query.exec(sql))
+        throw StoreError::fromSql(query.lastError(), db);
+}
+
 void stopWriting(QSqlDatabase db)
 {
     QSqlQuery(db).exec(QStringLiteral("PRAGMA query_only = 1"));

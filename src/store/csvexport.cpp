@@ -358,14 +358,6 @@ CsvExport exportFrom(QSqlDatabase db, const QString &bookPath, const QString &fo
     return writeFiles(db, tables, folder, [&bookPath](const QSqlError &error) { return sqlFailure(bookPath, error); });
 }
 
-// Runs a statement the server cannot prepare (BEGIN, COMMIT). Throws StoreError.
-void execDirect(QSqlDatabase db, const QString &sql)
-{
-    QSqlQuery query(db);
-    if (!query.exec(sql))
-        throw StoreError::fromSql(query.lastError(), db);
-}
-
 // The server's books as this desk sees them: the ticket's cells are this desk's own, read
 // through the desk's views of Products and Employee.
 CsvExport exportFromServer(const QString &service, const QString &folder)
@@ -374,7 +366,7 @@ CsvExport exportFromServer(const QString &service, const QString &folder)
         internal::ServerConnection server(service, false);
         QSqlDatabase db = server.db();
         // One snapshot for every table, whatever the desks write meanwhile.
-        execDirect(db, QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
+        internal::execUnprepared(db, QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
         // Older books are written as they stand; none or newer ones are refused.
         const int version = internal::serverBookVersion(db);
         if (version == 0 || version > bookVersion)

@@ -12,6 +12,9 @@ namespace salon::internal {
 
 // The file: URI of a path, for the engine's open options.
 QString uriOf(const QString &path);
+// Runs one statement as it stands, without preparing it: a server cannot prepare BEGIN,
+// COMMIT, SET, LISTEN or DDL. Throws StoreError.
+void execUnprepared(QSqlDatabase db, const QString &sql);
 // Runs one statement with `binds` by position. Throws StoreError.
 void execOrThrow(QSqlDatabase db, const QString &sql, const QVariantList &binds = {});
 // The SQLite connection under a Qt one, or null when the driver is not SQLite's.

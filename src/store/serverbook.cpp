@@ -31,14 +31,6 @@ bool isServiceName(const QString &service)
     return plain.match(service).hasMatch();
 }
 
-// Runs one statement without preparing it: the server cannot prepare BEGIN, COMMIT or DDL.
-void execDirect(QSqlDatabase db, const QString &sql)
-{
-    QSqlQuery query(db);
-    if (!query.exec(sql))
-        throw StoreError::fromSql(query.lastError(), db);
-}
-
 // Each server connection's desk, to open it again as the same desk after the server dropped it.
 QHash<QString, QString> &deskByConnection()
 {
@@ -273,9 +265,9 @@ std::optional<QString> initServer(const QString &service)
                                                        "WHERE table_schema IN ('public', 'velorine')"));
         if (!tables.next() || tables.value(0).toLongLong() > 0)
             return QStringLiteral("The database of service %1 already holds tables; nothing was written.").arg(service);
-        execDirect(db, QStringLiteral("BEGIN"));
+        internal::execUnprepared(db, QStringLiteral("BEGIN"));
         try {
-            execDirect(db, internal::resourceText(QStringLiteral("server-schema.sql")));
+            internal::execUnprepared(db, internal::resourceText(QStringLiteral("server-schema.sql")));
             runQuery(db, QStringLiteral("INSERT INTO velorine.\"Book\" (version) VALUES (?)"), {bookVersion});
             learnNames(db);
             // The settings row of a new salon, dated by this desk's calendar.
@@ -284,7 +276,7 @@ std::optional<QString> initServer(const QString &service)
                                         "VALUES ('salon', '', '', '', '', '', '', '', 1, 0, ?, 0)"),
                      {QDate::currentDate().toString(Qt::ISODate)});
             internal::addStarterPriceList(db);
-            execDirect(db, QStringLiteral("COMMIT"));
+            internal::execUnprepared(db, QStringLiteral("COMMIT"));
         } catch (const StoreError &) {
             QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
             throw;

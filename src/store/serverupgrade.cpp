@@ -19,25 +19,18 @@ namespace {
 using internal::lockClass;
 using internal::writeLock;
 
-void execDirect(QSqlDatabase db, const QString &sql)
-{
-    QSqlQuery query(db);
-    if (!query.exec(sql))
-        throw StoreError::fromSql(query.lastError(), db);
-}
-
 void applySteps(QSqlDatabase db, int version, const std::vector<UpgradeStep> &steps)
 {
-    execDirect(db, QStringLiteral("BEGIN ISOLATION LEVEL READ COMMITTED"));
+    internal::execUnprepared(db, QStringLiteral("BEGIN ISOLATION LEVEL READ COMMITTED"));
     try {
         // No desk writes while the books change under it.
-        execDirect(db, QStringLiteral("SET LOCAL lock_timeout = '5s'"));
-        execDirect(db, QStringLiteral("SELECT pg_advisory_xact_lock(%1, %2)").arg(lockClass).arg(writeLock));
+        internal::execUnprepared(db, QStringLiteral("SET LOCAL lock_timeout = '5s'"));
+        internal::execUnprepared(db, QStringLiteral("SELECT pg_advisory_xact_lock(%1, %2)").arg(lockClass).arg(writeLock));
         for (const UpgradeStep &step : steps)
             if (step.version > version && step.version <= bookVersion)
                 step.apply(db);
         runQuery(db, QStringLiteral("UPDATE velorine.\"Book\" SET version = ?"), {bookVersion});
-        execDirect(db, QStringLiteral("COMMIT"));
+        internal::execUnprepared(db, QStringLiteral("COMMIT"));
     } catch (const StoreError &) {
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
         throw;

@@ -31,14 +31,6 @@ using internal::endOfDayLock;
 using internal::lockClass;
 using internal::writeLock;
 
-// Runs a statement the server cannot prepare (BEGIN, SET, COMMIT). Throws StoreError.
-void execDirect(QSqlDatabase db, const QString &sql)
-{
-    QSqlQuery query(db);
-    if (!query.exec(sql))
-        throw StoreError::fromSql(query.lastError(), db);
-}
-
 // On a server, every write transaction first waits while another desk runs End Of Day (a sale
 // between its posting and its clearing of the day total would be lost), then takes the one write
 // lock, so desks write one at a time and numbers handed out as the largest plus one are never
@@ -46,14 +38,14 @@ void execDirect(QSqlDatabase db, const QString &sql)
 // lock that End Of Day's own postings need.
 void beginOnServer(QSqlDatabase db)
 {
-    execDirect(db, QStringLiteral("BEGIN ISOLATION LEVEL READ COMMITTED"));
+    internal::execUnprepared(db, QStringLiteral("BEGIN ISOLATION LEVEL READ COMMITTED"));
     bool waitingForEndOfDay = false;
     try {
-        execDirect(db, QStringLiteral("SET LOCAL lock_timeout = '5s'"));
+        internal::execUnprepared(db, QStringLiteral("SET LOCAL lock_timeout = '5s'"));
         waitingForEndOfDay = true;
-        execDirect(db, QStringLiteral("SELECT pg_advisory_xact_lock_shared(%1, %2)").arg(lockClass).arg(endOfDayLock));
+        internal::execUnprepared(db, QStringLiteral("SELECT pg_advisory_xact_lock_shared(%1, %2)").arg(lockClass).arg(endOfDayLock));
         waitingForEndOfDay = false;
-        execDirect(db, QStringLiteral("SELECT pg_advisory_xact_lock(%1, %2)").arg(lockClass).arg(writeLock));
+        internal::execUnprepared(db, QStringLiteral("SELECT pg_advisory_xact_lock(%1, %2)").arg(lockClass).arg(writeLock));
     } catch (const StoreError &error) {
         if (db.isOpen())
             QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
@@ -166,7 +158,7 @@ void Transaction::commit()
         const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
         if (isServer(db)) {
             announceCommit(db);   // the other desks hear of it once it is committed
-            execDirect(db, QStringLiteral("COMMIT"));
+            internal::execUnprepared(db, QStringLiteral("COMMIT"));
         } else {
             runPrepared(db, QStringLiteral("COMMIT"));
         }
