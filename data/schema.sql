@@ -27,7 +27,7 @@ CREATE INDEX "Customers.Name" ON Customers (
 
 CREATE TABLE "Service Records" (
     ServiceID INTEGER PRIMARY KEY AUTOINCREMENT, CustomerID INTEGER, EmployeeID INTEGER,
-    ServiceDate DATETIME, NameOfService TEXT, Quantity INTEGER, Cost CURRENCY, Count INTEGER);
+    ServiceDate DATETIME, NameOfService TEXT, Quantity INTEGER, Cost CURRENCY, Count INTEGER, SalesTax CURRENCY);
 CREATE INDEX "Service Records.CustomerID" ON "Service Records" (CustomerID);
 CREATE INDEX "Service Records.ServiceDate" ON "Service Records" (ServiceDate);
 CREATE INDEX "Service Records.EmployeeID" ON "Service Records" (EmployeeID);

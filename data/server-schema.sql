@@ -39,7 +39,8 @@ CREATE INDEX "Customers.Name" ON "Customers" (
 CREATE TABLE "Service Records" (
     "ServiceID" bigint PRIMARY KEY, rowid bigint GENERATED ALWAYS AS ("ServiceID") STORED UNIQUE,
     "CustomerID" integer, "EmployeeID" integer,
-    "ServiceDate" datetime, "NameOfService" text, "Quantity" integer, "Cost" currency, "Count" integer);
+    "ServiceDate" datetime, "NameOfService" text, "Quantity" integer, "Cost" currency, "Count" integer,
+    "SalesTax" currency);
 CREATE INDEX "Service Records.CustomerID" ON "Service Records" ("CustomerID");
 CREATE INDEX "Service Records.ServiceDate" ON "Service Records" ("ServiceDate");
 CREATE INDEX "Service Records.EmployeeID" ON "Service Records" ("EmployeeID");

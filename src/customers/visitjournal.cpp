@@ -49,9 +49,9 @@ QDate serviceDateOf(QSqlDatabase db, qint64 serviceId)
 void append(QSqlDatabase db, const Visit &visit)
 {
     run(db, QStringLiteral("INSERT INTO \"Service Records\" (ServiceID, CustomerID, EmployeeID, ServiceDate, "
-                           "NameOfService, Quantity, Cost, Count) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                           "NameOfService, Quantity, Cost, Count, SalesTax) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
         {visit.serviceId, visit.customerId, visit.employeeId, visit.serviceDate.toString(Qt::ISODate),
-         visit.nameOfService, visit.quantity, visit.cost.toDouble(), visit.count});
+         visit.nameOfService, visit.quantity, visit.cost.toDouble(), visit.count, visit.salesTax.toDouble()});
 }
 
 Notifier &Notifier::instance()

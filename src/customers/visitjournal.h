@@ -23,6 +23,7 @@ struct Visit
     qint64 quantity = 0;
     Currency cost;
     qint64 count = 0;         // the sale's number within its day
+    Currency salesTax;        // the tax the line charged
 };
 
 // The number the next appended row gets: the journal's auto-number, never reused.

@@ -55,6 +55,12 @@ std::optional<Currency> dayTotalAfter(Currency dayTotal, Currency extended, doub
     return share ? dayTotal.plus(*share) : std::nullopt;
 }
 
+std::optional<Currency> lineSalesTax(Currency extended, double taxRate)
+{
+    const auto share = extended.timesRate(1.0 + taxRate);
+    return share ? share->minus(extended) : std::nullopt;
+}
+
 double ticketTotal(Currency subTotal, double taxRate)
 {
     const double s = subTotal.toDouble();

@@ -51,6 +51,8 @@ QDate storedDate(const QVariant &value);
 std::optional<Currency> subTotalAfter(Currency subTotal, Currency extended);
 // The day total grows by the line with its tax, as money: extended × (1 + rate).
 std::optional<Currency> dayTotalAfter(Currency dayTotal, Currency extended, double taxRate);
+// The tax a line records: what it adds to the day total (dayTotalAfter) less its extended price.
+std::optional<Currency> lineSalesTax(Currency extended, double taxRate);
 double ticketTotal(Currency subTotal, double taxRate);
 double saleTax(Currency subTotal, double taxRate);
 

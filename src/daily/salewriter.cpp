@@ -120,8 +120,10 @@ RecordedSale recordSaleLine(QSqlDatabase db, const SaleLine &line)
                     {numbered.numbering.changeCount, numbered.numbering.changeDate.toString(Qt::ISODate),
                      numbered.numbering.myNumber.value_or(0), miscKey});
 
+        // Cost + SalesTax is exactly what the line adds to the technician's day total.
+        const Currency salesTax = storable(lineSalesTax(sale.extended, sale.taxRate), "The sales tax of this line");
         visitjournal::append(db, {sale.serviceId, sale.customerId, employeeId, line.today, sale.serviceName,
-                                  line.quantity, sale.extended, sale.count});
+                                  line.quantity, sale.extended, sale.count, salesTax});
 
         // The customer's last visit, in the month/day/year text the book keeps dates in.
         runOnOneRow(db, QStringLiteral("UPDATE Customers SET ServiceDate = ? WHERE rowid = ?"),

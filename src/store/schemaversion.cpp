@@ -61,6 +61,12 @@ void indexJournalAndMendTaxRates(QSqlDatabase db)
     fillMissingTaxRates(db);
 }
 
+// Version 3: each sale line records the tax it charged; lines sold before keep it empty.
+void recordSalesTax(QSqlDatabase db)
+{
+    runQuery(db, QStringLiteral("ALTER TABLE \"Service Records\" ADD COLUMN SalesTax CURRENCY"));
+}
+
 // A connection that reads a book as it stands and writes nothing beside it. Without a log or
 // journal beside the file there is nothing to replay, so the file is read as immutable and no
 // log is made; a write-ahead log is read as it is and never folded into the file; a rollback
@@ -203,6 +209,7 @@ const std::vector<NeededTable> &employeeBookNeeds()
         {QStringLiteral("Payroll Records"), payrollColumns},
         {QStringLiteral("Customers"), customerColumns},
         {QStringLiteral("Service Records"), journalColumns},
+        {QStringLiteral("Service Records"), {QStringLiteral("SalesTax")}, 3},
         {QStringLiteral("Products"), productColumns},
         {QStringLiteral("Suppliers"), supplierColumns},
         {QStringLiteral("Misc"), miscColumns},
@@ -220,6 +227,7 @@ const std::vector<UpgradeStep> &upgradeSteps()
 {
     static const std::vector<UpgradeStep> steps{
         {2, indexJournalAndMendTaxRates},
+        {3, recordSalesTax},
     };
     return steps;
 }

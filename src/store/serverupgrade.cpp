@@ -41,7 +41,13 @@ void applySteps(QSqlDatabase db, int version, const std::vector<UpgradeStep> &st
 
 const std::vector<UpgradeStep> &serverUpgradeSteps()
 {
-    static const std::vector<UpgradeStep> steps{};
+    // Books are made on a server at version 2 and later, so the steps start at 3.
+    static const std::vector<UpgradeStep> steps{
+        // Each sale line records the tax it charged; lines sold before keep it empty.
+        {3, [](QSqlDatabase db) {
+             internal::execUnprepared(db, QStringLiteral("ALTER TABLE \"Service Records\" ADD COLUMN \"SalesTax\" currency"));
+         }},
+    };
     return steps;
 }
 

@@ -109,6 +109,49 @@ private slots:
         QCOMPARE(announced.first().first(), QVariant(1));
     }
 
+    // The line records its tax so that Cost + SalesTax is exactly what it added to the
+    // technician's day total, whatever the rate, discount and total before.
+    void recordsTheTaxItAddedToTheDayTotal_data()
+    {
+        QTest::addColumn<double>("taxRate");
+        QTest::addColumn<qint64>("quantity");
+        QTest::addColumn<double>("discount");
+        QTest::addColumn<double>("totalBefore");
+        QTest::addColumn<QString>("salesTax");
+        QTest::newRow("7%, 10% off") << 0.07 << qint64(2) << 0.1 << 0.0 << "2.5187";
+        QTest::newRow("8.25%, total before") << 0.0825 << qint64(2) << 0.1 << 12.3456 << "2.9685";
+        QTest::newRow("6%, 15% off, three") << 0.06 << qint64(3) << 0.15 << 100.0001 << "3.0585";
+        QTest::newRow("7.25%, no discount") << 0.0725 << qint64(1) << 0.0 << 0.0 << "1.4493";
+        QTest::newRow("no tax") << 0.0 << qint64(4) << 0.0 << 5.0 << "0";
+    }
+    void recordsTheTaxItAddedToTheDayTotal()
+    {
+        QFETCH(double, taxRate);
+        QFETCH(qint64, quantity);
+        QFETCH(double, discount);
+        QFETCH(double, totalBefore);
+        QFETCH(QString, salesTax);
+        exec(QStringLiteral("UPDATE Employee SET SalesTaxRate = ?, Total = ?"), {taxRate, totalBefore});
+        // Money read as the book holds it, never through a double.
+        const auto money = [](const QString &sql) {
+            QSqlQuery query = salon::runQuery(salon::employeeDb(), sql);
+            QStringList amounts;
+            if (!query.next())
+                return amounts;
+            for (int i = 0; i < query.record().count(); ++i)
+                amounts << QString::number(Currency::fromStored(query.value(i)).value_or(Currency::fromScaled(-1)).scaled());
+            return amounts;
+        };
+        const qint64 before = money(QStringLiteral("SELECT Total FROM Employee")).value(0).toLongLong();
+
+        const RecordedSale sale = recordSaleLine(salon::employeeDb(), line(quantity, discount));
+        const QStringList journal = money(QStringLiteral("SELECT Cost, SalesTax FROM \"Service Records\""));
+        const qint64 after = money(QStringLiteral("SELECT Total FROM Employee")).value(0).toLongLong();
+        QCOMPARE(journal.value(0).toLongLong(), sale.extended.scaled());
+        QCOMPARE(Currency::fromScaled(journal.value(1).toLongLong()).plainText(), salesTax);
+        QCOMPARE(journal.value(0).toLongLong() + journal.value(1).toLongLong(), after - before);
+    }
+
     void numbersEachDayFromOne()
     {
         QList<qint64> counts;

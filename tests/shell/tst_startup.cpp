@@ -5,6 +5,7 @@
 #include "instancelock.h"
 #include "modalwatch.h"
 #include "screenhelpers.h"
+#include "schemaversion.h"
 #include "scripteddialogs.h"
 #include "shoppassword.h"
 #include "startup.h"
@@ -474,7 +475,7 @@ private slots:
         QCOMPARE(status, 0);
         QSqlQuery version(QStringLiteral("PRAGMA user_version"), salon::employeeDb());
         QVERIFY(version.next());
-        QCOMPARE(version.value(0).toInt(), 2);
+        QCOMPARE(version.value(0).toInt(), salon::bookVersion);
         QCOMPARE(QDir(home->path() + QStringLiteral("/backups")).entryList(QDir::Files).size(), 1);
         desk = {};
     }
@@ -493,7 +494,7 @@ private slots:
         QCOMPARE(status, 1);
         QCOMPARE(dialogs.messageTexts(),
                  QStringList(QStringLiteral("The file %1 is version 7 of the salon's book, made by a newer Velorine; "
-                                            "this Velorine reads version 2 and older.")
+                                            "this Velorine reads version 3 and older.")
                                  .arg(path)));
         QCOMPARE(dialogs.last().icon, Dialogs::Icon::Critical);
         QVERIFY(!visibleTopLevel(QStringLiteral("frmMain")));

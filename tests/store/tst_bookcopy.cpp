@@ -81,6 +81,7 @@ class TestBookCopy : public QObject
             run(QStringLiteral("INSERT INTO [Service Records] (CustomerID, EmployeeID, ServiceDate, NameOfService, "
                                "Quantity, Cost, Count) VALUES (1, 1, '2026-03-05', 'Manicure', 1, ?, 1)"),
                 {cost});
+        run(QStringLiteral("UPDATE [Service Records] SET SalesTax = 1.6853 WHERE ServiceID = 1"));
         run(QStringLiteral("DELETE FROM [Service Records] WHERE ServiceID IN (2, 5)"));
         run(QStringLiteral("INSERT INTO [Payroll Records] (EmployeeID, ServiceDate, TodayEarn, ToDateEarn) "
                            "VALUES (1, '2026-03-05', 1234.5678, 0.0001)"));
@@ -113,13 +114,13 @@ private slots:
         QCOMPARE(copy.rows, 3 + 3 + 1 + 1 + 1 + products);   // customers, journal, payroll, employee, settings, price list
 
         const QString service = home.service();
-        QCOMPARE(onDatabase(service, QStringLiteral("SELECT version FROM velorine.\"Book\"")), QStringList{"2"});
+        QCOMPARE(onDatabase(service, QStringLiteral("SELECT version FROM velorine.\"Book\"")), QStringList{"3"});
         QCOMPARE(onDatabase(service, QStringLiteral("SELECT rowid, \"CustomerID\", \"FirstName\", \"ServiceDate\" "
                                                     "FROM public.\"Customers\" ORDER BY rowid")),
                  QStringList({"1", "1", "First1", "3/1/2026", "2", "2", "<null>", "3/2/2026", "5", "5", "First5", "3/5/2026"}));
-        QCOMPARE(onDatabase(service, QStringLiteral("SELECT \"ServiceID\", rowid, \"Cost\"::text FROM "
+        QCOMPARE(onDatabase(service, QStringLiteral("SELECT \"ServiceID\", rowid, \"Cost\"::text, \"SalesTax\"::text FROM "
                                                     "public.\"Service Records\" ORDER BY rowid")),
-                 QStringList({"1", "1", "24.0750", "3", "3", "-0.0001", "4", "4", "<null>"}));
+                 QStringList({"1", "1", "24.0750", "1.6853", "3", "3", "-0.0001", "<null>", "4", "4", "<null>", "<null>"}));
         QCOMPARE(onDatabase(service, QStringLiteral("SELECT \"RecordID\", \"TodayEarn\"::text, \"ToDateEarn\"::text, "
                                                     "\"50ByMonth\" FROM public.\"Payroll Records\"")),
                  QStringList({"1", "1234.5678", "0.0001", "<null>"}));
@@ -248,10 +249,10 @@ private slots:
     {
         QTest::addColumn<int>("version");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("older") << 1 << "The file %1 is version 1 of the salon's book; start Velorine once to bring it "
-                                       "up to version 2, then copy it.";
-        QTest::newRow("newer") << 3 << "The file %1 is version 3 of the salon's book, made by a newer Velorine; "
-                                       "this Velorine reads version 2 and older.";
+        QTest::newRow("older") << 2 << "The file %1 is version 2 of the salon's book; start Velorine once to bring it "
+                                       "up to version 3, then copy it.";
+        QTest::newRow("newer") << 4 << "The file %1 is version 4 of the salon's book, made by a newer Velorine; "
+                                       "this Velorine reads version 3 and older.";
     }
     void aBookOfAnotherVersionIsRefused()
     {
@@ -280,7 +281,7 @@ private slots:
         QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
         const salon::ServerUpgrade upgrade = salon::upgradeServer(home.service());
         QCOMPARE(upgrade.problem, std::nullopt);
-        QCOMPARE(upgrade.said, QStringLiteral("The books on service %1 are up to date (version 2); nothing was changed.")
+        QCOMPARE(upgrade.said, QStringLiteral("The books on service %1 are up to date (version 3); nothing was changed.")
                                    .arg(home.service()));
         QVERIFY(!QFileInfo::exists(home.path() + QStringLiteral("/backups")));
     }
@@ -292,25 +293,25 @@ private slots:
         TestHome home;
         QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
         addCustomer(1, "Ann", "Lee");
-        QVERIFY(execSql(QStringLiteral("UPDATE velorine.\"Book\" SET version = 1")));
+        QVERIFY(execSql(QStringLiteral("UPDATE velorine.\"Book\" SET version = 2")));
         const QString counts = QStringLiteral("SELECT (SELECT count(*) FROM Customers), (SELECT count(*) FROM Products), "
                                               "(SELECT count(*) FROM Misc), (SELECT count(*) FROM Suppliers)");
         const QVariantList before = queryValues(counts);
 
         std::vector<int> ran;
         const std::vector<salon::UpgradeStep> steps{
-            {1, [&](QSqlDatabase) { ran.push_back(1); }},
-            {2, [&](QSqlDatabase db) {
-                 ran.push_back(2);
-                 salon::runQuery(db, QStringLiteral("INSERT INTO Suppliers (SupplierID) VALUES ('step 2')"));
+            {2, [&](QSqlDatabase) { ran.push_back(2); }},
+            {3, [&](QSqlDatabase db) {
+                 ran.push_back(3);
+                 salon::runQuery(db, QStringLiteral("INSERT INTO Suppliers (SupplierID) VALUES ('step 3')"));
              }},
-            {3, [&](QSqlDatabase) { ran.push_back(3); }},
+            {4, [&](QSqlDatabase) { ran.push_back(4); }},
         };
         const salon::ServerUpgrade upgrade = salon::upgradeServer(home.service(), steps);
         QCOMPARE(upgrade.problem, std::nullopt);
-        QCOMPARE(ran, std::vector<int>{2});
-        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{2});
-        QCOMPARE(queryValues(QStringLiteral("SELECT SupplierID FROM Suppliers")), QVariantList{"step 2"});
+        QCOMPARE(ran, std::vector<int>{3});
+        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{3});
+        QCOMPARE(queryValues(QStringLiteral("SELECT SupplierID FROM Suppliers")), QVariantList{"step 3"});
         QVariantList after = before;
         after[3] = before[3].toLongLong() + 1;
         QCOMPARE(queryValues(counts), after);
@@ -318,18 +319,34 @@ private slots:
         const QStringList copies = QDir(home.path() + QStringLiteral("/backups")).entryList(QDir::Files);
         QCOMPARE(copies.size(), 1);
         const QString database = queryValues(QStringLiteral("SELECT current_database()")).value(0).toString();
-        QVERIFY2(QRegularExpression(QStringLiteral("^%1-before-v2-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.dump$").arg(database))
+        QVERIFY2(QRegularExpression(QStringLiteral("^%1-before-v3-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.dump$").arg(database))
                      .match(copies.value(0)).hasMatch(), qPrintable(copies.value(0)));
         const QString path = home.path() + QStringLiteral("/backups/") + copies.value(0);
-        QCOMPARE(upgrade.said, QStringLiteral("The books on service %1 are brought up to version 2; the copy made before "
+        QCOMPARE(upgrade.said, QStringLiteral("The books on service %1 are brought up to version 3; the copy made before "
                                               "is %2.").arg(home.service(), path));
         QCOMPARE(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+    }
 
-        // With the program's own steps (none yet) the same holds: copy made, version recorded.
-        QVERIFY(execSql(QStringLiteral("UPDATE velorine.\"Book\" SET version = 1")));
+    // The program's own step 3: a journal of version 2 (no recorded tax) gains the column,
+    // at the end as a new book has it, and the lines sold before keep it empty.
+    void version2BooksGainTheRecordedTax()
+    {
+        TestHome home;
+        QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
+        const QString columns = QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_schema = "
+                                               "'public' AND table_name = 'Service Records' ORDER BY ordinal_position");
+        const QVariantList newLayout = queryValues(columns);
+        QCOMPARE(newLayout.last(), QVariant(QStringLiteral("SalesTax")));
+        QVERIFY(execSql(QStringLiteral("ALTER TABLE [Service Records] DROP COLUMN SalesTax")));
+        QVERIFY(execSql(QStringLiteral("INSERT INTO [Service Records] (CustomerID, EmployeeID, ServiceDate, NameOfService, "
+                                       "Quantity, Cost, Count) VALUES (1, 1, '2026-03-05', 'Manicure', 1, 24.075, 1)")));
+        QVERIFY(execSql(QStringLiteral("UPDATE velorine.\"Book\" SET version = 2")));
+
         QCOMPARE(salon::upgradeServer(home.service()).problem, std::nullopt);
-        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{2});
-        QCOMPARE(queryValues(counts), after);
+        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{3});
+        QCOMPARE(queryValues(columns), newLayout);
+        QCOMPARE(queryValues(QStringLiteral("SELECT Cost, SalesTax IS NULL FROM [Service Records]")),
+                 (QVariantList{24.075, true}));
     }
 
     // A step that fails leaves the books as they were, at their old version.
@@ -345,7 +362,7 @@ private slots:
              }},
         };
         const salon::ServerUpgrade upgrade = salon::upgradeServer(home.service(), steps);
-        QCOMPARE(upgrade.problem, QStringLiteral("The books on service %1 could not be brought up to version 2 and were "
+        QCOMPARE(upgrade.problem, QStringLiteral("The books on service %1 could not be brought up to version 3 and were "
                                                  "left as they were: The step broke.").arg(home.service()));
         QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{1});
         QCOMPARE(queryValues(QStringLiteral("SELECT count(*) FROM Suppliers")), QVariantList{0});
@@ -377,10 +394,10 @@ private slots:
     {
         TestHome home;
         QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
-        QVERIFY(execSql(QStringLiteral("UPDATE velorine.\"Book\" SET version = 3")));
+        QVERIFY(execSql(QStringLiteral("UPDATE velorine.\"Book\" SET version = 4")));
         QCOMPARE(salon::upgradeServer(home.service()).problem,
-                 QStringLiteral("The server's books are version 3; this program knows up to 2. Update Velorine on this desk."));
-        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{3});
+                 QStringLiteral("The server's books are version 4; this program knows up to 3. Update Velorine on this desk."));
+        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{4});
     }
 };
 

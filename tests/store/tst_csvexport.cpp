@@ -68,7 +68,7 @@ private slots:
     {
         addRow(QStringLiteral("Service Records"),
                {{"CustomerID", 7}, {"EmployeeID", 2}, {"ServiceDate", QDate(2026, 3, 5)},
-                {"NameOfService", "Manicure, deluxe"}, {"Quantity", 1}, {"Cost", 24.075}, {"Count", 1}});
+                {"NameOfService", "Manicure, deluxe"}, {"Quantity", 1}, {"Cost", 24.075}, {"Count", 1}, {"SalesTax", 1.6853}});
         addRow(QStringLiteral("Service Records"),
                {{"CustomerID", 7}, {"EmployeeID", 2}, {"ServiceDate", QDate(2026, 3, 5)},
                 {"NameOfService", "Pedicure"}, {"Quantity", 2}, {"Cost", 11.235}, {"Count", 2}});
@@ -88,9 +88,9 @@ private slots:
         QCOMPARE(result.files.size(), tables.size());
 
         QCOMPARE(fileContent(outFile("Service Records.csv")),
-                 QByteArray("ServiceID,CustomerID,EmployeeID,ServiceDate,NameOfService,Quantity,Cost,Count\r\n"
-                            "1,7,2,2026-03-05,\"Manicure, deluxe\",1,24.0750,1\r\n"
-                            "2,7,2,2026-03-05,Pedicure,2,11.2350,2\r\n"));
+                 QByteArray("ServiceID,CustomerID,EmployeeID,ServiceDate,NameOfService,Quantity,Cost,Count,SalesTax\r\n"
+                            "1,7,2,2026-03-05,\"Manicure, deluxe\",1,24.0750,1,1.6853\r\n"
+                            "2,7,2,2026-03-05,Pedicure,2,11.2350,2,\r\n"));
         QCOMPARE(fileContent(outFile("Payroll Records.csv")),
                  QByteArray("RecordID,EmployeeID,ServiceDate,TodayEarn,ToDateEarn,50ByMonth,50ByTotal,60ByMonth,60ByTotal\r\n"
                             "1,2,2026-03-05T14:02:07,100.0000,1234.5000,,,,\r\n"));
@@ -178,16 +178,16 @@ private slots:
 
     void newerBookIsRefused()
     {
-        QVERIFY(execSql(onServer() ? QStringLiteral("UPDATE velorine.\"Book\" SET version = 3")
-                                   : QStringLiteral("PRAGMA user_version = 3")));
+        QVERIFY(execSql(onServer() ? QStringLiteral("UPDATE velorine.\"Book\" SET version = 4")
+                                   : QStringLiteral("PRAGMA user_version = 4")));
         const QString target = out->filePath(QStringLiteral("export"));
         const salon::CsvExport result = salon::exportBooks(target);
         if (onServer())
-            QCOMPARE(result.error, QStringLiteral("The server's books are version 3; this program knows up to 2. "
+            QCOMPARE(result.error, QStringLiteral("The server's books are version 4; this program knows up to 3. "
                                                   "Update Velorine on this desk. Nothing was exported."));
         else
-            QCOMPARE(result.error, QStringLiteral("The file %1 is version 3 of the salon's book, made by a newer Velorine; "
-                                                  "this Velorine reads version 2 and older. Nothing was exported.")
+            QCOMPARE(result.error, QStringLiteral("The file %1 is version 4 of the salon's book, made by a newer Velorine; "
+                                                  "this Velorine reads version 3 and older. Nothing was exported.")
                                        .arg(salon::employeeDbPath()));
         QVERIFY(result.files.isEmpty());
         QVERIFY(!QFileInfo::exists(target));
@@ -299,7 +299,7 @@ private slots:
                   {-7, 2, "2026-03-05", -2, -1.5, -1});
         insertRaw(QStringLiteral("Payroll Records"), {"EmployeeID", "ServiceDate", "TodayEarn"}, {2, "=1+1", -0.25});
         exportAll();
-        QCOMPARE(dataRows("Service Records.csv"), QList<QByteArray>{"1,-7,2,2026-03-05,,-2,-1.5000,-1"});
+        QCOMPARE(dataRows("Service Records.csv"), QList<QByteArray>{"1,-7,2,2026-03-05,,-2,-1.5000,-1,"});
         QCOMPARE(dataRows("Payroll Records.csv"), QList<QByteArray>{"1,2,'=1+1,-0.2500,,,,,"});
     }
 

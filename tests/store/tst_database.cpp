@@ -59,7 +59,7 @@ private slots:
                               QStringLiteral("Service Records.EmployeeID"), QStringLiteral("Service Records.ServiceDate")}));
         QSqlQuery version(QStringLiteral("PRAGMA user_version"), salon::employeeDb());
         QVERIFY(version.next());
-        QCOMPARE(version.value(0).toInt(), 2);
+        QCOMPARE(version.value(0).toInt(), 3);
     }
 
     void newBookIsSeeded()
