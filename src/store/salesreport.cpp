@@ -1,0 +1,173 @@
+#include "salesreport.h"
+
+#include "connections.h"
+#include "storeerror.h"
+
+#include <QHash>
+#include <QSqlQuery>
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+namespace salon {
+namespace {
+
+Currency checked(std::optional<Currency> amount)
+{
+    if (!amount)
+        throw StoreError(StoreError::NumericOverflow, Currency::tooLargeText(QStringLiteral("A sum of this report")));
+    return *amount;
+}
+
+// A money field as stored (SQLite's REAL at four decimals, a server's exact numeric text).
+std::optional<Currency> moneyOf(const QVariant &stored, const char *field)
+{
+    if (stored.isNull())
+        return std::nullopt;
+    const auto amount = Currency::fromStored(stored);
+    if (!amount)
+        throw StoreError(StoreError::ConversionError,
+                         QStringLiteral("Data type conversion error: '%1' does not fit the field %2.")
+                             .arg(stored.toString(), QLatin1String(field)));
+    return amount;
+}
+
+void addLine(ReportFigures &figures, qint64 quantity, Currency net, std::optional<Currency> tax)
+{
+    ++figures.lines;
+    figures.quantity += quantity;
+    figures.net = checked(figures.net.plus(net));
+    if (tax)
+        figures.tax = checked(figures.tax.plus(*tax));
+    else
+        ++figures.untaxedLines;
+}
+
+// The shares of one group's net; a totals row adds up its rows' shares instead.
+void setShares(ReportFigures &figures)
+{
+    figures.share50 = checked(figures.net.percent(50));
+    figures.share60 = checked(figures.net.percent(60));
+}
+
+void addRow(ReportFigures &total, const ReportFigures &row)
+{
+    total.lines += row.lines;
+    total.quantity += row.quantity;
+    total.net = checked(total.net.plus(row.net));
+    total.tax = checked(total.tax.plus(row.tax));
+    total.untaxedLines += row.untaxedLines;
+    total.share50 = checked(total.share50.plus(row.share50));
+    total.share60 = checked(total.share60.plus(row.share60));
+}
+
+// Technicians' names by EmployeeID; the first row wins when an ID is given twice.
+QHash<qint64, QString> technicianNames(QSqlDatabase db)
+{
+    QHash<qint64, QString> names;
+    QSqlQuery query = runQuery(db, QStringLiteral("SELECT EmployeeID, FirstName, LastName FROM Employee "
+                                                  "WHERE EmployeeID IS NOT NULL ORDER BY rowid"));
+    while (query.next()) {
+        const qint64 id = query.value(0).toLongLong();
+        if (!names.contains(id))
+            names.insert(id, (query.value(1).toString() + u' ' + query.value(2).toString()).trimmed());
+    }
+    return names;
+}
+
+// The journal's lines of the period: ServiceDate is ISO text, perhaps with a time of day, so
+// the period runs from its first day up to (not including) the day after its last.
+QSqlQuery journalLines(QSqlDatabase db, const QString &columns, const ReportPeriod &period)
+{
+    QString sql = QStringLiteral("SELECT %1 FROM [Service Records] s WHERE s.ServiceDate >= ? AND s.ServiceDate < ?")
+                      .arg(columns);
+    QVariantList values{period.from.toString(Qt::ISODate), period.to.addDays(1).toString(Qt::ISODate)};
+    if (period.employeeId) {
+        sql += QStringLiteral(" AND s.EmployeeID = ?");
+        values << *period.employeeId;
+    }
+    return runQuery(db, sql, values);
+}
+
+QString nameOf(const QHash<qint64, QString> &names, const QVariant &employeeId)
+{
+    return employeeId.isNull() ? QString() : names.value(employeeId.toLongLong());
+}
+
+} // namespace
+
+std::optional<Currency> ReportFigures::gross() const
+{
+    if (untaxedLines > 0)
+        return std::nullopt;
+    return net.plus(tax);
+}
+
+GroupReport groupReport(QSqlDatabase db, ReportGrouping grouping, const ReportPeriod &period)
+{
+    const bool byTechnician = grouping != ReportGrouping::Service;
+    const bool byService = grouping != ReportGrouping::Technician;
+    // (has an EmployeeID, the ID, the service): lines without a technician come first.
+    using Key = std::tuple<bool, qint64, QString>;
+    std::map<Key, ReportGroup> groups;
+
+    QSqlQuery query = journalLines(db, QStringLiteral("s.EmployeeID, s.NameOfService, s.Quantity, s.Cost, s.SalesTax"),
+                                   period);
+    while (query.next()) {
+        const QVariant employeeId = byTechnician && !query.value(0).isNull() ? QVariant(query.value(0).toLongLong())
+                                                                             : QVariant();
+        const QString service = byService ? query.value(1).toString() : QString();
+        ReportGroup &group = groups[Key{!employeeId.isNull(), employeeId.toLongLong(), service}];
+        group.employeeId = employeeId;
+        group.service = service;
+        addLine(group.figures, query.value(2).toLongLong(), moneyOf(query.value(3), "Cost").value_or(Currency()),
+                moneyOf(query.value(4), "SalesTax"));
+    }
+
+    GroupReport report;
+    const QHash<qint64, QString> names = byTechnician ? technicianNames(db) : QHash<qint64, QString>();
+    for (auto &[key, group] : groups) {
+        group.technician = nameOf(names, group.employeeId);
+        setShares(group.figures);
+        addRow(report.total, group.figures);
+        report.groups.push_back(std::move(group));
+    }
+    return report;
+}
+
+DaySheet daySheet(QSqlDatabase db, const ReportPeriod &period)
+{
+    QSqlQuery query = journalLines(
+        db,
+        QStringLiteral("s.ServiceID, s.ServiceDate, s.EmployeeID, s.Count, s.CustomerID, "
+                       "(SELECT ifnull(c.FirstName, '') || ' ' || ifnull(c.LastName, '') FROM Customers c "
+                       "WHERE c.CustomerID = s.CustomerID ORDER BY c.rowid LIMIT 1), "
+                       "s.NameOfService, s.Quantity, s.Cost, s.SalesTax"),
+        period);
+    DaySheet sheet;
+    const QHash<qint64, QString> names = technicianNames(db);
+    while (query.next()) {
+        DaySheetLine line;
+        line.serviceId = query.value(0).toLongLong();
+        line.date = QDate::fromString(query.value(1).toString().left(10), Qt::ISODate);
+        if (!query.value(2).isNull())
+            line.employeeId = query.value(2).toLongLong();
+        line.technician = nameOf(names, line.employeeId);
+        line.count = query.value(3).toLongLong();
+        line.customerId = query.value(4);
+        line.customer = query.value(5).toString().trimmed();
+        line.service = query.value(6).toString();
+        line.quantity = query.value(7).toLongLong();
+        line.net = moneyOf(query.value(8), "Cost").value_or(Currency());
+        line.tax = moneyOf(query.value(9), "SalesTax");
+        addLine(sheet.total, line.quantity, line.net, line.tax);
+        sheet.lines.push_back(std::move(line));
+    }
+    std::sort(sheet.lines.begin(), sheet.lines.end(), [](const DaySheetLine &a, const DaySheetLine &b) {
+        return std::tie(a.date, a.count, a.serviceId) < std::tie(b.date, b.count, b.serviceId);
+    });
+    setShares(sheet.total);
+    return sheet;
+}
+
+} // namespace salon

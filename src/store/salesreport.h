@@ -1,0 +1,78 @@
+#pragma once
+#include "currency.h"
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <optional>
+#include <vector>
+
+// What the journal (Service Records) says was sold in a period: grouped by technician, by
+// service or by both, or every line as a day sheet. Reads the journal only; sums are exact.
+namespace salon {
+
+struct ReportPeriod
+{
+    QDate from;   // both days included
+    QDate to;
+    std::optional<qint64> employeeId;   // one technician's lines only
+};
+
+enum class ReportGrouping { Technician, Service, TechnicianService };
+
+// One group's figures (or the totals row). Lines without a recorded tax (sold before it was
+// recorded) are counted in untaxedLines and add nothing to tax.
+struct ReportFigures
+{
+    qint64 lines = 0;
+    qint64 quantity = 0;
+    Currency net;   // the journal's Cost summed
+    Currency tax;   // the recorded SalesTax summed
+    qint64 untaxedLines = 0;
+    Currency share50;   // 50% and 60% of net
+    Currency share60;
+    // net + tax; nothing when a line's tax was not recorded.
+    std::optional<Currency> gross() const;
+};
+
+struct ReportGroup
+{
+    QVariant employeeId;   // null: lines with no technician (and in a service grouping)
+    QString technician;    // empty without an employee row
+    QString service;       // NameOfService as written (service groupings only)
+    ReportFigures figures;
+};
+
+struct GroupReport
+{
+    std::vector<ReportGroup> groups;   // by EmployeeID (no technician first), then service
+    ReportFigures total;               // the sum of the groups' rows
+};
+
+struct DaySheetLine
+{
+    qint64 serviceId = 0;
+    QDate date;
+    QVariant employeeId;
+    QString technician;
+    qint64 count = 0;   // the line's number within its day
+    QVariant customerId;
+    QString customer;
+    QString service;
+    qint64 quantity = 0;
+    Currency net;
+    std::optional<Currency> tax;   // nothing when not recorded
+};
+
+struct DaySheet
+{
+    std::vector<DaySheetLine> lines;   // by day, then day number
+    ReportFigures total;
+};
+
+// Throw StoreError (a money field that is not an amount, a sum beyond the range).
+GroupReport groupReport(QSqlDatabase db, ReportGrouping grouping, const ReportPeriod &period);
+DaySheet daySheet(QSqlDatabase db, const ReportPeriod &period);
+
+} // namespace salon
