@@ -8,14 +8,17 @@
 #include "serverupgrade.h"
 #include "dialogs.h"
 #include "frmmain.h"
+#include "salesreport.h"
 #include "startup.h"
 #include "stderrdialogs.h"
+#include "storeerror.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QTimer>
 #include <chrono>
+#include <map>
 #include <cstdio>
 #include <ctime>
 #include <sys/resource.h>
@@ -29,6 +32,51 @@ void nameTheProgram()
     QCoreApplication::setApplicationName(app::title);
     QCoreApplication::setApplicationVersion(
         QStringLiteral("%1.%2.%3").arg(app::versionMajor).arg(app::versionMinor).arg(app::versionRevision));
+}
+
+int said(const QString &problem)
+{
+    std::fprintf(stderr, "%s: %s\n", qPrintable(app::title), qPrintable(problem));
+    return 1;
+}
+
+// --report: the chosen report of the period as aligned text, or into a CSV file.
+int runReport(const QString &grouping, const QString &from, const QString &to, const std::optional<QString> &employee,
+              const QString &csv)
+{
+    const std::map<QString, salon::ReportKind> kinds{{QStringLiteral("technician"), salon::ReportKind::Technician},
+                                                     {QStringLiteral("service"), salon::ReportKind::Service},
+                                                     {QStringLiteral("technician-service"), salon::ReportKind::TechnicianService},
+                                                     {QStringLiteral("day"), salon::ReportKind::Day}};
+    const auto kind = kinds.find(grouping);
+    if (kind == kinds.end())
+        return said(QStringLiteral("Unknown report '%1': use technician, service, technician-service or day.").arg(grouping));
+    salon::ReportPeriod period;
+    period.from = QDate::fromString(from, Qt::ISODate);
+    period.to = QDate::fromString(to, Qt::ISODate);
+    if (!period.from.isValid() || from.size() != 10 || !period.to.isValid() || to.size() != 10)
+        return said(QStringLiteral("A report needs --from and --to as dates written YYYY-MM-DD."));
+    if (period.to < period.from)
+        return said(QStringLiteral("The report's last day (--to %1) is before its first (--from %2).").arg(to, from));
+    if (employee) {
+        bool ok = false;
+        const qint64 id = employee->toLongLong(&ok);
+        if (!ok)
+            return said(QStringLiteral("--employee needs a technician's number, not '%1'.").arg(*employee));
+        period.employeeId = id;
+    }
+    try {
+        const salon::ReportTable table = salon::readReport(kind->second, period);
+        if (csv.isEmpty()) {
+            std::printf("%s", table.rows.empty() ? "" : qPrintable(salon::reportText(table)));
+            return 0;
+        }
+        if (auto problem = salon::writeReportCsv(table, QDir::current().absoluteFilePath(csv)))
+            return said(*problem);
+        return 0;
+    } catch (const StoreError &error) {
+        return said(error.text());
+    }
 }
 
 // The options work without a display, so they run before any window system is touched:
@@ -74,8 +122,23 @@ CommandLine runOptions(int &argc, char *argv[], int &status)
         QStringLiteral("Brings the books of service <service> up to this version of Velorine (after a copy into "
                        "backups/) and ends."),
         QStringLiteral("service"));
+    const QCommandLineOption reportOption(
+        QStringLiteral("report"),
+        QStringLiteral("Prints what was sold from --from to --to (both days included) by technician, service, "
+                       "technician-service, or every line as the day sheet, and ends. The books are only read."),
+        QStringLiteral("grouping"));
+    const QCommandLineOption fromOption(QStringLiteral("from"), QStringLiteral("The report's first day."),
+                                        QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption toOption(QStringLiteral("to"), QStringLiteral("The report's last day."),
+                                      QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption employeeOption(QStringLiteral("employee"),
+                                            QStringLiteral("Narrows the report to technician <N>."), QStringLiteral("N"));
+    const QCommandLineOption csvOption(QStringLiteral("csv"),
+                                       QStringLiteral("Writes the report as CSV into <file> (never over one that exists)."),
+                                       QStringLiteral("file"));
     for (const QCommandLineOption *option : {&useServerOption, &useLocalOption, &deskNameOption, &initServerOption,
-                                             &copyBookOption, &upgradeServerOption})
+                                             &copyBookOption, &upgradeServerOption, &reportOption, &fromOption,
+                                             &toOption, &employeeOption, &csvOption})
         parser.addOption(*option);
     // --help, --version and unknown options end here; messages start with the program's name.
     parser.process(application);
@@ -116,6 +179,12 @@ CommandLine runOptions(int &argc, char *argv[], int &status)
         const QString service = parser.value(useServerOption);
         return finish(salon::useServer(service),
                       QStringLiteral("This desk now keeps its books on service %1.").arg(service));
+    }
+    if (parser.isSet(reportOption)) {
+        status = runReport(parser.value(reportOption), parser.value(fromOption), parser.value(toOption),
+                           parser.isSet(employeeOption) ? std::optional(parser.value(employeeOption)) : std::nullopt,
+                           parser.value(csvOption));
+        return CommandLine::Done;
     }
     if (parser.isSet(useLocalOption))
         return finish(salon::useLocal(), QStringLiteral("This desk now keeps its books in %1.").arg(salon::dataFolder()));

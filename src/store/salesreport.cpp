@@ -1,9 +1,17 @@
 #include "salesreport.h"
 
 #include "connections.h"
+#include "csvexport.h"
+#include "database.h"
+#include "database_p.h"
+#include "serverbook.h"
 #include "storeerror.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
+#include <QUuid>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
 #include <map>
@@ -168,6 +176,172 @@ DaySheet daySheet(QSqlDatabase db, const ReportPeriod &period)
     });
     setShares(sheet.total);
     return sheet;
+}
+
+namespace {
+
+QString fourDecimals(Currency money)
+{
+    const std::int64_t scaled = money.scaled();
+    const std::uint64_t magnitude = scaled < 0 ? 0 - std::uint64_t(scaled) : std::uint64_t(scaled);
+    return QStringLiteral("%1%2.%3")
+        .arg(scaled < 0 ? QStringLiteral("-") : QString())
+        .arg(magnitude / std::uint64_t(Currency::scale))
+        .arg(magnitude % std::uint64_t(Currency::scale), 4, 10, QLatin1Char('0'));
+}
+
+// Names and services are the salon's text: one that starts like a formula is marked as text.
+QString textCell(const QString &text)
+{
+    if (!text.isEmpty()
+        && (text[0] == u'=' || text[0] == u'+' || text[0] == u'-' || text[0] == u'@' || text[0] == u'\t' || text[0] == u'\r'))
+        return QLatin1Char('\'') + text;
+    return text;
+}
+
+QStringList figureCells(const ReportFigures &f)
+{
+    const auto gross = f.gross();
+    return {QString::number(f.lines), QString::number(f.quantity), fourDecimals(f.net), fourDecimals(f.tax),
+            gross ? fourDecimals(*gross) : QString(), QString::number(f.untaxedLines), fourDecimals(f.share50),
+            fourDecimals(f.share60)};
+}
+
+const QStringList figureHeaders{QStringLiteral("Lines"), QStringLiteral("Quantity"), QStringLiteral("Net"),
+                                QStringLiteral("Tax"), QStringLiteral("Gross"), QStringLiteral("Untaxed lines"),
+                                QStringLiteral("50% share"), QStringLiteral("60% share")};
+
+} // namespace
+
+ReportTable reportTable(QSqlDatabase db, ReportKind kind, const ReportPeriod &period)
+{
+    ReportTable table;
+    if (kind == ReportKind::Day) {
+        table.headers = QStringList{QStringLiteral("ServiceDate"), QStringLiteral("EmployeeID"), QStringLiteral("Count"),
+                                    QStringLiteral("Customer"), QStringLiteral("Service"), QStringLiteral("Quantity"),
+                                    QStringLiteral("Net"), QStringLiteral("Tax")};
+        const DaySheet sheet = daySheet(db, period);
+        for (const DaySheetLine &line : sheet.lines)
+            table.rows.push_back({line.date.toString(Qt::ISODate), line.employeeId.toString(), QString::number(line.count),
+                                  textCell(line.customer), textCell(line.service), QString::number(line.quantity),
+                                  fourDecimals(line.net), line.tax ? fourDecimals(*line.tax) : QString()});
+        table.rows.push_back({QStringLiteral("Total"), QString(), QString(), QString(), QString(),
+                              QString::number(sheet.total.quantity), fourDecimals(sheet.total.net),
+                              fourDecimals(sheet.total.tax)});
+        return table;
+    }
+    const ReportGrouping grouping = kind == ReportKind::Technician ? ReportGrouping::Technician
+                                  : kind == ReportKind::Service    ? ReportGrouping::Service
+                                                                   : ReportGrouping::TechnicianService;
+    const bool byTechnician = grouping != ReportGrouping::Service;
+    const bool byService = grouping != ReportGrouping::Technician;
+    if (byTechnician)
+        table.headers << QStringLiteral("EmployeeID") << QStringLiteral("Technician");
+    if (byService)
+        table.headers << QStringLiteral("Service");
+    table.headers << figureHeaders;
+    const GroupReport report = groupReport(db, grouping, period);
+    const int keyCells = int(byTechnician) * 2 + int(byService);
+    for (const ReportGroup &group : report.groups) {
+        QStringList row;
+        if (byTechnician)
+            row << group.employeeId.toString() << textCell(group.technician);
+        if (byService)
+            row << textCell(group.service);
+        table.rows.push_back(row + figureCells(group.figures));
+    }
+    QStringList total{QStringLiteral("Total")};
+    while (total.size() < keyCells)
+        total << QString();
+    table.rows.push_back(total + figureCells(report.total));
+    return table;
+}
+
+ReportTable readReport(ReportKind kind, const ReportPeriod &period)
+{
+    const BookChoice choice = bookChoice();
+    if (choice.onServer()) {
+        internal::ServerConnection server(choice.service, true);
+        return reportTable(server.db(), kind, period);
+    }
+    const QString path = employeeDbPath();
+    if (!QFileInfo(path).isFile())
+        throw StoreError(StoreError::CannotOpen, QStringLiteral("Could not find file '%1'.").arg(path));
+    const QString name = QStringLiteral("report-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    std::optional<ReportTable> table;
+    std::optional<StoreError> failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(internal::uriOf(path) + QStringLiteral("?mode=ro"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        try {
+            if (!db.open())
+                throw StoreError::fromSql(db.lastError(), db);
+            table = reportTable(db, kind, period);
+        } catch (const StoreError &error) {
+            failure = error;
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (failure)
+        throw *failure;
+    return *table;
+}
+
+QString reportText(const ReportTable &table)
+{
+    std::vector<qsizetype> widths(table.headers.size(), 0);
+    const auto measure = [&widths](const QStringList &cells) {
+        for (qsizetype i = 0; i < cells.size() && i < qsizetype(widths.size()); ++i)
+            widths[i] = std::max(widths[i], cells[i].size());
+    };
+    measure(table.headers);
+    for (const QStringList &row : table.rows)
+        measure(row);
+    // Figures and numbers to the right, names and dates to the left.
+    const QStringList leftColumns{QStringLiteral("Technician"), QStringLiteral("Service"), QStringLiteral("Customer"),
+                                  QStringLiteral("ServiceDate")};
+    const auto line = [&](const QStringList &cells) {
+        QStringList padded;
+        for (qsizetype i = 0; i < cells.size(); ++i)
+            padded << (leftColumns.contains(table.headers.value(i)) || i == 0 ? cells[i].leftJustified(widths[i])
+                                                                              : cells[i].rightJustified(widths[i]));
+        return padded.join(QStringLiteral("  ")).trimmed() + u'\n';
+    };
+    QString text = line(table.headers);
+    for (const QStringList &row : table.rows)
+        text += line(row);
+    return text;
+}
+
+std::optional<QString> writeReportCsv(const ReportTable &table, const QString &path)
+{
+    QFile file(path);
+    // NewOnly: a file that exists is never written over, even one made meanwhile.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (QFileInfo::exists(path))
+            return QStringLiteral("The file %1 already exists; nothing was written.").arg(path);
+        return QStringLiteral("The file %1 cannot be written: %2.").arg(path, file.errorString());
+    }
+    QByteArray bytes;
+    const auto record = [&bytes](const QStringList &cells) {
+        QStringList fields;
+        for (const QString &cell : cells)
+            fields << csvField(cell);
+        bytes += fields.join(u',').toUtf8() + "\r\n";
+    };
+    record(table.headers);
+    for (const QStringList &row : table.rows)
+        record(row);
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString reason = file.errorString();
+        file.close();
+        file.remove();
+        return QStringLiteral("The file %1 cannot be written: %2.").arg(path, reason);
+    }
+    file.close();
+    return std::nullopt;
 }
 
 } // namespace salon

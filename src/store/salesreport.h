@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <optional>
 #include <vector>
@@ -74,5 +75,23 @@ struct DaySheet
 // Throw StoreError (a money field that is not an amount, a sum beyond the range).
 GroupReport groupReport(QSqlDatabase db, ReportGrouping grouping, const ReportPeriod &period);
 DaySheet daySheet(QSqlDatabase db, const ReportPeriod &period);
+
+// A report as a table for the command line and CSV: the figures' headers, one row per group
+// (or line), and the totals row with "Total" in its first cell. Money has four decimals,
+// dates are ISO, text a spreadsheet would take for a formula has a leading apostrophe.
+enum class ReportKind { Technician, Service, TechnicianService, Day };
+struct ReportTable
+{
+    QStringList headers;
+    std::vector<QStringList> rows;
+};
+ReportTable reportTable(QSqlDatabase db, ReportKind kind, const ReportPeriod &period);
+// The same from the desk's books (the local file or the server), read without writing. Throws StoreError.
+ReportTable readReport(ReportKind kind, const ReportPeriod &period);
+// Columns aligned with blanks, one line each, numbers to the right.
+QString reportText(const ReportTable &table);
+// Writes the table as CSV (RFC 4180, UTF-8, CRLF) to `path`, never over a file that exists.
+// Returns why it could not.
+std::optional<QString> writeReportCsv(const ReportTable &table, const QString &path);
 
 } // namespace salon

@@ -170,6 +170,126 @@ private slots:
         QCOMPARE(again.errors, QStringLiteral("Velorine: The file %1/Employee.csv already exists; nothing was exported.\n").arg(folder));
     }
 
+private:
+    // A small journal: a technician with an employee row and one without, a line sold before
+    // tax was recorded, a service that looks like a formula, and a line after the period.
+    static void fillJournal()
+    {
+        addRow(QStringLiteral("Employee"), {{"EmployeeID", 1}, {"FirstName", "Kim"}, {"LastName", "Park"}});
+        addCustomer(1, "Ann", "Lee");
+        addCustomer(2, "Bo", QVariant());
+        const QString insert = QStringLiteral("INSERT INTO [Service Records] (CustomerID, EmployeeID, ServiceDate, "
+                                              "NameOfService, Quantity, Cost, Count, SalesTax) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+        QVERIFY(execSql(insert, {1, 1, "2026-03-01", "Manicure", 1, 24.075, 1, 1.6853}));
+        QVERIFY(execSql(insert, {1, 1, "2026-03-01T10:00:00", "=Polish", 1, 10, 2, 0.7}));
+        QVERIFY(execSql(insert, {2, 2, "2026-03-02", "Manicure", 2, 30, 1, QVariant()}));
+        QVERIFY(execSql(insert, {1, 1, "2026-04-01", "Manicure", 1, 5, 1, 0.35}));
+    }
+
+private slots:
+
+    void reportsAreWrittenAsCsv_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("csv");
+        QTest::newRow("technician") << QStringList{"technician"}
+            << "EmployeeID,Technician,Lines,Quantity,Net,Tax,Gross,Untaxed lines,50% share,60% share\r\n"
+               "1,Kim Park,2,2,34.0750,2.3853,36.4603,0,17.0375,20.4450\r\n"
+               "2,,1,2,30.0000,0.0000,,1,15.0000,18.0000\r\n"
+               "Total,,3,4,64.0750,2.3853,,1,32.0375,38.4450\r\n";
+        QTest::newRow("service") << QStringList{"service"}
+            << "Service,Lines,Quantity,Net,Tax,Gross,Untaxed lines,50% share,60% share\r\n"
+               "'=Polish,1,1,10.0000,0.7000,10.7000,0,5.0000,6.0000\r\n"
+               "Manicure,2,3,54.0750,1.6853,,1,27.0375,32.4450\r\n"
+               "Total,3,4,64.0750,2.3853,,1,32.0375,38.4450\r\n";
+        QTest::newRow("technician-service") << QStringList{"technician-service"}
+            << "EmployeeID,Technician,Service,Lines,Quantity,Net,Tax,Gross,Untaxed lines,50% share,60% share\r\n"
+               "1,Kim Park,'=Polish,1,1,10.0000,0.7000,10.7000,0,5.0000,6.0000\r\n"
+               "1,Kim Park,Manicure,1,1,24.0750,1.6853,25.7603,0,12.0375,14.4450\r\n"
+               "2,,Manicure,1,2,30.0000,0.0000,,1,15.0000,18.0000\r\n"
+               "Total,,,3,4,64.0750,2.3853,,1,32.0375,38.4450\r\n";
+        QTest::newRow("day") << QStringList{"day"}
+            << "ServiceDate,EmployeeID,Count,Customer,Service,Quantity,Net,Tax\r\n"
+               "2026-03-01,1,1,Ann Lee,Manicure,1,24.0750,1.6853\r\n"
+               "2026-03-01,1,2,Ann Lee,'=Polish,1,10.0000,0.7000\r\n"
+               "2026-03-02,2,1,Bo,Manicure,2,30.0000,\r\n"
+               "Total,,,,,4,64.0750,2.3853\r\n";
+        QTest::newRow("one technician") << QStringList{"technician", "--employee", "2"}
+            << "EmployeeID,Technician,Lines,Quantity,Net,Tax,Gross,Untaxed lines,50% share,60% share\r\n"
+               "2,,1,2,30.0000,0.0000,,1,15.0000,18.0000\r\n"
+               "Total,,1,2,30.0000,0.0000,,1,15.0000,18.0000\r\n";
+    }
+    void reportsAreWrittenAsCsv()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, csv);
+        TestHome home;
+        QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
+        fillJournal();
+        QTemporaryDir work;
+        const QStringList arguments = QStringList{"--report"} + options
+            + QStringList{"--from", "2026-03-01", "--to", "2026-03-31", "--csv", "march.csv"};
+        const Run result = run(arguments, home.path(), work.path());
+        QCOMPARE(result.errors, QString());
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(fileContent(work.filePath(QStringLiteral("march.csv"))), csv.toUtf8());
+
+        // Never over a file that is there.
+        const Run again = run(arguments, home.path(), work.path());
+        QCOMPARE(again.exitCode, 1);
+        QCOMPARE(again.errors, QStringLiteral("Velorine: The file %1 already exists; nothing was written.\n")
+                                   .arg(work.filePath(QStringLiteral("march.csv"))));
+    }
+
+    // Without --csv the report is printed with its columns aligned.
+    void reportIsPrintedAligned()
+    {
+        TestHome home;
+        QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
+        fillJournal();
+        const Run result = run({"--report", "technician", "--from", "2026-03-01", "--to", "2026-03-31"}, home.path());
+        QCOMPARE(result.errors, QString());
+        QCOMPARE(result.exitCode, 0);
+        const QStringList lines = result.output.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QVERIFY2(lines[0].startsWith(QLatin1String("EmployeeID  Technician")), qPrintable(lines[0]));
+        QVERIFY2(lines[3].startsWith(QLatin1String("Total")), qPrintable(lines[3]));
+        // The net of each row ends where its heading does.
+        const qsizetype netEnd = lines[0].indexOf(QLatin1String("Net")) + 3;
+        for (const char *net : {"34.0750", "30.0000", "64.0750"}) {
+            const QString line = *std::find_if(lines.begin(), lines.end(), [net](const QString &l) { return l.contains(QLatin1String(net)); });
+            QCOMPARE(line.indexOf(QLatin1String(net)) + 7, netEnd);
+        }
+    }
+
+    void badReportOptionsAreRefused_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("to before from") << QStringList{"--report", "day", "--from", "2026-03-02", "--to", "2026-03-01"}
+                                        << "The report's last day (--to 2026-03-01) is before its first (--from 2026-03-02).";
+        QTest::newRow("no to") << QStringList{"--report", "day", "--from", "2026-03-02"}
+                               << "A report needs --from and --to as dates written YYYY-MM-DD.";
+        QTest::newRow("not a date") << QStringList{"--report", "day", "--from", "2026-02-30", "--to", "2026-03-01"}
+                                    << "A report needs --from and --to as dates written YYYY-MM-DD.";
+        QTest::newRow("unknown grouping") << QStringList{"--report", "month", "--from", "2026-03-01", "--to", "2026-03-01"}
+                                          << "Unknown report 'month': use technician, service, technician-service or day.";
+        QTest::newRow("employee not a number") << QStringList{"--report", "day", "--from", "2026-03-01", "--to", "2026-03-01",
+                                                              "--employee", "Kim"}
+                                               << "--employee needs a technician's number, not 'Kim'.";
+    }
+    void badReportOptionsAreRefused()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, error);
+        TestHome home;
+        QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
+        const Run result = run(arguments, home.path());
+        QCOMPARE(result.output, QString());
+        QCOMPARE(result.errors, QStringLiteral("Velorine: ") + error + u'\n');
+        QCOMPARE(result.exitCode, 1);
+    }
+
     // An empty folder name is refused; it never means the folder the export was started in.
     void exportRefusesAnEmptyFolderName_data()
     {
