@@ -89,6 +89,26 @@ private slots:
         QVERIFY2(unknown.errors.startsWith(QStringLiteral("Velorine: The server cannot be reached: ")), qPrintable(unknown.errors));
         QCOMPARE(unknown.exitCode, 1);
     }
+
+    // A server desk's report reads the server's journal, money exact to the fourth decimal.
+    void reportReadsTheServersJournal()
+    {
+        TestHome home;
+        QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
+        const QString insert = QStringLiteral("INSERT INTO [Service Records] (CustomerID, EmployeeID, ServiceDate, "
+                                              "NameOfService, Quantity, Cost, Count, SalesTax) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+        QVERIFY(execSql(insert, {1, 1, "2026-03-31T23:59:59", "Manicure", 1, 24.075, 1, 1.6853}));
+        QVERIFY(execSql(insert, {1, 1, "2026-04-01", "Manicure", 1, 5, 1, 0.35}));
+        const Run result = run({QStringLiteral("--report"), QStringLiteral("service"), QStringLiteral("--from"),
+                                QStringLiteral("2026-03-31"), QStringLiteral("--to"), QStringLiteral("2026-03-31")},
+                               home.path());
+        QCOMPARE(result.errors, QString());
+        QCOMPARE(result.exitCode, 0);
+        const QStringList lines = result.output.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[1].simplified(), QStringLiteral("Manicure 1 1 24.0750 1.6853 25.7603 0 12.0375 14.4450"));
+        QCOMPARE(lines[2].simplified(), QStringLiteral("Total 1 1 24.0750 1.6853 25.7603 0 12.0375 14.4450"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestServerTools)
