@@ -224,6 +224,16 @@ QString Currency::plainText() const
     return textWith(u'.');
 }
 
+QString Currency::fixedText() const
+{
+    // The magnitude as unsigned, so the most negative amount has one too.
+    const std::uint64_t magnitude = m_scaled < 0 ? 0 - std::uint64_t(m_scaled) : std::uint64_t(m_scaled);
+    return QStringLiteral("%1%2.%3")
+        .arg(m_scaled < 0 ? QStringLiteral("-") : QString())
+        .arg(magnitude / std::uint64_t(scale))
+        .arg(magnitude % std::uint64_t(scale), 4, 10, QLatin1Char('0'));
+}
+
 Currency Currency::roundedToCents() const
 {
     constexpr std::int64_t cent = scale / 100;

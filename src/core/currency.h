@@ -59,6 +59,8 @@ public:
     QString text() const;
     // The same in the C form ("24.075"), for files and query texts.
     QString plainText() const;
+    // All four decimals in the C form ("24.0750", "-0.5000"), as exported files write money.
+    QString fixedText() const;
     // To whole cents, halves away from zero, as the "Currency" display format shows money.
     Currency roundedToCents() const;
 

@@ -17,7 +17,6 @@
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUuid>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -45,33 +44,19 @@ bool isTicketCell(const QString &table, const QString &column)
 class LocalBook
 {
 public:
-    explicit LocalBook(const QString &path)
-        : m_name(QStringLiteral("book-copy-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+    explicit LocalBook(const QString &path) : m_connection(path, QStringLiteral("book-copy"))
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(internal::uriOf(path) + QStringLiteral("?mode=ro"));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!db.open())
+        QSqlDatabase db = m_connection.db();
+        if (!db.isOpen())
             throw Refusal{QStringLiteral("The file %1 cannot be opened: %2").arg(path, db.lastError().databaseText())};
         QSqlQuery begin(db);
         if (!begin.exec(QStringLiteral("BEGIN")))
             throw Refusal{QStringLiteral("The file %1 cannot be read: %2").arg(path, begin.lastError().databaseText())};
     }
-    ~LocalBook()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    LocalBook(const LocalBook &) = delete;
-    LocalBook &operator=(const LocalBook &) = delete;
-    QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
+    QSqlDatabase db() const { return m_connection.db(); }
 
 private:
-    QString m_name;
+    internal::ReadOnlyConnection m_connection;
 };
 
 // A value of the book as a server column of `type` keeps it; `failed` names what it is not.

@@ -18,6 +18,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+#include <QUuid>
 #include <map>
 #include <memory>
 
@@ -39,6 +40,28 @@ void execOrThrow(QSqlDatabase db, const QString &sql, const QVariantList &binds)
         query.addBindValue(value);
     if (!query.exec())
         throw StoreError::fromSql(query.lastError());
+}
+
+ReadOnlyConnection::ReadOnlyConnection(const QString &path, const QString &purpose)
+    : m_name(purpose + u'-' + QUuid::createUuid().toString(QUuid::WithoutBraces))
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    db.setDatabaseName(uriOf(path) + QStringLiteral("?mode=ro"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+    db.open();
+}
+
+ReadOnlyConnection::~ReadOnlyConnection()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        if (db.isOpen()) {
+            // Ends a read transaction if one is open; nothing was written to undo.
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(m_name);
 }
 
 void execUnprepared(QSqlDatabase db, const QString &sql)

@@ -20,7 +20,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUuid>
 #include <charconv>
 #include <functional>
 #include <vector>
@@ -47,32 +46,11 @@ bool isPassword(const QString &column)
     return column.compare(QLatin1String("password"), Qt::CaseInsensitive) == 0;
 }
 
-// A spreadsheet reads a cell that starts with one of these as a formula, so exported text that
-// starts so is marked as text with a leading apostrophe. Numbers are never marked.
-QString spreadsheetText(const QString &text)
-{
-    if (!text.isEmpty()
-        && (text[0] == u'=' || text[0] == u'+' || text[0] == u'-' || text[0] == u'@' || text[0] == u'\t' || text[0] == u'\r'))
-        return QLatin1Char('\'') + text;
-    return text;
-}
-
 struct Table
 {
     QString name;
     std::vector<Column> columns;
 };
-
-QString moneyText(Currency money)
-{
-    const std::int64_t scaled = money.scaled();
-    // The magnitude as unsigned, so the most negative amount has one too.
-    const std::uint64_t magnitude = scaled < 0 ? 0 - std::uint64_t(scaled) : std::uint64_t(scaled);
-    return QStringLiteral("%1%2.%3")
-        .arg(scaled < 0 ? QStringLiteral("-") : QString())
-        .arg(magnitude / std::uint64_t(Currency::scale))
-        .arg(magnitude % std::uint64_t(Currency::scale), 4, 10, QLatin1Char('0'));
-}
 
 QString numberText(const QVariant &value)
 {
@@ -100,7 +78,7 @@ std::optional<QString> serverNumberText(const QVariant &value, const Column &col
 {
     if (column.type == QLatin1String("CURRENCY") && value.typeId() == QMetaType::QString) {
         if (const auto money = Currency::fromDecimalText(value.toString()))
-            return moneyText(*money);
+            return money->fixedText();
     }
     if (column.type == QLatin1String("SINGLE") && value.typeId() == QMetaType::Double) {
         char digits[32];
@@ -126,7 +104,7 @@ QString fieldText(const QVariant &value, const Column &column)
                          || value.typeId() == QMetaType::Int;
     if (column.type == QLatin1String("CURRENCY") && numeric) {
         if (const auto money = Currency::fromDouble(value.toDouble()))
-            return moneyText(*money);
+            return money->fixedText();
     }
     if (numeric)
         return numberText(value);
@@ -234,37 +212,6 @@ std::optional<QString> writeTable(QSqlDatabase db, const ReadFailure &readFailur
         return QStringLiteral("The file %1 cannot be written: %2.").arg(file.fileName(), file.errorString());
     return std::nullopt;
 }
-
-// The export's own read-only connection, released on every path.
-class ReadOnlyBook
-{
-public:
-    explicit ReadOnlyBook(const QString &path)
-        : m_name(QStringLiteral("csv-export-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(internal::uriOf(path) + QStringLiteral("?mode=ro"));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-        db.open();
-    }
-    ~ReadOnlyBook()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            if (db.isOpen()) {
-                QSqlQuery(db).exec(QStringLiteral("COMMIT"));
-                db.close();
-            }
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    ReadOnlyBook(const ReadOnlyBook &) = delete;
-    ReadOnlyBook &operator=(const ReadOnlyBook &) = delete;
-    QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
-
-private:
-    QString m_name;
-};
 
 // Makes the folder and the folders above it that are missing; when one cannot be made, says why.
 std::optional<QString> makeFolder(const QString &folder)
@@ -391,6 +338,14 @@ CsvExport exportFromServer(const QString &service, const QString &folder)
 
 } // namespace
 
+QString spreadsheetText(const QString &text)
+{
+    if (!text.isEmpty()
+        && (text[0] == u'=' || text[0] == u'+' || text[0] == u'-' || text[0] == u'@' || text[0] == u'\t' || text[0] == u'\r'))
+        return QLatin1Char('\'') + text;
+    return text;
+}
+
 QString csvField(const QString &text)
 {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n'))
@@ -412,7 +367,7 @@ CsvExport exportCsv(const QString &bookPath, const QString &folder)
         result.error = QStringLiteral("Could not find file '%1'.").arg(bookPath);
         return result;
     }
-    ReadOnlyBook book(bookPath);
+    internal::ReadOnlyConnection book(bookPath, QStringLiteral("csv-export"));
     return exportFrom(book.db(), bookPath, folder);
 }
 

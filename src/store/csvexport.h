@@ -27,6 +27,10 @@ CsvExport exportCsv(const QString &bookPath, const QString &folder);
 // desk sees them (the ticket's cells its own), read in one snapshot.
 CsvExport exportBooks(const QString &folder);
 
+// Text as a spreadsheet should show it: one that starts like a formula (= + - @, a tab or a
+// carriage return) gets a leading apostrophe. Numbers are never passed through this.
+QString spreadsheetText(const QString &text);
+
 // One field of a CSV record: quoted, with inner quotes doubled, when it holds a comma, a quote
 // or a line break.
 QString csvField(const QString &text);

@@ -12,6 +12,22 @@ namespace salon::internal {
 
 // The file: URI of a path, for the engine's open options.
 QString uriOf(const QString &path);
+// A read-only connection to the SQLite file at `path` under a name of its own (starting with
+// `purpose`), waiting up to 5 s for a writer. A read transaction left open ends with it, and the
+// name is released on every path. It does not throw: db().isOpen() says whether it opened.
+class ReadOnlyConnection
+{
+public:
+    ReadOnlyConnection(const QString &path, const QString &purpose);
+    ~ReadOnlyConnection();
+    ReadOnlyConnection(const ReadOnlyConnection &) = delete;
+    ReadOnlyConnection &operator=(const ReadOnlyConnection &) = delete;
+    QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
+
+private:
+    QString m_name;
+};
+
 // Runs one statement as it stands, without preparing it: a server cannot prepare BEGIN,
 // COMMIT, SET, LISTEN or DDL. Throws StoreError.
 void execUnprepared(QSqlDatabase db, const QString &sql);

@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QUuid>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
@@ -180,31 +179,12 @@ DaySheet daySheet(QSqlDatabase db, const ReportPeriod &period)
 
 namespace {
 
-QString fourDecimals(Currency money)
-{
-    const std::int64_t scaled = money.scaled();
-    const std::uint64_t magnitude = scaled < 0 ? 0 - std::uint64_t(scaled) : std::uint64_t(scaled);
-    return QStringLiteral("%1%2.%3")
-        .arg(scaled < 0 ? QStringLiteral("-") : QString())
-        .arg(magnitude / std::uint64_t(Currency::scale))
-        .arg(magnitude % std::uint64_t(Currency::scale), 4, 10, QLatin1Char('0'));
-}
-
-// Names and services are the salon's text: one that starts like a formula is marked as text.
-QString textCell(const QString &text)
-{
-    if (!text.isEmpty()
-        && (text[0] == u'=' || text[0] == u'+' || text[0] == u'-' || text[0] == u'@' || text[0] == u'\t' || text[0] == u'\r'))
-        return QLatin1Char('\'') + text;
-    return text;
-}
-
 QStringList figureCells(const ReportFigures &f)
 {
     const auto gross = f.gross();
-    return {QString::number(f.lines), QString::number(f.quantity), fourDecimals(f.net), fourDecimals(f.tax),
-            gross ? fourDecimals(*gross) : QString(), QString::number(f.untaxedLines), fourDecimals(f.share50),
-            fourDecimals(f.share60)};
+    return {QString::number(f.lines), QString::number(f.quantity), f.net.fixedText(), f.tax.fixedText(),
+            gross ? gross->fixedText() : QString(), QString::number(f.untaxedLines), f.share50.fixedText(),
+            f.share60.fixedText()};
 }
 
 const QStringList figureHeaders{QStringLiteral("Lines"), QStringLiteral("Quantity"), QStringLiteral("Net"),
@@ -223,11 +203,11 @@ ReportTable reportTable(QSqlDatabase db, ReportKind kind, const ReportPeriod &pe
         const DaySheet sheet = daySheet(db, period);
         for (const DaySheetLine &line : sheet.lines)
             table.rows.push_back({line.date.toString(Qt::ISODate), line.employeeId.toString(), QString::number(line.count),
-                                  textCell(line.customer), textCell(line.service), QString::number(line.quantity),
-                                  fourDecimals(line.net), line.tax ? fourDecimals(*line.tax) : QString()});
+                                  spreadsheetText(line.customer), spreadsheetText(line.service), QString::number(line.quantity),
+                                  line.net.fixedText(), line.tax ? line.tax->fixedText() : QString()});
         table.rows.push_back({QStringLiteral("Total"), QString(), QString(), QString(), QString(),
-                              QString::number(sheet.total.quantity), fourDecimals(sheet.total.net),
-                              fourDecimals(sheet.total.tax)});
+                              QString::number(sheet.total.quantity), sheet.total.net.fixedText(),
+                              sheet.total.tax.fixedText()});
         return table;
     }
     const ReportGrouping grouping = kind == ReportKind::Technician ? ReportGrouping::Technician
@@ -245,9 +225,9 @@ ReportTable reportTable(QSqlDatabase db, ReportKind kind, const ReportPeriod &pe
     for (const ReportGroup &group : report.groups) {
         QStringList row;
         if (byTechnician)
-            row << group.employeeId.toString() << textCell(group.technician);
+            row << group.employeeId.toString() << spreadsheetText(group.technician);
         if (byService)
-            row << textCell(group.service);
+            row << spreadsheetText(group.service);
         table.rows.push_back(row + figureCells(group.figures));
     }
     QStringList total{QStringLiteral("Total")};
@@ -267,26 +247,10 @@ ReportTable readReport(ReportKind kind, const ReportPeriod &period)
     const QString path = employeeDbPath();
     if (!QFileInfo(path).isFile())
         throw StoreError(StoreError::CannotOpen, QStringLiteral("Could not find file '%1'.").arg(path));
-    const QString name = QStringLiteral("report-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    std::optional<ReportTable> table;
-    std::optional<StoreError> failure;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(internal::uriOf(path) + QStringLiteral("?mode=ro"));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-        try {
-            if (!db.open())
-                throw StoreError::fromSql(db.lastError(), db);
-            table = reportTable(db, kind, period);
-        } catch (const StoreError &error) {
-            failure = error;
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    if (failure)
-        throw *failure;
-    return *table;
+    internal::ReadOnlyConnection book(path, QStringLiteral("report"));
+    if (!book.db().isOpen())
+        throw StoreError::fromSql(book.db().lastError(), book.db());
+    return reportTable(book.db(), kind, period);
 }
 
 QString reportText(const ReportTable &table)
