@@ -96,6 +96,27 @@ QSqlQuery journalLines(QSqlDatabase db, const QString &columns, const ReportPeri
     return runQuery(db, sql, values);
 }
 
+// A period read a month at a time, so a long report can tell how far it has come and be stopped.
+std::vector<ReportPeriod> monthSteps(const ReportPeriod &period)
+{
+    std::vector<ReportPeriod> steps;
+    for (QDate from = period.from; from.isValid() && from <= period.to;) {
+        const QDate monthEnd = QDate(from.year(), from.month(), 1).addMonths(1).addDays(-1);
+        ReportPeriod step = period;
+        step.from = from;
+        step.to = std::min(monthEnd, period.to);
+        steps.push_back(step);
+        from = step.to.addDays(1);
+    }
+    return steps;
+}
+
+void tell(const ReportProgress &progress, int done, int steps)
+{
+    if (progress && !progress(done, steps))
+        throw ReportCancelled{};
+}
+
 QString nameOf(const QHash<qint64, QString> &names, const QVariant &employeeId)
 {
     return employeeId.isNull() ? QString() : names.value(employeeId.toLongLong());
@@ -110,7 +131,8 @@ std::optional<Currency> ReportFigures::gross() const
     return net.plus(tax);
 }
 
-GroupReport groupReport(QSqlDatabase db, ReportGrouping grouping, const ReportPeriod &period)
+GroupReport groupReport(QSqlDatabase db, ReportGrouping grouping, const ReportPeriod &period,
+                        const ReportProgress &progress)
 {
     const bool byTechnician = grouping != ReportGrouping::Service;
     const bool byService = grouping != ReportGrouping::Technician;
@@ -118,18 +140,24 @@ GroupReport groupReport(QSqlDatabase db, ReportGrouping grouping, const ReportPe
     using Key = std::tuple<bool, qint64, QString>;
     std::map<Key, ReportGroup> groups;
 
-    QSqlQuery query = journalLines(db, QStringLiteral("s.EmployeeID, s.NameOfService, s.Quantity, s.Cost, s.SalesTax"),
-                                   period);
-    while (query.next()) {
-        const QVariant employeeId = byTechnician && !query.value(0).isNull() ? QVariant(query.value(0).toLongLong())
-                                                                             : QVariant();
-        const QString service = byService ? query.value(1).toString() : QString();
-        ReportGroup &group = groups[Key{!employeeId.isNull(), employeeId.toLongLong(), service}];
-        group.employeeId = employeeId;
-        group.service = service;
-        addLine(group.figures, query.value(2).toLongLong(), moneyOf(query.value(3), "Cost").value_or(Currency()),
-                moneyOf(query.value(4), "SalesTax"));
+    const std::vector<ReportPeriod> steps = monthSteps(period);
+    for (int done = 0; done < int(steps.size()); ++done) {
+        tell(progress, done, int(steps.size()));
+        QSqlQuery query = journalLines(
+            db, QStringLiteral("s.EmployeeID, s.NameOfService, s.Quantity, s.Cost, s.SalesTax"), steps[done]);
+        while (query.next()) {
+            const QVariant employeeId = byTechnician && !query.value(0).isNull()
+                                            ? QVariant(query.value(0).toLongLong())
+                                            : QVariant();
+            const QString service = byService ? query.value(1).toString() : QString();
+            ReportGroup &group = groups[Key{!employeeId.isNull(), employeeId.toLongLong(), service}];
+            group.employeeId = employeeId;
+            group.service = service;
+            addLine(group.figures, query.value(2).toLongLong(),
+                    moneyOf(query.value(3), "Cost").value_or(Currency()), moneyOf(query.value(4), "SalesTax"));
+        }
     }
+    tell(progress, int(steps.size()), int(steps.size()));
 
     GroupReport report;
     const QHash<qint64, QString> names = byTechnician ? technicianNames(db) : QHash<qint64, QString>();
@@ -142,7 +170,9 @@ GroupReport groupReport(QSqlDatabase db, ReportGrouping grouping, const ReportPe
     return report;
 }
 
-DaySheet daySheet(QSqlDatabase db, const ReportPeriod &period)
+namespace {
+
+void readDaySheetLines(QSqlDatabase db, const ReportPeriod &period, const QHash<qint64, QString> &names, DaySheet &sheet)
 {
     QSqlQuery query = journalLines(
         db,
@@ -151,8 +181,6 @@ DaySheet daySheet(QSqlDatabase db, const ReportPeriod &period)
                        "WHERE c.CustomerID = s.CustomerID ORDER BY c.rowid LIMIT 1), "
                        "s.NameOfService, s.Quantity, s.Cost, s.SalesTax"),
         period);
-    DaySheet sheet;
-    const QHash<qint64, QString> names = technicianNames(db);
     while (query.next()) {
         DaySheetLine line;
         line.serviceId = query.value(0).toLongLong();
@@ -170,6 +198,20 @@ DaySheet daySheet(QSqlDatabase db, const ReportPeriod &period)
         addLine(sheet.total, line.quantity, line.net, line.tax);
         sheet.lines.push_back(std::move(line));
     }
+}
+
+} // namespace
+
+DaySheet daySheet(QSqlDatabase db, const ReportPeriod &period, const ReportProgress &progress)
+{
+    DaySheet sheet;
+    const QHash<qint64, QString> names = technicianNames(db);
+    const std::vector<ReportPeriod> steps = monthSteps(period);
+    for (int done = 0; done < int(steps.size()); ++done) {
+        tell(progress, done, int(steps.size()));
+        readDaySheetLines(db, steps[done], names, sheet);
+    }
+    tell(progress, int(steps.size()), int(steps.size()));
     std::sort(sheet.lines.begin(), sheet.lines.end(), [](const DaySheetLine &a, const DaySheetLine &b) {
         return std::tie(a.date, a.count, a.serviceId) < std::tie(b.date, b.count, b.serviceId);
     });
@@ -193,14 +235,14 @@ const QStringList figureHeaders{QStringLiteral("Lines"), QStringLiteral("Quantit
 
 } // namespace
 
-ReportTable reportTable(QSqlDatabase db, ReportKind kind, const ReportPeriod &period)
+ReportTable reportTable(QSqlDatabase db, ReportKind kind, const ReportPeriod &period, const ReportProgress &progress)
 {
     ReportTable table;
     if (kind == ReportKind::Day) {
         table.headers = QStringList{QStringLiteral("ServiceDate"), QStringLiteral("EmployeeID"), QStringLiteral("Count"),
                                     QStringLiteral("Customer"), QStringLiteral("Service"), QStringLiteral("Quantity"),
                                     QStringLiteral("Net"), QStringLiteral("Tax")};
-        const DaySheet sheet = daySheet(db, period);
+        const DaySheet sheet = daySheet(db, period, progress);
         for (const DaySheetLine &line : sheet.lines)
             table.rows.push_back({line.date.toString(Qt::ISODate), line.employeeId.toString(), QString::number(line.count),
                                   spreadsheetText(line.customer), spreadsheetText(line.service), QString::number(line.quantity),
@@ -220,7 +262,7 @@ ReportTable reportTable(QSqlDatabase db, ReportKind kind, const ReportPeriod &pe
     if (byService)
         table.headers << QStringLiteral("Service");
     table.headers << figureHeaders;
-    const GroupReport report = groupReport(db, grouping, period);
+    const GroupReport report = groupReport(db, grouping, period, progress);
     const int keyCells = int(byTechnician) * 2 + int(byService);
     for (const ReportGroup &group : report.groups) {
         QStringList row;
@@ -237,12 +279,12 @@ ReportTable reportTable(QSqlDatabase db, ReportKind kind, const ReportPeriod &pe
     return table;
 }
 
-ReportTable readReport(ReportKind kind, const ReportPeriod &period)
+ReportTable readReport(ReportKind kind, const ReportPeriod &period, const ReportProgress &progress)
 {
     const BookChoice choice = bookChoice();
     if (choice.onServer()) {
         internal::ServerConnection server(choice.service, true);
-        return reportTable(server.db(), kind, period);
+        return reportTable(server.db(), kind, period, progress);
     }
     const QString path = employeeDbPath();
     if (!QFileInfo(path).isFile())
@@ -250,7 +292,7 @@ ReportTable readReport(ReportKind kind, const ReportPeriod &period)
     internal::ReadOnlyConnection book(path, QStringLiteral("report"));
     if (!book.db().isOpen())
         throw StoreError::fromSql(book.db().lastError(), book.db());
-    return reportTable(book.db(), kind, period);
+    return reportTable(book.db(), kind, period, progress);
 }
 
 QString reportText(const ReportTable &table)

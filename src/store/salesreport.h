@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -72,9 +73,17 @@ struct DaySheet
     ReportFigures total;
 };
 
+// Told how far a report has come (steps done of all steps) while it reads the journal; returns
+// false to stop it, and the report then throws ReportCancelled.
+using ReportProgress = std::function<bool(int done, int steps)>;
+struct ReportCancelled
+{
+};
+
 // Throw StoreError (a money field that is not an amount, a sum beyond the range).
-GroupReport groupReport(QSqlDatabase db, ReportGrouping grouping, const ReportPeriod &period);
-DaySheet daySheet(QSqlDatabase db, const ReportPeriod &period);
+GroupReport groupReport(QSqlDatabase db, ReportGrouping grouping, const ReportPeriod &period,
+                        const ReportProgress &progress = {});
+DaySheet daySheet(QSqlDatabase db, const ReportPeriod &period, const ReportProgress &progress = {});
 
 // A report as a table for the command line and CSV: the figures' headers, one row per group
 // (or line), and the totals row with "Total" in its first cell. Money has four decimals,
@@ -85,9 +94,10 @@ struct ReportTable
     QStringList headers;
     std::vector<QStringList> rows;
 };
-ReportTable reportTable(QSqlDatabase db, ReportKind kind, const ReportPeriod &period);
+ReportTable reportTable(QSqlDatabase db, ReportKind kind, const ReportPeriod &period,
+                        const ReportProgress &progress = {});
 // The same from the desk's books (the local file or the server), read without writing. Throws StoreError.
-ReportTable readReport(ReportKind kind, const ReportPeriod &period);
+ReportTable readReport(ReportKind kind, const ReportPeriod &period, const ReportProgress &progress = {});
 // Columns aligned with blanks, one line each, numbers to the right.
 QString reportText(const ReportTable &table);
 // Writes the table as CSV (RFC 4180, UTF-8, CRLF) to `path`, never over a file that exists.

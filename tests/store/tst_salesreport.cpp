@@ -137,6 +137,8 @@ private slots:
         QTest::newRow("a deleted technician") << int(G::Service) << mar1 << mar31 << 3 << 2;
         QTest::newRow("the month's last day") << int(G::Technician) << mar31 << mar31 << 0 << 1;
         QTest::newRow("the day before the month") << int(G::Technician) << mar1.addDays(-1) << mar1.addDays(-1) << 0 << 1;
+        QTest::newRow("three months, read a month at a time")
+            << int(G::TechnicianService) << QDate(2026, 2, 1) << QDate(2026, 4, 30) << 0 << 8;
         QTest::newRow("nothing sold") << int(G::Service) << QDate(2026, 5, 1) << QDate(2026, 5, 31) << 0 << 0;
     }
     void groupsAndTotals()
@@ -241,6 +243,23 @@ private slots:
                          .arg(line.net.plainText(), line.tax ? line.tax->plainText() : QStringLiteral("-"));
         QCOMPARE(found, wanted);
         QCOMPARE(textOf(sheet.total), total.text());
+    }
+
+    // A long report tells how far it has come a month at a time, and stops when told to.
+    void aReportTellsItsProgressAndCanBeStopped()
+    {
+        const salon::ReportPeriod period{QDate(2026, 2, 15), QDate(2026, 4, 2), std::nullopt};
+        QList<QPair<int, int>> told;
+        salon::groupReport(salon::employeeDb(), salon::ReportGrouping::Technician, period, [&told](int done, int steps) {
+            told.append({done, steps});
+            return true;
+        });
+        QCOMPARE(told, (QList<QPair<int, int>>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
+
+        int calls = 0;
+        const auto stopAtSecond = [&calls](int, int) { return ++calls < 2; };
+        QVERIFY_THROWS_EXCEPTION(salon::ReportCancelled, salon::daySheet(salon::employeeDb(), period, stopAtSecond));
+        QCOMPARE(calls, 2);
     }
 
     // Money the book cannot read as an amount stops the report rather than count as 0.
