@@ -7,6 +7,7 @@
 #include "database_p.h"
 #include "datafolder.h"
 #include "dialect.h"
+#include "newfiles.h"
 #include "recordfield.h"
 #include "recordsource.h"
 #include "schemaversion.h"
@@ -23,10 +24,6 @@
 #include <charconv>
 #include <functional>
 #include <vector>
-
-#include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
 
 namespace salon {
 
@@ -210,27 +207,6 @@ std::optional<QString> writeTable(QSqlDatabase db, const ReadFailure &readFailur
     }
     if (!writer.flush() || !file.flush() || file.error() != QFileDevice::NoError)
         return QStringLiteral("The file %1 cannot be written: %2.").arg(file.fileName(), file.errorString());
-    return std::nullopt;
-}
-
-// Makes the folder and the folders above it that are missing; when one cannot be made, says why.
-std::optional<QString> makeFolder(const QString &folder)
-{
-    const QStringList parts = QDir::cleanPath(folder).split(QLatin1Char('/'));
-    QString path;
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        path += (i > 0 ? QStringLiteral("/") : QString()) + parts[i];
-        if (path.isEmpty() || QFileInfo(path).isDir())
-            continue;
-        if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
-            continue;
-        const int error = errno;
-        if (error == EEXIST && !QFileInfo(path).isDir())
-            return QStringLiteral("The folder %1 cannot be created: %2 is a file.")
-                .arg(folder, i == parts.size() - 1 ? QStringLiteral("it") : path);
-        if (error != EEXIST)
-            return QStringLiteral("The folder %1 cannot be created: %2.").arg(folder, QString::fromLocal8Bit(std::strerror(error)));
-    }
     return std::nullopt;
 }
 
