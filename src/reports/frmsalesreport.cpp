@@ -377,7 +377,7 @@ void frmSalesReport::widenGrid()
                        + grdReport->verticalScrollBar()->sizeHint().width();
     const QList<int> sizes = m_splitter->sizes();
     const int total = sizes.value(0) + sizes.value(1);
-    const int chartLeast = 280;
+    const int chartLeast = 340;
     if (sizes.value(0) < needed && total > 0)
         m_splitter->setSizes({std::min(needed, total - chartLeast), std::max(chartLeast, total - needed)});
 }

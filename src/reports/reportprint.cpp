@@ -81,7 +81,9 @@ ChartLayout chartLayout(const std::vector<Bar> &bars, const QFontMetricsF &metri
         layout.low = std::min(layout.low, bar.net.scaled());
         layout.high = std::max(layout.high, bar.net.scaled());
     }
-    layout.labelWidth = std::min(layout.labelWidth, width * 0.5);
+    // Labels take up to half the width, but leave the bars a third of it.
+    const double labelRoom = std::max(0.0, std::min(width * 0.5, width * 2 / 3 - layout.amountWidth - 2 * layout.gap));
+    layout.labelWidth = std::min(layout.labelWidth, labelRoom);
     return layout;
 }
 
