@@ -23,6 +23,7 @@
 #include "frmnotepad.h"
 #include "frmpayrollrecords.h"
 #include "frmreport.h"
+#include "frmsalesreport.h"
 #include "frmsupplier.h"
 
 #include <QCloseEvent>
@@ -75,7 +76,18 @@ frmMain::frmMain()
     auto *body = new QHBoxLayout;
     body->setSpacing(18);
     m_calendarView = new CalendarView;
-    body->addWidget(m_calendarView, 0, Qt::AlignTop);
+    // The sales reports open from under the calendar, on the day marked there.
+    auto *cmdReports = new QPushButton(QStringLiteral("Reports"));
+    cmdReports->setObjectName(QStringLiteral("cmdReports"));
+    cmdReports->setMinimumWidth(110);
+    cmdReports->setAutoDefault(false);
+    connect(cmdReports, &QPushButton::clicked, this, &frmMain::openReports);
+    auto *calendarColumn = new QVBoxLayout;
+    calendarColumn->setSpacing(8);
+    calendarColumn->addWidget(m_calendarView);
+    calendarColumn->addWidget(cmdReports, 0, Qt::AlignLeft);
+    calendarColumn->addStretch(1);
+    body->addLayout(calendarColumn);
     body->addWidget(buildSidePanel(), 1);
 
     auto *layout = new QVBoxLayout(this);
@@ -94,6 +106,7 @@ frmMain::frmMain()
     // The screens that open doors into others' ground get the shell's doors when they are made.
     m_screens.setFactory<frmDaily>([this] { return new frmDaily(m_doors); });
     m_screens.setFactory<frmEmployee>([this] { return new frmEmployee(m_doors); });
+    m_screens.setFactory<frmSalesReport>([this] { return new frmSalesReport(calendar().selectedDate()); });
 }
 
 frmMain::~frmMain()
@@ -352,6 +365,14 @@ void frmMain::chooseTab(int tab)
     default:
         break;
     }
+}
+
+void frmMain::openReports()
+{
+    if (m_ending)
+        return;
+    const pointer::Busy busy;
+    openScreen<frmSalesReport>();
 }
 
 const MonthCalendar &frmMain::calendar() const

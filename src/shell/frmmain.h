@@ -15,9 +15,10 @@ class QTimer;
 class RecordSet;
 
 // The home screen: the tab strip that opens every other screen (one instance each), the month
-// calendar, the salon's name under "Used By", a saying in the caption every two seconds, and
-// the Help pop-up menu. Closing it (Exit, the close box, or Cancel on the Employees tab's
-// password dialog) first closes the open screens, newest first, so their edits are stored.
+// calendar with the Reports button under it, the salon's name under "Used By", a saying in the
+// caption every two seconds, and the Help pop-up menu. Closing it (Exit, the close box, or
+// Cancel on the Employees tab's password dialog) first closes the open screens, newest first,
+// so their edits are stored.
 class frmMain : public QWidget
 {
     Q_OBJECT
@@ -41,6 +42,8 @@ public:
 
     // Runs a tab's action (1 to 10).
     void chooseTab(int tab);
+    // The Reports button under the calendar: the sales reports, starting on the marked day.
+    void openReports();
 
     // Opens a screen as a single instance; the one line that wires a tab to its screen.
     template <class T>

@@ -4,6 +4,7 @@
 #include "frmemployee.h"
 #include "frmmain.h"
 #include "frmreadme.h"
+#include "frmsalesreport.h"
 #include "frmregister.h"
 #include "modalwatch.h"
 #include "pointer.h"
@@ -132,6 +133,27 @@ private slots:
         QCOMPARE(desk.window->findChild<QLabel *>(QStringLiteral("lblBooks"))->isVisible(), onServer());
         desk = {};
         salon::setDamageListener(nullptr);
+    }
+
+    // The Reports button under the calendar opens the sales reports on the marked day, once;
+    // the tab strip keeps its ten tabs.
+    void reportsOpenOnTheMarkedDay()
+    {
+        auto window = loadedWindow();
+        window->showCalendar(QDate(2026, 3, 15));
+        click(window.get(), QStringLiteral("cmdReports"));
+        auto *reports = window->screens().find<frmSalesReport>();
+        QVERIFY(reports);
+        QVERIFY(reports->isVisible());
+        QVERIFY(reports->sheet());
+        QCOMPARE(reports->sheet()->period.from, QDate(2026, 3, 15));
+        QCOMPARE(reports->sheet()->period.to, QDate(2026, 3, 15));
+        window->showCalendar(QDate(2026, 3, 16));
+        click(window.get(), QStringLiteral("cmdReports"));
+        QCOMPARE(window->screens().find<frmSalesReport>(), reports);
+        QCOMPARE(window->screens().openCount(), 1);
+        QCOMPARE(window->findChild<QTabBar *>(QStringLiteral("TabStrip1"))->count(), 10);
+        QVERIFY(!pointer::isBusy());
     }
 
     void tabsInOrder()
