@@ -129,7 +129,7 @@ private slots:
         // The copy is the book as it was, under a name the day copies never take.
         const QStringList copies = backups();
         QCOMPARE(copies.size(), 1);
-        QVERIFY2(QRegularExpression(QStringLiteral("^Employee-before-v3-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.db$"))
+        QVERIFY2(QRegularExpression(QStringLiteral("^Employee-before-v%1-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.db$").arg(salon::bookVersion))
                      .match(copies.first()).hasMatch(),
                  qPrintable(copies.first()));
         const QString copy = salon::backupFolder() + u'/' + copies.first();
@@ -245,13 +245,13 @@ private slots:
         QCOMPARE(salon::open(), std::nullopt);
         salon::close();
         const QString path = salon::employeeDbPath();
-        runOnBook(path, QStringLiteral("PRAGMA user_version = 4"));
+        runOnBook(path, QStringLiteral("PRAGMA user_version = %1").arg(salon::bookVersion + 1));
         const QByteArray before = fileContent(path);
 
         const std::optional<QString> problem = salon::open();
-        QCOMPARE(problem, QStringLiteral("The file %1 is version 4 of the salon's book, made by a newer Velorine; "
-                                         "this Velorine reads version 3 and older.")
-                              .arg(path));
+        QCOMPARE(problem, QStringLiteral("The file %1 is version %2 of the salon's book, made by a newer Velorine; "
+                                         "this Velorine reads version %3 and older.")
+                              .arg(path).arg(salon::bookVersion + 1).arg(salon::bookVersion));
         QVERIFY(!salon::isOpen());
         QCOMPARE(fileContent(path), before);
         QVERIFY(!QFileInfo::exists(path + QStringLiteral("-wal")));
@@ -337,8 +337,8 @@ private slots:
         steps.push_back(failingStep());
         const std::optional<QString> problem = salon::prepareBook(path, steps);
         QVERIFY(problem.has_value());
-        QVERIFY2(problem->startsWith(QStringLiteral("The file %1 could not be brought up to version 3 and was left as it was: ")
-                                         .arg(path)),
+        QVERIFY2(problem->startsWith(QStringLiteral("The file %1 could not be brought up to version %2 and was left as it was: ")
+                                         .arg(path).arg(salon::bookVersion)),
                  qPrintable(*problem));
         QVERIFY2(problem->contains(QLatin1String("NoSuchTable")), qPrintable(*problem));
         QCOMPARE(fileContent(path), before);
@@ -361,9 +361,9 @@ private slots:
         const std::optional<QString> problem = salon::open();
         QVERIFY(problem.has_value());
         QVERIFY2(problem->contains(salon::backupFolder()), qPrintable(*problem));
-        QVERIFY2(problem->endsWith(QStringLiteral("The file %1 was left as it was: it is brought up to version 3 only once "
+        QVERIFY2(problem->endsWith(QStringLiteral("The file %1 was left as it was: it is brought up to version %2 only once "
                                                   "a copy of it is made.")
-                                       .arg(path)),
+                                       .arg(path).arg(salon::bookVersion)),
                  qPrintable(*problem));
         QVERIFY(!salon::isOpen());
         QCOMPARE(fileContent(path), before);
