@@ -8,6 +8,7 @@
 #include "transaction.h"
 #include "wallclock.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
 #include <algorithm>
@@ -169,6 +170,20 @@ StoreError clashError(QSqlDatabase db, qint64 employeeId, QDate date, QTime time
     return StoreError(StoreError::Clash, QStringLiteral("%1 already has an appointment from %2 to %3%4; nothing was stored.")
                                              .arg(name, clockText(other->startMinute()),
                                                   clockText(other->heldUntilMinute()), customer));
+}
+
+// Runs a write the store may refuse as a clash in `query`, which the caller declares before its
+// transaction: on a server a refused statement can only be freed once the transaction has
+// rolled back. Throws StoreError.
+void runWrite(QSqlQuery &query, QSqlDatabase db, const QString &sql, const QVariantList &values)
+{
+    query.setForwardOnly(!isServer(db));
+    if (!query.prepare(sqlFor(db, sql)))
+        throw StoreError::fromSql(query.lastError(), db);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw StoreError::fromSql(query.lastError(), db);
 }
 
 void refuse(const QString &text)
@@ -363,9 +378,10 @@ Appointment bookAppointment(QSqlDatabase db, const Booking &booking)
     const QTime time = toMinute(booking.time);
     checkValues(booking.employeeId, booking.date, time, minutes, booking.buffer, true);
     qint64 id = 0;
+    QSqlQuery inserted(db);
     try {
         Transaction transaction(db);
-        QSqlQuery inserted = runQuery(db, QStringLiteral(
+        runWrite(inserted, db, QStringLiteral(
             "INSERT INTO Appointments (UID, EmployeeID, CustomerID, Start, Minutes, Buffer, Status, Notes, Sequence, Changed) "
             "VALUES (?, ?, ?, ?, ?, ?, 'booked', ?, 0, ?) RETURNING AppointmentID"),
             {QUuid::createUuid().toString(QUuid::WithoutBraces), booking.employeeId, keyOrNull(booking.customerId),
@@ -393,6 +409,7 @@ Appointment bookAppointment(QSqlDatabase db, const Booking &booking)
 Appointment changeAppointment(QSqlDatabase db, qint64 id, const AppointmentChange &change)
 {
     Appointment next;
+    QSqlQuery updated(db);
     try {
         Transaction transaction(db);
         // Read under the write lock, so what another desk changed meanwhile and this change
@@ -413,8 +430,8 @@ Appointment changeAppointment(QSqlDatabase db, qint64 id, const AppointmentChang
             && next.buffer == current->buffer && next.status == current->status && next.notes == current->notes)
             return *current;
         checkValues(next.employeeId, next.date, next.time, next.minutes, next.buffer, moved);
-        runQuery(db, QStringLiteral("UPDATE Appointments SET EmployeeID = ?, Start = ?, Minutes = ?, Buffer = ?, Status = ?, "
-                                    "Notes = ?, Sequence = Sequence + 1, Changed = ? WHERE AppointmentID = ?"),
+        runWrite(updated, db, QStringLiteral("UPDATE Appointments SET EmployeeID = ?, Start = ?, Minutes = ?, Buffer = ?, "
+                                             "Status = ?, Notes = ?, Sequence = Sequence + 1, Changed = ? WHERE AppointmentID = ?"),
                  {next.employeeId, next.startText(), next.minutes, next.buffer, statusText(next.status),
                   next.notes.isEmpty() ? QVariant() : QVariant(next.notes), nowStamp(), id});
         transaction.commit();

@@ -139,14 +139,11 @@ class TestAppointments : public QObject
     QSqlDatabase db() const { return salon::employeeDb(); }
 
 private slots:
+    // One book for every test (a server's takes a while to make): two technicians, two
+    // customers; the starter price list takes 30 minutes a service.
     void initTestCase()
     {
         QCOMPARE(qgetenv("TZ"), QByteArray("EST5EDT,M3.2.0,M11.1.0"));
-    }
-
-    // Two technicians, two customers; the starter price list takes 30 minutes a service.
-    void init()
-    {
         home = std::make_unique<TestHome>();
         QVERIFY2(home->openError().isEmpty(), qPrintable(home->openError()));
         addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 1}, {QStringLiteral("FirstName"), QStringLiteral("Ivy")},
@@ -156,7 +153,15 @@ private slots:
         addCustomer(7, QStringLiteral("Ann"), QStringLiteral("Lee"));
         addCustomer(8, QStringLiteral("Bo"), QStringLiteral("Kim"));
     }
-    void cleanup() { home.reset(); }
+    void cleanupTestCase() { home.reset(); }
+
+    // Each test starts on an empty appointment book.
+    void init()
+    {
+        for (const char *table : {"Appointments", "[Appointment Services]", "[Opening Hours]", "[Days Off]"})
+            QVERIFY(execSql(QStringLiteral("DELETE FROM %1").arg(QLatin1String(table))));
+        QVERIFY(execSql(QStringLiteral("UPDATE Products SET Minutes = 30")));
+    }
 
     // Ivy has 10:00-11:00 (plus its buffer) for Ann; then another appointment is booked, or
     // one booked at 14:00 is moved there. Spans are half-open: touching ones are allowed.

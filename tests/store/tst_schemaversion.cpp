@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QtTest>
@@ -143,6 +144,41 @@ private slots:
         salon::close();
         QCOMPARE(salon::open(), std::nullopt);
         QCOMPARE(backups(), copies);
+    }
+
+    // A book of version 3 gains the appointment book, and the services already on its price
+    // list take 30 minutes each; the store then refuses a technician booked twice.
+    void version3BookGainsTheAppointmentBook()
+    {
+        TestHome fresh;
+        const QStringList newLayout = layoutOf(salon::employeeDb());
+        salon::close();
+
+        TestHome home(TestHome::Open::No);
+        const QString path = salon::employeeDbPath();
+        makeVersion1Book(path);
+        runOnBook(path, QStringLiteral(
+            "CREATE INDEX \"Service Records.ServiceDate\" ON \"Service Records\" (ServiceDate);"
+            "CREATE INDEX \"Service Records.EmployeeID\" ON \"Service Records\" (EmployeeID);"
+            "ALTER TABLE \"Service Records\" ADD COLUMN SalesTax CURRENCY;"
+            "INSERT INTO Products (ServiceID, ServiceName, UnitPrice, Quantity, Discount, SalePrice) VALUES (1, 'Manicure', 15, 0, 0, 0);"
+            "INSERT INTO Products (ServiceID, ServiceName, UnitPrice, Quantity, Discount, SalePrice) VALUES (2, 'Pedicure', 25, 0, 0, 0);"
+            "PRAGMA user_version = 3"));
+        QCOMPARE(userVersionOf(path), 3);
+
+        QCOMPARE(salon::open(), std::nullopt);
+        QSqlDatabase db = salon::employeeDb();
+        QCOMPARE(rows(db, QStringLiteral("PRAGMA user_version")), QStringList(QString::number(salon::bookVersion)));
+        QCOMPARE(layoutOf(db), newLayout);
+        QCOMPARE(rows(db, QStringLiteral("SELECT ServiceName, Minutes FROM Products ORDER BY rowid")),
+                 QStringList({QStringLiteral("Manicure|30"), QStringLiteral("Pedicure|30")}));
+        QCOMPARE(rows(db, QStringLiteral("SELECT count(*) FROM Appointments")), QStringList("0"));
+        const QString insert = QStringLiteral("INSERT INTO Appointments (UID, EmployeeID, Start, Minutes) VALUES ('%1', 1, '%2', 60)");
+        QVERIFY(QSqlQuery(db).exec(insert.arg(QStringLiteral("a"), QStringLiteral("2026-03-10 10:00"))));
+        QSqlQuery clash(db);
+        QVERIFY(!clash.exec(insert.arg(QStringLiteral("b"), QStringLiteral("2026-03-10 10:30"))));
+        QCOMPARE(StoreError::fromSql(clash.lastError(), db).number(), int(StoreError::Clash));
+        QVERIFY(QSqlQuery(db).exec(insert.arg(QStringLiteral("c"), QStringLiteral("2026-03-10 11:00"))));
     }
 
     // Employee rows stored without a rate take the salon's rate when the other rows agree on
