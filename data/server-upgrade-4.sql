@@ -1,6 +1,7 @@
 -- Version 4 of the books on a server: the appointment book, and each service's length on the
 -- price list (30 minutes for the services already there). Run in the upgrade's transaction;
--- what the books already hold of it is left as it is.
+-- what the books already hold of it is left as it is, quietly.
+SET LOCAL client_min_messages = warning;
 CREATE EXTENSION IF NOT EXISTS btree_gist WITH SCHEMA public;
 ALTER TABLE public."Products" ADD COLUMN IF NOT EXISTS "Minutes" integer DEFAULT 30;
 
