@@ -8,6 +8,7 @@
 #include "transaction.h"
 #include "wallclock.h"
 
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
@@ -81,6 +82,23 @@ QVariant keyOrNull(const QVariant &key)
     return ok ? QVariant(number) : QVariant();
 }
 
+// The names of the technicians or customers (`table` keyed by `key`) of the appointments
+// `where` picks, read in one pass over the table; the first row of a key names it.
+QHash<qint64, QString> namesOf(QSqlDatabase db, const QString &table, const QString &key, const QString &where,
+                               const QVariantList &values)
+{
+    QHash<qint64, QString> names;
+    QSqlQuery rows = runQuery(db, QStringLiteral("SELECT t.%2, t.FirstName, t.LastName FROM %1 t "
+                                                 "WHERE t.%2 IN (SELECT a.%2 FROM Appointments a WHERE %3) ORDER BY t.rowid")
+                                      .arg(table, key, where), values);
+    while (rows.next()) {
+        const qint64 id = rows.value(0).toLongLong();
+        if (!names.contains(id))
+            names.insert(id, personName(rows.value(1), rows.value(2)));
+    }
+    return names;
+}
+
 // The appointments `where` picks (a condition on a, with its values), with their services.
 std::vector<Appointment> readAppointments(QSqlDatabase db, const QString &where, const QVariantList &values,
                                           const QString &order = QStringLiteral("a.Start, a.EmployeeID, a.AppointmentID"))
@@ -88,21 +106,18 @@ std::vector<Appointment> readAppointments(QSqlDatabase db, const QString &where,
     std::vector<Appointment> found;
     QSqlQuery rows = runQuery(db, QStringLiteral(
         "SELECT a.AppointmentID, a.UID, a.EmployeeID, %1, a.Minutes, a.Buffer, a.Status, a.Notes, a.Sequence, a.Changed, "
-        "a.CustomerID, "
-        "(SELECT e.FirstName FROM Employee e WHERE e.EmployeeID = a.EmployeeID ORDER BY e.rowid LIMIT 1), "
-        "(SELECT e.LastName FROM Employee e WHERE e.EmployeeID = a.EmployeeID ORDER BY e.rowid LIMIT 1), "
-        "(SELECT c.FirstName FROM Customers c WHERE c.CustomerID = a.CustomerID ORDER BY c.rowid LIMIT 1), "
-        "(SELECT c.LastName FROM Customers c WHERE c.CustomerID = a.CustomerID ORDER BY c.rowid LIMIT 1) "
-        "FROM Appointments a WHERE %2 ORDER BY %3").arg(startColumn(db), where, order), values);
+        "a.CustomerID FROM Appointments a WHERE %2 ORDER BY %3").arg(startColumn(db), where, order), values);
     std::map<qint64, std::size_t> byId;
     while (rows.next()) {
         Appointment appointment;
         appointment.id = rows.value(0).toLongLong();
         appointment.uid = rows.value(1).toString();
         appointment.employeeId = rows.value(2).toLongLong();
-        const QDateTime start = QDateTime::fromString(rows.value(3).toString(), QStringLiteral("yyyy-MM-dd HH:mm"));
-        appointment.date = start.date();
-        appointment.time = start.time();
+        // Read as a date and a time of day apart: a wall-clock time the desk's clock skips
+        // would not stand as a local QDateTime.
+        const QString start = rows.value(3).toString();
+        appointment.date = QDate::fromString(start.left(10), Qt::ISODate);
+        appointment.time = QTime::fromString(start.mid(11), QStringLiteral("HH:mm"));
         appointment.minutes = rows.value(4).toInt();
         appointment.buffer = rows.value(5).toInt();
         appointment.status = statusFromText(rows.value(6).toString()).value_or(AppointmentStatus::Booked);
@@ -110,13 +125,18 @@ std::vector<Appointment> readAppointments(QSqlDatabase db, const QString &where,
         appointment.sequence = rows.value(8).toInt();
         appointment.changed = QDateTime::fromString(rows.value(9).toString(), Qt::ISODate).toUTC();
         appointment.customerId = keyOrNull(rows.value(10));
-        appointment.technician = personName(rows.value(11), rows.value(12));
-        appointment.customer = personName(rows.value(13), rows.value(14));
         byId[appointment.id] = found.size();
         found.push_back(std::move(appointment));
     }
     if (found.empty())
         return found;
+    const QHash<qint64, QString> technicians = namesOf(db, QStringLiteral("Employee"), QStringLiteral("EmployeeID"), where, values);
+    const QHash<qint64, QString> customers = namesOf(db, QStringLiteral("Customers"), QStringLiteral("CustomerID"), where, values);
+    for (Appointment &appointment : found) {
+        appointment.technician = technicians.value(appointment.employeeId);
+        if (!appointment.customerId.isNull())
+            appointment.customer = customers.value(appointment.customerId.toLongLong());
+    }
     QSqlQuery services = runQuery(db, QStringLiteral(
         "SELECT s.AppointmentID, s.ServiceID, s.ServiceName, s.Minutes FROM [Appointment Services] s "
         "WHERE s.AppointmentID IN (SELECT a.AppointmentID FROM Appointments a WHERE %1) ORDER BY s.rowid").arg(where), values);

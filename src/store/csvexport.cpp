@@ -80,10 +80,11 @@ QString wallClockText(const QVariant &value)
         const QDateTime moment = value.toDateTime();
         return moment.date().toString(Qt::ISODate) + u'T' + moment.time().toString(QStringLiteral("HH:mm:ss"));
     }
+    // The date and the time of day read apart: a time the desk's clock skips is still written.
     const QString text = value.toString();
-    const QDateTime moment = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm"));
-    return moment.isValid() ? moment.date().toString(Qt::ISODate) + u'T' + moment.time().toString(QStringLiteral("HH:mm:ss"))
-                            : text;
+    const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
+    const QTime time = text.size() == 16 && text[10] == u' ' ? QTime::fromString(text.mid(11), QStringLiteral("HH:mm")) : QTime();
+    return date.isValid() && time.isValid() ? date.toString(Qt::ISODate) + u'T' + time.toString(QStringLiteral("HH:mm:ss")) : text;
 }
 
 // A number as the server hands it out: money as its exact decimal text, a single-precision

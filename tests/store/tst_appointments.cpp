@@ -492,6 +492,11 @@ private slots:
                  QStringLiteral("Please choose the technician."));
         QCOMPARE(rowCount(QStringLiteral("Appointments")), 5);
         QCOMPARE(rowCount(QStringLiteral("Appointment Services")), 4);
+
+        // A time the desk's clock skips, written past the program, reads back as written.
+        QVERIFY(execSql(QStringLiteral("INSERT INTO Appointments (UID, EmployeeID, Start, Minutes) "
+                                       "VALUES ('skipped', 2, '2026-03-08 02:30', 30)")));
+        QCOMPARE(salon::appointmentsOn(db(), QDate(2026, 3, 8)).at(0).startText(), QStringLiteral("2026-03-08 02:30"));
     }
 };
 
