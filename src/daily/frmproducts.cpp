@@ -101,7 +101,7 @@ private:
 frmProducts::frmProducts(QWidget *parent)
     : QDialog(parent),
       m_bound(this,
-              QStringLiteral("select [ServiceID],[ServiceName],[UnitPrice],[Quantity],[Discount],[SalePrice] from [Products]"),
+              QStringLiteral("select [ServiceID],[ServiceName],[UnitPrice],[Quantity],[Discount],[SalePrice],[Minutes] from [Products]"),
               QStringLiteral("datPrimaryRS"))
 {
     setObjectName(QStringLiteral("frmProducts"));
@@ -116,8 +116,9 @@ frmProducts::frmProducts(QWidget *parent)
         m_records,
         QList<GridModel::Column>{{QStringLiteral("ServiceID"), QStringLiteral("Service ID"), QStringLiteral("General Number")},
                                  {QStringLiteral("ServiceName"), QStringLiteral("Service Description"), QString()},
-                                 {QStringLiteral("UnitPrice"), QStringLiteral("Unit Price"), QStringLiteral("Currency")}},
-        QList<int>{0, 1, 2}, [this](int row, const QString &field, const QString &text) { return writeCell(row, field, text); });
+                                 {QStringLiteral("UnitPrice"), QStringLiteral("Unit Price"), QStringLiteral("Currency")},
+                                 {QStringLiteral("Minutes"), QStringLiteral("Minutes"), QStringLiteral("General Number")}},
+        QList<int>{0, 1, 2, 3}, [this](int row, const QString &field, const QString &text) { return writeCell(row, field, text); });
     m_grid = m_priceGrid.get();
 
     auto caption = new QLabel(QStringLiteral("Velorine - Product and Servicing Information"), this);
@@ -137,6 +138,7 @@ frmProducts::frmProducts(QWidget *parent)
     grdDataGrid->verticalHeader()->setDefaultSectionSize(grdDataGrid->fontMetrics().height() + 8);
     grdDataGrid->setColumnWidth(0, 90);
     grdDataGrid->setColumnWidth(2, 110);
+    grdDataGrid->setColumnWidth(3, 80);
     grdDataGrid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     // The grid's row and the set's current row go together.
     connect(grdDataGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &frmProducts::gridRowChosen);
@@ -267,6 +269,12 @@ QVariant frmProducts::cellValue(int row, const QString &field, const QString &te
     }
     bool ok = false;
     const qlonglong number = QLocale().toLongLong(text.trimmed(), &ok);
+    if (field == QLatin1String("Minutes")) {
+        // How long the service takes when it is booked.
+        if (!ok || number < 0 || number > 720)
+            throw StoreError(StoreError::ValueRequired, QStringLiteral("The minutes must be a whole number from 0 to 720."));
+        return number;
+    }
     if (!ok)
         throw StoreError(StoreError::ValueRequired, QStringLiteral("The service number must be a whole number."));
     return number;
@@ -311,6 +319,7 @@ void frmProducts::cmdAdd_Click()
         m_records->setValue(QStringLiteral("Quantity"), 0);
         m_records->setValue(QStringLiteral("Discount"), 0);
         m_records->setValue(QStringLiteral("SalePrice"), 0);
+        m_records->setValue(QStringLiteral("Minutes"), 30);
         m_newLineTyped = false;
         m_offeredNumber = number;
         m_grid->openNewLine();

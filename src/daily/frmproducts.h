@@ -10,9 +10,10 @@ class PriceGrid;
 class QTableView;
 class RecordSet;
 
-// The price list (Products): number, description and unit price of each service, with Add,
-// Delete, Update, Close and the salon's sales-tax rate. Modal, opened from the daily ticket
-// behind the shop password; the ticket re-reads its price grid when it closes.
+// The price list (Products): number, description, unit price and minutes (its length when
+// booked) of each service, with Add, Delete, Update, Close and the salon's sales-tax rate.
+// Modal, opened from the daily ticket behind the shop password; the ticket re-reads its price
+// grid when it closes.
 //
 // Add opens a new line below the stored rows. It is stored when it names a service, as the
 // line is left (another row, the data bar, Add again), on Update or on closing; a line with

@@ -21,6 +21,9 @@ QString declaredType(const QString &domain, const QString &dataType)
         return QStringLiteral("DOUBLE");
     if (dataType == QLatin1String("real"))
         return QStringLiteral("SINGLE");
+    // The appointment book's wall-clock times.
+    if (dataType == QLatin1String("timestamp without time zone"))
+        return QStringLiteral("TIMESTAMP");
     return dataType.toUpper();
 }
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 // What the books hold, asked of either engine: tables, their columns with the types the book
-// declares (INTEGER, TEXT, CURRENCY, SINGLE, DOUBLE, DATETIME, SMALLINT, as the local file
+// declares (INTEGER, TEXT, CURRENCY, SINGLE, DOUBLE, DATETIME, TIMESTAMP, SMALLINT, as the local file
 // spells them) and their indexes. The server's hidden row number is not a column here, as
 // the local file's rowid is not. Each throws StoreError when the engine fails.
 namespace salon::catalog {

@@ -69,6 +69,21 @@ QString dateText(const QString &stored)
     return stored;
 }
 
+// A wall-clock time (an appointment's start): the local file keeps "yyyy-MM-dd HH:mm" text, a
+// server hands out a timestamp with no zone; either is written in ISO form, as it reads.
+QString wallClockText(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QDateTime) {
+        const QDateTime moment = value.toDateTime();
+        return moment.date().toString(Qt::ISODate) + u'T' + moment.time().toString(QStringLiteral("HH:mm:ss"));
+    }
+    // The date and the time of day read apart: a time the desk's clock skips is still written.
+    const QString text = value.toString();
+    const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
+    const QTime time = text.size() == 16 && text[10] == u' ' ? QTime::fromString(text.mid(11), QStringLiteral("HH:mm")) : QTime();
+    return date.isValid() && time.isValid() ? date.toString(Qt::ISODate) + u'T' + time.toString(QStringLiteral("HH:mm:ss")) : text;
+}
+
 // A number as the server hands it out: money as its exact decimal text, a single-precision
 // rate in the shortest form that reads back as the same float (0.07, as the book shows it).
 std::optional<QString> serverNumberText(const QVariant &value, const Column &column)
@@ -108,6 +123,8 @@ QString fieldText(const QVariant &value, const Column &column)
     const QString text = value.typeId() == QMetaType::QByteArray ? QString::fromUtf8(value.toByteArray()) : value.toString();
     if (column.type == QLatin1String("DATETIME"))
         return spreadsheetText(dateText(text));
+    if (column.type == QLatin1String("TIMESTAMP"))
+        return spreadsheetText(wallClockText(value));
     if (column.textDate) {
         if (const auto date = storedTextDate(text))
             return date->toString(Qt::ISODate);

@@ -41,7 +41,8 @@ QString resourceText(const QString &name)
     return QString::fromUtf8(file.readAll());
 }
 
-// Splits a script into statements; "--" lines are comments.
+// Splits a script into statements; "--" lines are comments. A trigger's body holds statements
+// of its own and runs to its END.
 QStringList statements(const QString &script)
 {
     QString code;
@@ -49,9 +50,20 @@ QStringList statements(const QString &script)
         if (!line.trimmed().startsWith(QLatin1String("--")))
             code += line + u'\n';
     QStringList result;
-    for (const QString &statement : code.split(u';'))
-        if (!statement.trimmed().isEmpty())
-            result << statement.trimmed();
+    QString statement;
+    for (const QString &part : code.split(u';')) {
+        statement += statement.isEmpty() ? part : u';' + part;
+        const QString trimmed = statement.trimmed();
+        const bool inTrigger = trimmed.startsWith(QLatin1String("CREATE TRIGGER"), Qt::CaseInsensitive)
+                               && !trimmed.endsWith(QLatin1String("END"), Qt::CaseInsensitive);
+        if (inTrigger)
+            continue;
+        if (!trimmed.isEmpty())
+            result << trimmed;
+        statement.clear();
+    }
+    if (!statement.trimmed().isEmpty())
+        result << statement.trimmed();
     return result;
 }
 

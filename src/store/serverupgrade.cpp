@@ -47,6 +47,10 @@ const std::vector<UpgradeStep> &serverUpgradeSteps()
         {3, [](QSqlDatabase db) {
              internal::execUnprepared(db, QStringLiteral("ALTER TABLE \"Service Records\" ADD COLUMN \"SalesTax\" currency"));
          }},
+        // The appointment book, and each service's length on the price list.
+        {4, [](QSqlDatabase db) {
+             internal::execUnprepared(db, internal::resourceText(QStringLiteral("server-upgrade-4.sql")));
+         }},
     };
     return steps;
 }

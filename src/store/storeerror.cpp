@@ -22,8 +22,11 @@ StoreError fromServer(const QSqlError &error)
         return StoreError(StoreError::TableNotFound, reason);
     if (state == QLatin1String("42703"))
         return StoreError(StoreError::ItemNotFound, reason);
-    if (state == QLatin1String("23505") || state == QLatin1String("23P01"))
+    if (state == QLatin1String("23505"))
         return StoreError(StoreError::Duplicate, reason);
+    // An exclusion constraint: the appointment book's, a technician booked twice.
+    if (state == QLatin1String("23P01"))
+        return StoreError(StoreError::Clash, reason);
     if (state == QLatin1String("55P03") || state == QLatin1String("40001") || state == QLatin1String("40P01"))
         return StoreError(StoreError::Busy, QStringLiteral("Another desk is saving; nothing was stored."));
     // Class 08 is the connection's own failure; 57P01-57P03 the server shutting down or starting.
@@ -64,6 +67,9 @@ StoreError StoreError::fromSql(const QSqlError &error, const QSqlDatabase &db)
     // A write refused because the file was found damaged earlier.
     if ((code == 8 || text.contains(QLatin1String("readonly"))) && salon::isDamaged(file))
         return StoreError(DamagedBook, salon::damagedText(file));
+    // The appointment book's triggers refuse a technician booked twice.
+    if (text.contains(QLatin1String("already has an appointment at that time")))
+        return StoreError(Clash, text);
     if (text.contains(QLatin1String("no such table")))
         return StoreError(TableNotFound, text);
     if (text.contains(QLatin1String("no such column")))

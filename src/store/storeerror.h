@@ -40,6 +40,8 @@ public:
         ServerLost = 3151,
         // A value that must be unique is already there.
         Duplicate = 3022,
+        // The row would book a technician twice; the store refused it.
+        Clash = 3317,
     };
 
     StoreError(int number, QString text) : m_number(number), m_text(std::move(text)), m_utf8(m_text.toUtf8()) {}

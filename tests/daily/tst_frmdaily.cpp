@@ -659,7 +659,7 @@ private slots:
             dialogs->answerText(QStringLiteral("0.0825"));
             QTest::mouseClick(products->findChild<QPushButton *>(QStringLiteral("cmdTaxRate")), Qt::LeftButton);
             auto priceGrid = products->findChild<QTableView *>(QStringLiteral("grdDataGrid"));
-            QCOMPARE(priceGrid->model()->columnCount(), 3);
+            QCOMPARE(priceGrid->model()->columnCount(), 4);   // with each service's minutes
             QVERIFY(priceGrid->model()->setData(priceGrid->model()->index(0, 2), QStringLiteral("21.50")));
             QTest::mouseClick(products->findChild<QPushButton *>(QStringLiteral("cmdClose")), Qt::LeftButton);
             ran = true;
@@ -670,6 +670,7 @@ private slots:
         QCOMPARE(queryValues(QStringLiteral("SELECT DISTINCT SalesTaxRate FROM Employee")), QVariantList{0.0825});
         QCOMPARE(text("txtSaletax"), QStringLiteral("0.0825"));
         QCOMPARE(cell(0, 2), QStringLiteral("$21.50"));
+        QCOMPARE(grid()->model()->columnCount(), 6);   // the ticket shows no minutes
     }
 
     void taxRateCancelOrEmptyChangesNothing()

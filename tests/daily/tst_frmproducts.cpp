@@ -251,9 +251,9 @@ private slots:
             return;
         }
         QCOMPARE(storedNames(), fiveServices + QStringList{name});
-        QCOMPARE(queryValues(QStringLiteral("SELECT ServiceID, UnitPrice, Quantity, Discount, SalePrice FROM Products "
+        QCOMPARE(queryValues(QStringLiteral("SELECT ServiceID, UnitPrice, Quantity, Discount, SalePrice, Minutes FROM Products "
                                        "WHERE ServiceName = 'Gel Polish'")),
-                 (QVariantList{6, price.isNull() ? 0 : 12.5, 0, 0, 0}));
+                 (QVariantList{6, price.isNull() ? 0 : 12.5, 0, 0, 0, 30}));
         if (leave == Leave::UpdateButton)
             QCOMPARE(caption(), QStringLiteral("Record: 6"));   // the new row stays current
     }
@@ -315,6 +315,40 @@ private slots:
             QCOMPARE(storedNames(), fiveServices + QStringList{QStringLiteral("Gel Polish")});
         else
             QCOMPARE(queryValues(QStringLiteral("SELECT UnitPrice FROM Products ORDER BY rowid")), (QVariantList{10, 21.5, 12, 13, 14}));
+    }
+
+    // Each service's minutes, its length when booked, follow its price: 30 for a service
+    // stored without them; a whole number from 0 to 720, anything else refused and the
+    // minutes kept.
+    void minutesFollowThePrice_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("whole number") << "45" << 45 << false;
+        QTest::newRow("none") << "0" << 0 << false;
+        QTest::newRow("longest") << "720" << 720 << false;
+        QTest::newRow("too long") << "721" << 30 << true;
+        QTest::newRow("negative") << "-5" << 30 << true;
+        QTest::newRow("fraction") << "12.5" << 30 << true;
+        QTest::newRow("words") << "half an hour" << 30 << true;
+    }
+    void minutesFollowThePrice()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, stored);
+        QFETCH(bool, refused);
+        QCOMPARE(model()->columnCount(), 4);
+        QCOMPARE(model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Unit Price"));
+        QCOMPARE(model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Minutes"));
+        QCOMPARE(model()->index(1, 3).data().toString(), QStringLiteral("30"));
+        if (refused)
+            dialogs->answerMessage();
+        type(1, 3, typed);
+        QCOMPARE(dialogs->messageTexts(),
+                 refused ? QStringList{QStringLiteral("The minutes must be a whole number from 0 to 720.")} : QStringList());
+        QCOMPARE(queryValues(QStringLiteral("SELECT Minutes FROM Products ORDER BY rowid")), (QVariantList{30, stored, 30, 30, 30}));
+        QCOMPARE(model()->index(1, 3).data().toString(), QString::number(stored));
     }
 
     void deleteOnTheNewLineOnlyDropsIt()

@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(result.exitStatus, QProcess::NormalExit);
         QCOMPARE(result.errors, QString());
         QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.output, QStringLiteral("7 tables exported into %1\n").arg(folder));
+        QCOMPARE(result.output, QStringLiteral("11 tables exported into %1\n").arg(folder));
         QVERIFY(QFileInfo(folder + QStringLiteral("/Payroll Records.csv")).isFile());
 
         // Run again, it refuses and leaves what is there.

@@ -1,3 +1,4 @@
+#include "appointments.h"
 #include "bookcopy.h"
 #include "connections.h"
 #include "database.h"
@@ -89,7 +90,13 @@ class TestBookCopy : public QObject
         run(QStringLiteral("DELETE FROM [Payroll Records] WHERE RecordID = 2"));
         run(QStringLiteral("INSERT INTO Employee (EmployeeID, FirstName, SubTotal, Total, SalesTaxRate) "
                            "VALUES (1, 'Ann', 12.5, 40.0001, 0.07)"));
-        run(QStringLiteral("UPDATE Products SET Quantity = 2, Discount = 0.1, SalePrice = 35.982 WHERE rowid = 1"));
+        run(QStringLiteral("UPDATE Products SET Quantity = 2, Discount = 0.1, SalePrice = 35.982, Minutes = 45 WHERE rowid = 1"));
+        run(QStringLiteral("INSERT INTO Appointments (UID, EmployeeID, CustomerID, Start, Minutes, Buffer, Status, Sequence, Changed) "
+                           "VALUES ('u1', 1, 1, '2026-03-10 10:00', 45, 15, 'booked', 2, '2026-03-01T12:00:00Z')"));
+        run(QStringLiteral("INSERT INTO Appointments (UID, EmployeeID, Start, Minutes) VALUES ('u2', 1, '2026-03-10 12:00', 30)"));
+        run(QStringLiteral("DELETE FROM Appointments WHERE UID = 'u2'"));
+        run(QStringLiteral("INSERT INTO [Appointment Services] (AppointmentID, ServiceID, ServiceName, Minutes) "
+                           "VALUES (1, 1, 'Manicure', 45)"));
     }
 
 private slots:
@@ -111,10 +118,11 @@ private slots:
         const qint64 products = onDatabase(home.service(), QStringLiteral("SELECT count(*) FROM public.\"Products\""))
                                     .value(0).toLongLong();
         QVERIFY(products > 0);
-        QCOMPARE(copy.rows, 3 + 3 + 1 + 1 + 1 + products);   // customers, journal, payroll, employee, settings, price list
+        // customers, journal, payroll, employee, settings, price list, an appointment and its service
+        QCOMPARE(copy.rows, 3 + 3 + 1 + 1 + 1 + products + 1 + 1);
 
         const QString service = home.service();
-        QCOMPARE(onDatabase(service, QStringLiteral("SELECT version FROM velorine.\"Book\"")), QStringList{"3"});
+        QCOMPARE(onDatabase(service, QStringLiteral("SELECT version FROM velorine.\"Book\"")), QStringList{"4"});
         QCOMPARE(onDatabase(service, QStringLiteral("SELECT rowid, \"CustomerID\", \"FirstName\", \"ServiceDate\" "
                                                     "FROM public.\"Customers\" ORDER BY rowid")),
                  QStringList({"1", "1", "First1", "3/1/2026", "2", "2", "<null>", "3/2/2026", "5", "5", "First5", "3/5/2026"}));
@@ -124,10 +132,16 @@ private slots:
         QCOMPARE(onDatabase(service, QStringLiteral("SELECT \"RecordID\", \"TodayEarn\"::text, \"ToDateEarn\"::text, "
                                                     "\"50ByMonth\" FROM public.\"Payroll Records\"")),
                  QStringList({"1", "1234.5678", "0.0001", "<null>"}));
-        // The book gave numbers up to 5 and 2; they are never given again.
+        // The wall-clock start arrives as it was written.
+        QCOMPARE(onDatabase(service, QStringLiteral("SELECT \"AppointmentID\", \"UID\", to_char(\"Start\", 'YYYY-MM-DD HH24:MI'), "
+                                                    "\"Minutes\", \"Buffer\", \"Status\", \"Sequence\", \"Changed\" "
+                                                    "FROM public.\"Appointments\"")),
+                 QStringList({"1", "u1", "2026-03-10 10:00", "45", "15", "booked", "2", "2026-03-01T12:00:00Z"}));
+        QCOMPARE(onDatabase(service, QStringLiteral("SELECT \"Minutes\" FROM public.\"Products\" WHERE rowid = 1")), QStringList{"45"});
+        // The book gave numbers up to 2, 5 and 2; they are never given again.
         QCOMPARE(onDatabase(service, QStringLiteral("SELECT table_name, highest FROM velorine.\"Highest Numbers\" "
                                                     "ORDER BY table_name")),
-                 QStringList({"Payroll Records", "2", "Service Records", "5"}));
+                 QStringList({"Appointments", "2", "Payroll Records", "2", "Service Records", "5"}));
         QCOMPARE(onDatabase(service, QStringLiteral("SELECT \"SubTotal\"::text, \"Total\"::text, \"SalesTaxRate\" "
                                                     "FROM public.\"Employee\"")),
                  QStringList({"0.0000", "40.0001", "0.07"}));
@@ -147,6 +161,14 @@ private slots:
         QCOMPARE(queryValues(QStringLiteral("SELECT max(rowid) FROM Customers")), QVariantList{6});
         QCOMPARE(queryValues(QStringLiteral("SELECT max(ServiceID) FROM [Service Records]")), QVariantList{6});
         QCOMPARE(queryValues(QStringLiteral("SELECT max(RecordID) FROM [Payroll Records]")), QVariantList{3});
+        salon::Booking booking;
+        booking.employeeId = 1;
+        booking.date = QDate(2026, 3, 10);
+        booking.time = QTime(11, 0);
+        booking.minutes = 30;
+        QCOMPARE(salon::bookAppointment(salon::employeeDb(), booking).id, 3);
+        booking.time = QTime(10, 30);   // in the copied appointment's buffer
+        QVERIFY_THROWS_EXCEPTION(StoreError, salon::bookAppointment(salon::employeeDb(), booking));
         const QVariantList productIds = queryValues(QStringLiteral("SELECT max(rowid) FROM Products"));
         QVERIFY(execSql(QStringLiteral("INSERT INTO Products (ServiceName, UnitPrice) VALUES ('New', 1)")));
         QCOMPARE(queryValues(QStringLiteral("SELECT max(rowid) FROM Products")),
@@ -249,10 +271,10 @@ private slots:
     {
         QTest::addColumn<int>("version");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("older") << 2 << "The file %1 is version 2 of the salon's book; start Velorine once to bring it "
-                                       "up to version 3, then copy it.";
-        QTest::newRow("newer") << 4 << "The file %1 is version 4 of the salon's book, made by a newer Velorine; "
-                                       "this Velorine reads version 3 and older.";
+        QTest::newRow("older") << 3 << "The file %1 is version 3 of the salon's book; start Velorine once to bring it "
+                                       "up to version 4, then copy it.";
+        QTest::newRow("newer") << 5 << "The file %1 is version 5 of the salon's book, made by a newer Velorine; "
+                                       "this Velorine reads version 4 and older.";
     }
     void aBookOfAnotherVersionIsRefused()
     {
@@ -281,7 +303,7 @@ private slots:
         QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
         const salon::ServerUpgrade upgrade = salon::upgradeServer(home.service());
         QCOMPARE(upgrade.problem, std::nullopt);
-        QCOMPARE(upgrade.said, QStringLiteral("The books on service %1 are up to date (version 3); nothing was changed.")
+        QCOMPARE(upgrade.said, QStringLiteral("The books on service %1 are up to date (version 4); nothing was changed.")
                                    .arg(home.service()));
         QVERIFY(!QFileInfo::exists(home.path() + QStringLiteral("/backups")));
     }
@@ -309,8 +331,8 @@ private slots:
         };
         const salon::ServerUpgrade upgrade = salon::upgradeServer(home.service(), steps);
         QCOMPARE(upgrade.problem, std::nullopt);
-        QCOMPARE(ran, std::vector<int>{3});
-        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{3});
+        QCOMPARE(ran, (std::vector<int>{3, 4}));
+        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{4});
         QCOMPARE(queryValues(QStringLiteral("SELECT SupplierID FROM Suppliers")), QVariantList{"step 3"});
         QVariantList after = before;
         after[3] = before[3].toLongLong() + 1;
@@ -319,10 +341,10 @@ private slots:
         const QStringList copies = QDir(home.path() + QStringLiteral("/backups")).entryList(QDir::Files);
         QCOMPARE(copies.size(), 1);
         const QString database = queryValues(QStringLiteral("SELECT current_database()")).value(0).toString();
-        QVERIFY2(QRegularExpression(QStringLiteral("^%1-before-v3-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.dump$").arg(database))
+        QVERIFY2(QRegularExpression(QStringLiteral("^%1-before-v4-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.dump$").arg(database))
                      .match(copies.value(0)).hasMatch(), qPrintable(copies.value(0)));
         const QString path = home.path() + QStringLiteral("/backups/") + copies.value(0);
-        QCOMPARE(upgrade.said, QStringLiteral("The books on service %1 are brought up to version 3; the copy made before "
+        QCOMPARE(upgrade.said, QStringLiteral("The books on service %1 are brought up to version 4; the copy made before "
                                               "is %2.").arg(home.service(), path));
         QCOMPARE(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
     }
@@ -343,10 +365,64 @@ private slots:
         QVERIFY(execSql(QStringLiteral("UPDATE velorine.\"Book\" SET version = 2")));
 
         QCOMPARE(salon::upgradeServer(home.service()).problem, std::nullopt);
-        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{3});
+        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{4});
         QCOMPARE(queryValues(columns), newLayout);
         QCOMPARE(queryValues(QStringLiteral("SELECT Cost, SalesTax IS NULL FROM [Service Records]")),
                  (QVariantList{24.075, true}));
+    }
+
+    // The program's own step 4: books of version 3 gain the appointment book, the layout a new
+    // server has; the services on the price list take 30 minutes each, also through a desk's
+    // view of it; the server then refuses a technician booked twice.
+    void version3BooksGainTheAppointmentBook()
+    {
+        TestHome home;
+        QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
+        const QString layout = QStringLiteral("SELECT table_schema, table_name, column_name, data_type, column_default "
+                                              "FROM information_schema.columns WHERE table_schema IN ('public', 'velorine') "
+                                              "ORDER BY table_schema, table_name, ordinal_position");
+        const QVariantList newLayout = queryValues(layout);
+        // Version 3: no appointment book, and the desk's view of the price list without minutes.
+        for (const char *statement : {
+                 "DROP TABLE public.\"Appointments\", public.\"Appointment Services\", public.\"Opening Hours\", "
+                 "public.\"Days Off\"",
+                 "DROP VIEW velorine.\"Products\"",
+                 "ALTER TABLE public.\"Products\" DROP COLUMN \"Minutes\"",
+                 "CREATE VIEW velorine.\"Products\" AS SELECT p.rowid, p.\"ServiceID\", p.\"ServiceName\", p.\"UnitPrice\", "
+                 "CASE WHEN d.rowid IS NULL THEN p.\"Quantity\" ELSE d.\"Quantity\" END AS \"Quantity\", "
+                 "CASE WHEN d.rowid IS NULL THEN p.\"Discount\" ELSE d.\"Discount\" END AS \"Discount\", "
+                 "CASE WHEN d.rowid IS NULL THEN p.\"SalePrice\" ELSE d.\"SalePrice\" END::currency AS \"SalePrice\", "
+                 "p.xmin AS xmin FROM public.\"Products\" p "
+                 "LEFT JOIN velorine.\"Desk Products\" d ON d.rowid = p.rowid AND d.desk = velorine.desk()",
+                 "CREATE TRIGGER products_write INSTEAD OF INSERT OR UPDATE OR DELETE ON velorine.\"Products\" "
+                 "FOR EACH ROW EXECUTE FUNCTION velorine.products_write()",
+                 "UPDATE velorine.\"Book\" SET version = 3"})
+            QVERIFY2(execSql(QString::fromLatin1(statement)), statement);
+        const QVariant products = queryValues(QStringLiteral("SELECT count(*) FROM Products")).value(0);
+
+        QCOMPARE(salon::upgradeServer(home.service()).problem, std::nullopt);
+        salon::close();   // a desk learns the books' names as it connects
+        QCOMPARE(salon::open(), std::nullopt);
+        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{4});
+        QCOMPARE(queryValues(layout), newLayout);
+        QCOMPARE(queryValues(QStringLiteral("SELECT count(*) FROM Products WHERE Minutes = 30")), QVariantList{products});
+        QVERIFY(execSql(QStringLiteral("INSERT INTO Products (ServiceID, ServiceName, UnitPrice) VALUES (99, 'Nail Art', 5)")));
+        QVERIFY(execSql(QStringLiteral("UPDATE Products SET Minutes = 50, Quantity = 1 WHERE ServiceID = 99")));
+        QCOMPARE(queryValues(QStringLiteral("SELECT Minutes, Quantity FROM Products WHERE ServiceID = 99")), (QVariantList{50, 1}));
+
+        salon::Booking booking;
+        booking.employeeId = 1;
+        booking.date = QDate(2026, 3, 10);
+        booking.time = QTime(10, 0);
+        booking.minutes = 60;
+        QCOMPARE(salon::bookAppointment(salon::employeeDb(), booking).id, 1);
+        booking.time = QTime(10, 30);
+        try {
+            salon::bookAppointment(salon::employeeDb(), booking);
+            QFAIL("a technician was booked twice");
+        } catch (const StoreError &error) {
+            QCOMPARE(error.number(), int(StoreError::Clash));
+        }
     }
 
     // A step that fails leaves the books as they were, at their old version.
@@ -362,7 +438,7 @@ private slots:
              }},
         };
         const salon::ServerUpgrade upgrade = salon::upgradeServer(home.service(), steps);
-        QCOMPARE(upgrade.problem, QStringLiteral("The books on service %1 could not be brought up to version 3 and were "
+        QCOMPARE(upgrade.problem, QStringLiteral("The books on service %1 could not be brought up to version 4 and were "
                                                  "left as they were: The step broke.").arg(home.service()));
         QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{1});
         QCOMPARE(queryValues(QStringLiteral("SELECT count(*) FROM Suppliers")), QVariantList{0});
@@ -394,10 +470,10 @@ private slots:
     {
         TestHome home;
         QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
-        QVERIFY(execSql(QStringLiteral("UPDATE velorine.\"Book\" SET version = 4")));
+        QVERIFY(execSql(QStringLiteral("UPDATE velorine.\"Book\" SET version = 5")));
         QCOMPARE(salon::upgradeServer(home.service()).problem,
-                 QStringLiteral("The server's books are version 4; this program knows up to 3. Update Velorine on this desk."));
-        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{4});
+                 QStringLiteral("The server's books are version 5; this program knows up to 4. Update Velorine on this desk."));
+        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{5});
     }
 };
 

@@ -79,10 +79,15 @@ private slots:
                {{"EmployeeID", 1}, {"LastName", "Zoë"}, {"SubTotal", -3.5}, {"SalesTaxRate", 0.07}});
         addRow(QStringLiteral("Customers"),
                {{"CustomerID", 7}, {"LastName", "Lee"}, {"Notes", "Likes \"pale\" pink,\r\nno scent"}});
+        addRow(QStringLiteral("Appointments"),
+               {{"UID", "9f1c"}, {"EmployeeID", 2}, {"CustomerID", 7}, {"Start", "2026-03-05 14:30"}, {"Minutes", 45},
+                {"Status", "booked"}, {"Changed", "2026-03-01T12:00:00Z"}});
+        addRow(QStringLiteral("Opening Hours"), {{"Weekday", 1}, {"Opens", "09:00"}, {"Closes", "18:00"}});
 
         const salon::CsvExport result = salon::exportBooks(out->path());
         QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
-        const QStringList tables = {"Customers.csv", "Employee.csv", "Misc.csv", "Payroll Records.csv",
+        const QStringList tables = {"Appointment Services.csv", "Appointments.csv", "Customers.csv", "Days Off.csv",
+                                    "Employee.csv", "Misc.csv", "Opening Hours.csv", "Payroll Records.csv",
                                     "Products.csv", "Service Records.csv", "Suppliers.csv"};
         QCOMPARE(fileNames(out->path()), tables);
         QCOMPARE(result.files.size(), tables.size());
@@ -91,6 +96,11 @@ private slots:
                  QByteArray("ServiceID,CustomerID,EmployeeID,ServiceDate,NameOfService,Quantity,Cost,Count,SalesTax\r\n"
                             "1,7,2,2026-03-05,\"Manicure, deluxe\",1,24.0750,1,1.6853\r\n"
                             "2,7,2,2026-03-05,Pedicure,2,11.2350,2,\r\n"));
+        // The wall-clock start in the same ISO form on either back end.
+        QCOMPARE(fileContent(outFile("Appointments.csv")),
+                 QByteArray("AppointmentID,UID,EmployeeID,CustomerID,Start,Minutes,Buffer,Status,Notes,Sequence,Changed\r\n"
+                            "1,9f1c,2,7,2026-03-05T14:30:00,45,0,booked,,0,2026-03-01T12:00:00Z\r\n"));
+        QCOMPARE(fileContent(outFile("Opening Hours.csv")), QByteArray("Weekday,Opens,Closes\r\n1,09:00,18:00\r\n"));
         QCOMPARE(fileContent(outFile("Payroll Records.csv")),
                  QByteArray("RecordID,EmployeeID,ServiceDate,TodayEarn,ToDateEarn,50ByMonth,50ByTotal,60ByMonth,60ByTotal\r\n"
                             "1,2,2026-03-05T14:02:07,100.0000,1234.5000,,,,\r\n"));
@@ -170,7 +180,7 @@ private slots:
         const QByteArray before = fileContent(book);
         const salon::CsvExport result = salon::exportCsv(book, out->path());
         QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
-        QCOMPARE(result.files.size(), 7);
+        QCOMPARE(result.files.size(), 7);   // a version-1 book has no appointment book
         QVERIFY(fileContent(outFile("Misc.csv")).contains("Nails by Ann"));
         QCOMPARE(fileContent(book), before);
         QCOMPARE(userVersionOf(book), 0);
@@ -178,16 +188,16 @@ private slots:
 
     void newerBookIsRefused()
     {
-        QVERIFY(execSql(onServer() ? QStringLiteral("UPDATE velorine.\"Book\" SET version = 4")
-                                   : QStringLiteral("PRAGMA user_version = 4")));
+        QVERIFY(execSql(onServer() ? QStringLiteral("UPDATE velorine.\"Book\" SET version = 5")
+                                   : QStringLiteral("PRAGMA user_version = 5")));
         const QString target = out->filePath(QStringLiteral("export"));
         const salon::CsvExport result = salon::exportBooks(target);
         if (onServer())
-            QCOMPARE(result.error, QStringLiteral("The server's books are version 4; this program knows up to 3. "
+            QCOMPARE(result.error, QStringLiteral("The server's books are version 5; this program knows up to 4. "
                                                   "Update Velorine on this desk. Nothing was exported."));
         else
-            QCOMPARE(result.error, QStringLiteral("The file %1 is version 4 of the salon's book, made by a newer Velorine; "
-                                                  "this Velorine reads version 3 and older. Nothing was exported.")
+            QCOMPARE(result.error, QStringLiteral("The file %1 is version 5 of the salon's book, made by a newer Velorine; "
+                                                  "this Velorine reads version 4 and older. Nothing was exported.")
                                        .arg(salon::employeeDbPath()));
         QVERIFY(result.files.isEmpty());
         QVERIFY(!QFileInfo::exists(target));
@@ -220,15 +230,16 @@ private slots:
         QVERIFY(execSql(QStringLiteral("DELETE FROM Products")));
         insertRaw(QStringLiteral("Products"), {"ServiceID", "ServiceName", "UnitPrice", "Quantity", "Discount", "SalePrice"},
                   {1, "Manicure", 12, 2, 0.1, 35.982});
-        insertRaw(QStringLiteral("Products"), {"ServiceID", "ServiceName", "UnitPrice", "Quantity", "Discount", "SalePrice"},
-                  {2, "Pedicure", 20, 0, 0, 0});
+        insertRaw(QStringLiteral("Products"), {"ServiceID", "ServiceName", "UnitPrice", "Quantity", "Discount", "SalePrice", "Minutes"},
+                  {2, "Pedicure", 20, 0, 0, 0, 45});
         if (onServer()) {
             for (const QVariant &rowid : queryValues(QStringLiteral("SELECT rowid FROM Products")))
                 QVERIFY(execSql(QStringLiteral("INSERT INTO velorine.\"Desk Products\" (desk, rowid, Quantity, Discount, "
                                                "SalePrice) VALUES ('Nail bar', ?, 9, 0.5, 99)"), {rowid}));
         }
         exportAll();
-        QCOMPARE(dataRows("Products.csv"), QList<QByteArray>({"1,Manicure,12.0000,2,0.1,35.9820", "2,Pedicure,20.0000,0,0,0.0000"}));
+        // Each service's minutes follow the ticket's cells: 30 for a service stored without them.
+        QCOMPARE(dataRows("Products.csv"), QList<QByteArray>({"1,Manicure,12.0000,2,0.1,35.9820,30", "2,Pedicure,20.0000,0,0,0.0000,45"}));
     }
 
     // The text date fields keep month/day/year text; it is written in ISO form when it is such a

@@ -49,17 +49,25 @@ private slots:
         TestHome home;
         QVERIFY(home.openError().isEmpty());
         QCOMPARE(names(QStringLiteral("table")),
-                 (QStringList{QStringLiteral("Customers"), QStringLiteral("Employee"), QStringLiteral("Misc"),
-                              QStringLiteral("Payroll Records"), QStringLiteral("Products"),
+                 (QStringList{QStringLiteral("Appointment Services"), QStringLiteral("Appointments"), QStringLiteral("Customers"),
+                              QStringLiteral("Days Off"), QStringLiteral("Employee"), QStringLiteral("Misc"),
+                              QStringLiteral("Opening Hours"), QStringLiteral("Payroll Records"), QStringLiteral("Products"),
                               QStringLiteral("Service Records"), QStringLiteral("Suppliers"),
                               QStringLiteral("sqlite_sequence")}));
         QCOMPARE(names(QStringLiteral("index")),
-                 (QStringList{QStringLiteral("Customers.LastName"), QStringLiteral("Customers.Name"), QStringLiteral("Employee.Lastname"),
+                 (QStringList{QStringLiteral("Appointment Services.AppointmentID"), QStringLiteral("Appointments.CustomerID"),
+                              QStringLiteral("Appointments.EmployeeID"), QStringLiteral("Appointments.Start"),
+                              QStringLiteral("Customers.LastName"), QStringLiteral("Customers.Name"), QStringLiteral("Employee.Lastname"),
                               QStringLiteral("Payroll Records.EmployeeID"), QStringLiteral("Service Records.CustomerID"),
-                              QStringLiteral("Service Records.EmployeeID"), QStringLiteral("Service Records.ServiceDate")}));
+                              QStringLiteral("Service Records.EmployeeID"), QStringLiteral("Service Records.ServiceDate"),
+                              // the unique appointment UID, weekday of the hours, and day off
+                              QStringLiteral("sqlite_autoindex_Appointments_1"), QStringLiteral("sqlite_autoindex_Days Off_1"),
+                              QStringLiteral("sqlite_autoindex_Opening Hours_1")}));
+        QCOMPARE(names(QStringLiteral("trigger")),
+                 (QStringList{QStringLiteral("Appointments.NoOverlapOnInsert"), QStringLiteral("Appointments.NoOverlapOnUpdate")}));
         QSqlQuery version(QStringLiteral("PRAGMA user_version"), salon::employeeDb());
         QVERIFY(version.next());
-        QCOMPARE(version.value(0).toInt(), 3);
+        QCOMPARE(version.value(0).toInt(), 4);
     }
 
     void newBookIsSeeded()

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QtTest>
@@ -129,7 +130,7 @@ private slots:
         // The copy is the book as it was, under a name the day copies never take.
         const QStringList copies = backups();
         QCOMPARE(copies.size(), 1);
-        QVERIFY2(QRegularExpression(QStringLiteral("^Employee-before-v3-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.db$"))
+        QVERIFY2(QRegularExpression(QStringLiteral("^Employee-before-v%1-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.db$").arg(salon::bookVersion))
                      .match(copies.first()).hasMatch(),
                  qPrintable(copies.first()));
         const QString copy = salon::backupFolder() + u'/' + copies.first();
@@ -143,6 +144,41 @@ private slots:
         salon::close();
         QCOMPARE(salon::open(), std::nullopt);
         QCOMPARE(backups(), copies);
+    }
+
+    // A book of version 3 gains the appointment book, and the services already on its price
+    // list take 30 minutes each; the store then refuses a technician booked twice.
+    void version3BookGainsTheAppointmentBook()
+    {
+        TestHome fresh;
+        const QStringList newLayout = layoutOf(salon::employeeDb());
+        salon::close();
+
+        TestHome home(TestHome::Open::No);
+        const QString path = salon::employeeDbPath();
+        makeVersion1Book(path);
+        runOnBook(path, QStringLiteral(
+            "CREATE INDEX \"Service Records.ServiceDate\" ON \"Service Records\" (ServiceDate);"
+            "CREATE INDEX \"Service Records.EmployeeID\" ON \"Service Records\" (EmployeeID);"
+            "ALTER TABLE \"Service Records\" ADD COLUMN SalesTax CURRENCY;"
+            "INSERT INTO Products (ServiceID, ServiceName, UnitPrice, Quantity, Discount, SalePrice) VALUES (1, 'Manicure', 15, 0, 0, 0);"
+            "INSERT INTO Products (ServiceID, ServiceName, UnitPrice, Quantity, Discount, SalePrice) VALUES (2, 'Pedicure', 25, 0, 0, 0);"
+            "PRAGMA user_version = 3"));
+        QCOMPARE(userVersionOf(path), 3);
+
+        QCOMPARE(salon::open(), std::nullopt);
+        QSqlDatabase db = salon::employeeDb();
+        QCOMPARE(rows(db, QStringLiteral("PRAGMA user_version")), QStringList(QString::number(salon::bookVersion)));
+        QCOMPARE(layoutOf(db), newLayout);
+        QCOMPARE(rows(db, QStringLiteral("SELECT ServiceName, Minutes FROM Products ORDER BY rowid")),
+                 QStringList({QStringLiteral("Manicure|30"), QStringLiteral("Pedicure|30")}));
+        QCOMPARE(rows(db, QStringLiteral("SELECT count(*) FROM Appointments")), QStringList("0"));
+        const QString insert = QStringLiteral("INSERT INTO Appointments (UID, EmployeeID, Start, Minutes) VALUES ('%1', 1, '%2', 60)");
+        QVERIFY(QSqlQuery(db).exec(insert.arg(QStringLiteral("a"), QStringLiteral("2026-03-10 10:00"))));
+        QSqlQuery clash(db);
+        QVERIFY(!clash.exec(insert.arg(QStringLiteral("b"), QStringLiteral("2026-03-10 10:30"))));
+        QCOMPARE(StoreError::fromSql(clash.lastError(), db).number(), int(StoreError::Clash));
+        QVERIFY(QSqlQuery(db).exec(insert.arg(QStringLiteral("c"), QStringLiteral("2026-03-10 11:00"))));
     }
 
     // Employee rows stored without a rate take the salon's rate when the other rows agree on
@@ -245,13 +281,13 @@ private slots:
         QCOMPARE(salon::open(), std::nullopt);
         salon::close();
         const QString path = salon::employeeDbPath();
-        runOnBook(path, QStringLiteral("PRAGMA user_version = 4"));
+        runOnBook(path, QStringLiteral("PRAGMA user_version = %1").arg(salon::bookVersion + 1));
         const QByteArray before = fileContent(path);
 
         const std::optional<QString> problem = salon::open();
-        QCOMPARE(problem, QStringLiteral("The file %1 is version 4 of the salon's book, made by a newer Velorine; "
-                                         "this Velorine reads version 3 and older.")
-                              .arg(path));
+        QCOMPARE(problem, QStringLiteral("The file %1 is version %2 of the salon's book, made by a newer Velorine; "
+                                         "this Velorine reads version %3 and older.")
+                              .arg(path).arg(salon::bookVersion + 1).arg(salon::bookVersion));
         QVERIFY(!salon::isOpen());
         QCOMPARE(fileContent(path), before);
         QVERIFY(!QFileInfo::exists(path + QStringLiteral("-wal")));
@@ -337,8 +373,8 @@ private slots:
         steps.push_back(failingStep());
         const std::optional<QString> problem = salon::prepareBook(path, steps);
         QVERIFY(problem.has_value());
-        QVERIFY2(problem->startsWith(QStringLiteral("The file %1 could not be brought up to version 3 and was left as it was: ")
-                                         .arg(path)),
+        QVERIFY2(problem->startsWith(QStringLiteral("The file %1 could not be brought up to version %2 and was left as it was: ")
+                                         .arg(path).arg(salon::bookVersion)),
                  qPrintable(*problem));
         QVERIFY2(problem->contains(QLatin1String("NoSuchTable")), qPrintable(*problem));
         QCOMPARE(fileContent(path), before);
@@ -361,9 +397,9 @@ private slots:
         const std::optional<QString> problem = salon::open();
         QVERIFY(problem.has_value());
         QVERIFY2(problem->contains(salon::backupFolder()), qPrintable(*problem));
-        QVERIFY2(problem->endsWith(QStringLiteral("The file %1 was left as it was: it is brought up to version 3 only once "
+        QVERIFY2(problem->endsWith(QStringLiteral("The file %1 was left as it was: it is brought up to version %2 only once "
                                                   "a copy of it is made.")
-                                       .arg(path)),
+                                       .arg(path).arg(salon::bookVersion)),
                  qPrintable(*problem));
         QVERIFY(!salon::isOpen());
         QCOMPARE(fileContent(path), before);
