@@ -1,6 +1,7 @@
 #pragma once
 #include <QDate>
 #include <QString>
+#include <QVariant>
 
 class QWidget;
 
@@ -21,6 +22,18 @@ struct Outcome
 };
 
 } // namespace payrollentry
+
+// A booked appointment of today checked in at the desk: the daily ticket is opened on its
+// technician and customer, found by key, and reset.
+namespace checkin {
+
+struct Request
+{
+    qint64 employeeId = 0;
+    QVariant customerId;   // null: no customer record
+};
+
+} // namespace checkin
 
 // The doors a screen opens into ground that is not its own: the shop-password gate (the
 // shell's login dialog) and payroll entry for one employee (the staff screens). The shell
