@@ -84,19 +84,24 @@ QHash<qint64, QString> technicianNames(QSqlDatabase db)
     return names;
 }
 
-// The journal's lines of the period: ServiceDate is ISO text, perhaps with a time of day, so
-// the period runs from its first day up to (not including) the day after its last. `tail`
-// follows the conditions (a GROUP BY).
+// The journal's lines (as `s`) of the period: ServiceDate is ISO text, perhaps with a time of
+// day, so the period runs from its first day up to (not including) the day after its last.
+// Adds the values the condition needs to `values`.
+QString inPeriod(const ReportPeriod &period, QVariantList &values)
+{
+    values << period.from.toString(Qt::ISODate) << period.to.addDays(1).toString(Qt::ISODate);
+    if (!period.employeeId)
+        return QStringLiteral("s.ServiceDate >= ? AND s.ServiceDate < ?");
+    values << *period.employeeId;
+    return QStringLiteral("s.ServiceDate >= ? AND s.ServiceDate < ? AND s.EmployeeID = ?");
+}
+
+// The period's lines; `tail` follows the conditions (a GROUP BY).
 QSqlQuery journalLines(QSqlDatabase db, const QString &columns, const ReportPeriod &period, const QString &tail = {})
 {
-    QString sql = QStringLiteral("SELECT %1 FROM [Service Records] s WHERE s.ServiceDate >= ? AND s.ServiceDate < ?")
-                      .arg(columns);
-    QVariantList values{period.from.toString(Qt::ISODate), period.to.addDays(1).toString(Qt::ISODate)};
-    if (period.employeeId) {
-        sql += QStringLiteral(" AND s.EmployeeID = ?");
-        values << *period.employeeId;
-    }
-    return runQuery(db, sql + tail, values);
+    QVariantList values;
+    const QString where = inPeriod(period, values);
+    return runQuery(db, QStringLiteral("SELECT %1 FROM [Service Records] s WHERE %2%3").arg(columns, where, tail), values);
 }
 
 // A period read a month at a time, so a long report can tell how far it has come and be stopped.
@@ -294,15 +299,24 @@ GroupReport groupReport(QSqlDatabase db, ReportGrouping grouping, const ReportPe
 
 namespace {
 
+// Each line with its customer's name: the first Customers row (in row order) with its
+// CustomerID, looked up once for all the customers of the period rather than line by line.
 void readDaySheetLines(QSqlDatabase db, const ReportPeriod &period, const QHash<qint64, QString> &names, DaySheet &sheet)
 {
-    QSqlQuery query = journalLines(
+    QVariantList values;
+    const QString customersWhere = inPeriod(period, values);
+    const QString linesWhere = inPeriod(period, values);
+    QSqlQuery query = runQuery(
         db,
-        QStringLiteral("s.ServiceID, s.ServiceDate, s.EmployeeID, s.Count, s.CustomerID, "
-                       "(SELECT ifnull(c.FirstName, '') || ' ' || ifnull(c.LastName, '') FROM Customers c "
-                       "WHERE c.CustomerID = s.CustomerID ORDER BY c.rowid LIMIT 1), "
-                       "s.NameOfService, s.Quantity, s.Cost, s.SalesTax"),
-        period);
+        QStringLiteral("SELECT s.ServiceID, s.ServiceDate, s.EmployeeID, s.Count, s.CustomerID, "
+                       "ifnull(c.FirstName, '') || ' ' || ifnull(c.LastName, ''), "
+                       "s.NameOfService, s.Quantity, s.Cost, s.SalesTax FROM [Service Records] s "
+                       "LEFT JOIN (SELECT CustomerID, min(rowid) AS firstRow FROM Customers WHERE CustomerID IN "
+                       "(SELECT s.CustomerID FROM [Service Records] s WHERE %1) GROUP BY CustomerID) f "
+                       "ON f.CustomerID = s.CustomerID "
+                       "LEFT JOIN Customers c ON c.rowid = f.firstRow WHERE %2")
+            .arg(customersWhere, linesWhere),
+        values);
     while (query.next()) {
         DaySheetLine line;
         line.serviceId = query.value(0).toLongLong();
@@ -320,6 +334,8 @@ void readDaySheetLines(QSqlDatabase db, const ReportPeriod &period, const QHash<
         addLine(sheet.total, line.quantity, line.net, line.tax);
         sheet.lines.push_back(std::move(line));
     }
+    if (query.lastError().isValid())
+        throw StoreError::fromSql(query.lastError(), db);
 }
 
 } // namespace
