@@ -33,6 +33,7 @@ CREATE TABLE "Customers" (
     "Suffix" text, "Line1" text, "Line2" text, "City" text, "State" text, "Zip" text, "HomePhone" text,
     "FaxNumber" text, "Pager" text, "Email" text, "Notes" text, "ServiceDate" text);
 CREATE INDEX "Customers.LastName" ON "Customers" ("LastName" COLLATE nocase);
+CREATE INDEX "Customers.CustomerID" ON "Customers" ("CustomerID");
 CREATE INDEX "Customers.Name" ON "Customers" (
     (trim(coalesce("FirstName", '') || ' ' || coalesce("LastName", ''), ' ' || chr(9) || chr(10) || chr(13)) COLLATE nocase));
 

@@ -18,7 +18,7 @@
 namespace salon {
 
 // The version this program reads and makes.
-constexpr int bookVersion = 3;
+constexpr int bookVersion = 4;
 
 // A table the program reads and the columns it uses there, present in books of version
 // `since` and later (older books gain them when they are brought up to date).

@@ -47,6 +47,12 @@ const std::vector<UpgradeStep> &serverUpgradeSteps()
         {3, [](QSqlDatabase db) {
              internal::execUnprepared(db, QStringLiteral("ALTER TABLE \"Service Records\" ADD COLUMN \"SalesTax\" currency"));
          }},
+        // The day sheet finds each line's customer by number.
+        {4, [](QSqlDatabase db) {
+             QSqlQuery there = runQuery(db, QStringLiteral("SELECT to_regclass('public.\"Customers.CustomerID\"') IS NOT NULL"));
+             if (!there.next() || !there.value(0).toBool())
+                 internal::execUnprepared(db, QStringLiteral("CREATE INDEX \"Customers.CustomerID\" ON \"Customers\" (\"CustomerID\")"));
+         }},
     };
     return steps;
 }

@@ -69,7 +69,7 @@ private slots:
         QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
         const Run current = run({QStringLiteral("--upgrade-server"), home.service()}, home.path());
         QCOMPARE(current.errors, QString());
-        QCOMPARE(current.output, QStringLiteral("The books on service %1 are up to date (version 3); nothing was changed.\n")
+        QCOMPARE(current.output, QStringLiteral("The books on service %1 are up to date (version 4); nothing was changed.\n")
                                      .arg(home.service()));
         QCOMPARE(current.exitCode, 0);
 
@@ -79,10 +79,10 @@ private slots:
         QCOMPARE(upgraded.errors, QString());
         const QStringList copies = QDir(home.path() + QStringLiteral("/backups")).entryList(QDir::Files);
         QCOMPARE(copies.size(), 1);
-        QCOMPARE(upgraded.output, QStringLiteral("The books on service %1 are brought up to version 3; the copy made "
+        QCOMPARE(upgraded.output, QStringLiteral("The books on service %1 are brought up to version 4; the copy made "
                                                  "before is %2/backups/%3.\n").arg(home.service(), home.path(), copies.value(0)));
         QCOMPARE(upgraded.exitCode, 0);
-        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{3});
+        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{4});
 
         const Run unknown = run({QStringLiteral("--upgrade-server"), QStringLiteral("no-such-service")}, home.path());
         QCOMPARE(unknown.output, QString());

@@ -494,7 +494,7 @@ private slots:
         QCOMPARE(status, 1);
         QCOMPARE(dialogs.messageTexts(),
                  QStringList(QStringLiteral("The file %1 is version 7 of the salon's book, made by a newer Velorine; "
-                                            "this Velorine reads version 3 and older.")
+                                            "this Velorine reads version 4 and older.")
                                  .arg(path)));
         QCOMPARE(dialogs.last().icon, Dialogs::Icon::Critical);
         QVERIFY(!visibleTopLevel(QStringLiteral("frmMain")));

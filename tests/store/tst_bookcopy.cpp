@@ -1,4 +1,5 @@
 #include "bookcopy.h"
+#include "catalog.h"
 #include "connections.h"
 #include "database.h"
 #include "serverbook.h"
@@ -114,7 +115,7 @@ private slots:
         QCOMPARE(copy.rows, 3 + 3 + 1 + 1 + 1 + products);   // customers, journal, payroll, employee, settings, price list
 
         const QString service = home.service();
-        QCOMPARE(onDatabase(service, QStringLiteral("SELECT version FROM velorine.\"Book\"")), QStringList{"3"});
+        QCOMPARE(onDatabase(service, QStringLiteral("SELECT version FROM velorine.\"Book\"")), QStringList{"4"});
         QCOMPARE(onDatabase(service, QStringLiteral("SELECT rowid, \"CustomerID\", \"FirstName\", \"ServiceDate\" "
                                                     "FROM public.\"Customers\" ORDER BY rowid")),
                  QStringList({"1", "1", "First1", "3/1/2026", "2", "2", "<null>", "3/2/2026", "5", "5", "First5", "3/5/2026"}));
@@ -250,9 +251,9 @@ private slots:
         QTest::addColumn<int>("version");
         QTest::addColumn<QString>("refusal");
         QTest::newRow("older") << 2 << "The file %1 is version 2 of the salon's book; start Velorine once to bring it "
-                                       "up to version 3, then copy it.";
-        QTest::newRow("newer") << 4 << "The file %1 is version 4 of the salon's book, made by a newer Velorine; "
-                                       "this Velorine reads version 3 and older.";
+                                       "up to version 4, then copy it.";
+        QTest::newRow("newer") << 5 << "The file %1 is version 5 of the salon's book, made by a newer Velorine; "
+                                       "this Velorine reads version 4 and older.";
     }
     void aBookOfAnotherVersionIsRefused()
     {
@@ -281,7 +282,7 @@ private slots:
         QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
         const salon::ServerUpgrade upgrade = salon::upgradeServer(home.service());
         QCOMPARE(upgrade.problem, std::nullopt);
-        QCOMPARE(upgrade.said, QStringLiteral("The books on service %1 are up to date (version 3); nothing was changed.")
+        QCOMPARE(upgrade.said, QStringLiteral("The books on service %1 are up to date (version 4); nothing was changed.")
                                    .arg(home.service()));
         QVERIFY(!QFileInfo::exists(home.path() + QStringLiteral("/backups")));
     }
@@ -306,11 +307,12 @@ private slots:
                  salon::runQuery(db, QStringLiteral("INSERT INTO Suppliers (SupplierID) VALUES ('step 3')"));
              }},
             {4, [&](QSqlDatabase) { ran.push_back(4); }},
+            {5, [&](QSqlDatabase) { ran.push_back(5); }},
         };
         const salon::ServerUpgrade upgrade = salon::upgradeServer(home.service(), steps);
         QCOMPARE(upgrade.problem, std::nullopt);
-        QCOMPARE(ran, std::vector<int>{3});
-        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{3});
+        QCOMPARE(ran, (std::vector<int>{3, 4}));
+        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{4});
         QCOMPARE(queryValues(QStringLiteral("SELECT SupplierID FROM Suppliers")), QVariantList{"step 3"});
         QVariantList after = before;
         after[3] = before[3].toLongLong() + 1;
@@ -319,16 +321,17 @@ private slots:
         const QStringList copies = QDir(home.path() + QStringLiteral("/backups")).entryList(QDir::Files);
         QCOMPARE(copies.size(), 1);
         const QString database = queryValues(QStringLiteral("SELECT current_database()")).value(0).toString();
-        QVERIFY2(QRegularExpression(QStringLiteral("^%1-before-v3-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.dump$").arg(database))
+        QVERIFY2(QRegularExpression(QStringLiteral("^%1-before-v4-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.dump$").arg(database))
                      .match(copies.value(0)).hasMatch(), qPrintable(copies.value(0)));
         const QString path = home.path() + QStringLiteral("/backups/") + copies.value(0);
-        QCOMPARE(upgrade.said, QStringLiteral("The books on service %1 are brought up to version 3; the copy made before "
+        QCOMPARE(upgrade.said, QStringLiteral("The books on service %1 are brought up to version 4; the copy made before "
                                               "is %2.").arg(home.service(), path));
         QCOMPARE(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
     }
 
-    // The program's own step 3: a journal of version 2 (no recorded tax) gains the column,
-    // at the end as a new book has it, and the lines sold before keep it empty.
+    // The program's own steps: a journal of version 2 (no recorded tax) gains the column, at
+    // the end as a new book has it, and the lines sold before keep it empty; the customers'
+    // numbers are indexed.
     void version2BooksGainTheRecordedTax()
     {
         TestHome home;
@@ -338,15 +341,19 @@ private slots:
         const QVariantList newLayout = queryValues(columns);
         QCOMPARE(newLayout.last(), QVariant(QStringLiteral("SalesTax")));
         QVERIFY(execSql(QStringLiteral("ALTER TABLE [Service Records] DROP COLUMN SalesTax")));
+        QVERIFY(execSql(QStringLiteral("DROP INDEX \"Customers.CustomerID\"")));
         QVERIFY(execSql(QStringLiteral("INSERT INTO [Service Records] (CustomerID, EmployeeID, ServiceDate, NameOfService, "
                                        "Quantity, Cost, Count) VALUES (1, 1, '2026-03-05', 'Manicure', 1, 24.075, 1)")));
         QVERIFY(execSql(QStringLiteral("UPDATE velorine.\"Book\" SET version = 2")));
 
         QCOMPARE(salon::upgradeServer(home.service()).problem, std::nullopt);
-        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{3});
+        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{4});
         QCOMPARE(queryValues(columns), newLayout);
         QCOMPARE(queryValues(QStringLiteral("SELECT Cost, SalesTax IS NULL FROM [Service Records]")),
                  (QVariantList{24.075, true}));
+        const auto index = salon::catalog::index(salon::employeeDb(), QStringLiteral("Customers"), QStringLiteral("CustomerID"));
+        QVERIFY(index);
+        QCOMPARE(index->column, QStringLiteral("CustomerID"));
     }
 
     // A step that fails leaves the books as they were, at their old version.
@@ -362,7 +369,7 @@ private slots:
              }},
         };
         const salon::ServerUpgrade upgrade = salon::upgradeServer(home.service(), steps);
-        QCOMPARE(upgrade.problem, QStringLiteral("The books on service %1 could not be brought up to version 3 and were "
+        QCOMPARE(upgrade.problem, QStringLiteral("The books on service %1 could not be brought up to version 4 and were "
                                                  "left as they were: The step broke.").arg(home.service()));
         QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{1});
         QCOMPARE(queryValues(QStringLiteral("SELECT count(*) FROM Suppliers")), QVariantList{0});
@@ -394,10 +401,10 @@ private slots:
     {
         TestHome home;
         QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
-        QVERIFY(execSql(QStringLiteral("UPDATE velorine.\"Book\" SET version = 4")));
+        QVERIFY(execSql(QStringLiteral("UPDATE velorine.\"Book\" SET version = 5")));
         QCOMPARE(salon::upgradeServer(home.service()).problem,
-                 QStringLiteral("The server's books are version 4; this program knows up to 3. Update Velorine on this desk."));
-        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{4});
+                 QStringLiteral("The server's books are version 5; this program knows up to 4. Update Velorine on this desk."));
+        QCOMPARE(queryValues(QStringLiteral("SELECT version FROM velorine.\"Book\"")), QVariantList{5});
     }
 };
 

@@ -178,16 +178,16 @@ private slots:
 
     void newerBookIsRefused()
     {
-        QVERIFY(execSql(onServer() ? QStringLiteral("UPDATE velorine.\"Book\" SET version = 4")
-                                   : QStringLiteral("PRAGMA user_version = 4")));
+        QVERIFY(execSql(onServer() ? QStringLiteral("UPDATE velorine.\"Book\" SET version = 5")
+                                   : QStringLiteral("PRAGMA user_version = 5")));
         const QString target = out->filePath(QStringLiteral("export"));
         const salon::CsvExport result = salon::exportBooks(target);
         if (onServer())
-            QCOMPARE(result.error, QStringLiteral("The server's books are version 4; this program knows up to 3. "
+            QCOMPARE(result.error, QStringLiteral("The server's books are version 5; this program knows up to 4. "
                                                   "Update Velorine on this desk. Nothing was exported."));
         else
-            QCOMPARE(result.error, QStringLiteral("The file %1 is version 4 of the salon's book, made by a newer Velorine; "
-                                                  "this Velorine reads version 3 and older. Nothing was exported.")
+            QCOMPARE(result.error, QStringLiteral("The file %1 is version 5 of the salon's book, made by a newer Velorine; "
+                                                  "this Velorine reads version 4 and older. Nothing was exported.")
                                        .arg(salon::employeeDbPath()));
         QVERIFY(result.files.isEmpty());
         QVERIFY(!QFileInfo::exists(target));

@@ -54,12 +54,13 @@ private slots:
                               QStringLiteral("Service Records"), QStringLiteral("Suppliers"),
                               QStringLiteral("sqlite_sequence")}));
         QCOMPARE(names(QStringLiteral("index")),
-                 (QStringList{QStringLiteral("Customers.LastName"), QStringLiteral("Customers.Name"), QStringLiteral("Employee.Lastname"),
+                 (QStringList{QStringLiteral("Customers.CustomerID"), QStringLiteral("Customers.LastName"),
+                              QStringLiteral("Customers.Name"), QStringLiteral("Employee.Lastname"),
                               QStringLiteral("Payroll Records.EmployeeID"), QStringLiteral("Service Records.CustomerID"),
                               QStringLiteral("Service Records.EmployeeID"), QStringLiteral("Service Records.ServiceDate")}));
         QSqlQuery version(QStringLiteral("PRAGMA user_version"), salon::employeeDb());
         QVERIFY(version.next());
-        QCOMPARE(version.value(0).toInt(), 3);
+        QCOMPARE(version.value(0).toInt(), 4);
     }
 
     void newBookIsSeeded()

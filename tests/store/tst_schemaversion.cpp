@@ -125,11 +125,14 @@ private slots:
                     .join(u' ').contains(QLatin1String("Service Records.ServiceDate")));
         QVERIFY(rows(db, QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM \"Service Records\" WHERE EmployeeID = 1"))
                     .join(u' ').contains(QLatin1String("Service Records.EmployeeID")));
+        // And a journal line's customer by number.
+        QVERIFY(rows(db, QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM Customers WHERE CustomerID = 7"))
+                    .join(u' ').contains(QLatin1String("Customers.CustomerID")));
 
         // The copy is the book as it was, under a name the day copies never take.
         const QStringList copies = backups();
         QCOMPARE(copies.size(), 1);
-        QVERIFY2(QRegularExpression(QStringLiteral("^Employee-before-v3-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.db$"))
+        QVERIFY2(QRegularExpression(QStringLiteral("^Employee-before-v4-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.db$"))
                      .match(copies.first()).hasMatch(),
                  qPrintable(copies.first()));
         const QString copy = salon::backupFolder() + u'/' + copies.first();
@@ -245,12 +248,12 @@ private slots:
         QCOMPARE(salon::open(), std::nullopt);
         salon::close();
         const QString path = salon::employeeDbPath();
-        runOnBook(path, QStringLiteral("PRAGMA user_version = 4"));
+        runOnBook(path, QStringLiteral("PRAGMA user_version = 5"));
         const QByteArray before = fileContent(path);
 
         const std::optional<QString> problem = salon::open();
-        QCOMPARE(problem, QStringLiteral("The file %1 is version 4 of the salon's book, made by a newer Velorine; "
-                                         "this Velorine reads version 3 and older.")
+        QCOMPARE(problem, QStringLiteral("The file %1 is version 5 of the salon's book, made by a newer Velorine; "
+                                         "this Velorine reads version 4 and older.")
                               .arg(path));
         QVERIFY(!salon::isOpen());
         QCOMPARE(fileContent(path), before);
@@ -337,7 +340,7 @@ private slots:
         steps.push_back(failingStep());
         const std::optional<QString> problem = salon::prepareBook(path, steps);
         QVERIFY(problem.has_value());
-        QVERIFY2(problem->startsWith(QStringLiteral("The file %1 could not be brought up to version 3 and was left as it was: ")
+        QVERIFY2(problem->startsWith(QStringLiteral("The file %1 could not be brought up to version 4 and was left as it was: ")
                                          .arg(path)),
                  qPrintable(*problem));
         QVERIFY2(problem->contains(QLatin1String("NoSuchTable")), qPrintable(*problem));
@@ -361,7 +364,7 @@ private slots:
         const std::optional<QString> problem = salon::open();
         QVERIFY(problem.has_value());
         QVERIFY2(problem->contains(salon::backupFolder()), qPrintable(*problem));
-        QVERIFY2(problem->endsWith(QStringLiteral("The file %1 was left as it was: it is brought up to version 3 only once "
+        QVERIFY2(problem->endsWith(QStringLiteral("The file %1 was left as it was: it is brought up to version 4 only once "
                                                   "a copy of it is made.")
                                        .arg(path)),
                  qPrintable(*problem));
