@@ -3,13 +3,15 @@
 // ten times that size and prints its opening time and the program's resident memory.
 // Usage: velorine-bench [folder]  (the books are generated once and kept there; by default
 // in "books" beside the program). The server lines (serverbench.h) run between the two books;
-// velorine-bench --server [folder] runs them alone.
+// velorine-bench --server [folder] runs them alone. The sales reports are timed on the ten-times
+// book after its screens; velorine-bench --reports [folder] times them alone.
 
 #include "bookgenerator.h"
 #include "database.h"
 #include "frmreport.h"
 #include "namesearch.h"
 #include "recordset.h"
+#include "reportbench.h"
 #include "salebench.h"
 #include "screens.h"
 #include "serverbench.h"
@@ -30,6 +32,8 @@ constexpr int journalCount = 1000000;
 constexpr int scale = 10;
 constexpr double screenGoalMs = 250;
 constexpr double memoryGoalMb = 100;
+constexpr double yearReportGoalMs = 1000;
+constexpr double daySheetGoalMs = 100;
 
 // The best of several runs, in microseconds.
 double bestMicros(int runs, const std::function<void()> &work)
@@ -86,7 +90,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const bool serverOnly = argc > 1 && QByteArray(argv[1]) == "--server";
-    const int folderArgument = serverOnly ? 2 : 1;
+    const bool reportsOnly = argc > 1 && QByteArray(argv[1]) == "--reports";
+    const int folderArgument = serverOnly || reportsOnly ? 2 : 1;
     const QString root = argc > folderArgument ? QString::fromLocal8Bit(argv[folderArgument])
                                                : QCoreApplication::applicationDirPath() + QStringLiteral("/books");
     if (serverOnly) {
@@ -95,6 +100,13 @@ int main(int argc, char **argv)
             return 1;
         salon::close();
         return serverLinesMain(root + QStringLiteral("/standard"));
+    }
+    if (reportsOnly) {
+        if (!useBook(root + QStringLiteral("/tenfold"), customerCount * scale, journalCount * scale))
+            return 1;
+        const bool ok = benchReports(salon::employeeDb(), yearReportGoalMs, daySheetGoalMs, memoryGoalMb);
+        salon::close();
+        return !ok;
     }
     if (!useBook(root + QStringLiteral("/standard"), customerCount, journalCount))
         return 1;
@@ -232,6 +244,7 @@ int main(int argc, char **argv)
         std::printf("open %-40s first %7.1f ms  best %7.1f ms  resident %6.1f MB  %s\n", qPrintable(screen.name), first,
                     best, memory, ok ? "ok" : "OVER");
     }
+    withinGoals = benchReports(salon::employeeDb(), yearReportGoalMs, daySheetGoalMs, memoryGoalMb) && withinGoals;
     std::printf("program resident at the end: %.1f MB\n", residentMb());
     salon::close();
     return shownRows < 0 || !withinGoals;

@@ -21,6 +21,7 @@ CREATE TABLE Customers (
     Suffix TEXT, Line1 TEXT, Line2 TEXT, City TEXT, State TEXT, Zip TEXT, HomePhone TEXT,
     FaxNumber TEXT, Pager TEXT, Email TEXT, Notes TEXT, ServiceDate TEXT);
 CREATE INDEX "Customers.LastName" ON Customers (LastName COLLATE NOCASE);
+CREATE INDEX "Customers.CustomerID" ON Customers (CustomerID);
 -- The customer name search compares this expression; it must stay the same text as there.
 CREATE INDEX "Customers.Name" ON Customers (
     trim(ifnull(FirstName, '') || ' ' || ifnull(LastName, ''), ' ' || char(9) || char(10) || char(13)) COLLATE NOCASE);

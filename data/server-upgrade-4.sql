@@ -19,6 +19,7 @@ CREATE TABLE IF NOT EXISTS public."Appointments" (
         WHERE ("Status" IN ('booked', 'arrived', 'done')));
 CREATE INDEX IF NOT EXISTS "Appointments.Start" ON public."Appointments" ("Start");
 CREATE INDEX IF NOT EXISTS "Appointments.CustomerID" ON public."Appointments" ("CustomerID");
+CREATE INDEX IF NOT EXISTS "Appointments.EmployeeID" ON public."Appointments" ("EmployeeID", "Start");
 CREATE OR REPLACE TRIGGER keep_highest AFTER INSERT ON public."Appointments"
     FOR EACH ROW EXECUTE FUNCTION velorine.keep_highest();
 

@@ -4,6 +4,7 @@
 #include "csvexport.h"
 #include "database.h"
 #include "database_p.h"
+#include "dialect.h"
 #include "serverbook.h"
 #include "storeerror.h"
 
@@ -14,6 +15,7 @@
 #include <QSqlQuery>
 #include <algorithm>
 #include <map>
+#include <sqlite3.h>
 #include <tuple>
 
 namespace salon {
@@ -82,18 +84,24 @@ QHash<qint64, QString> technicianNames(QSqlDatabase db)
     return names;
 }
 
-// The journal's lines of the period: ServiceDate is ISO text, perhaps with a time of day, so
-// the period runs from its first day up to (not including) the day after its last.
-QSqlQuery journalLines(QSqlDatabase db, const QString &columns, const ReportPeriod &period)
+// The journal's lines (as `s`) of the period: ServiceDate is ISO text, perhaps with a time of
+// day, so the period runs from its first day up to (not including) the day after its last.
+// Adds the values the condition needs to `values`.
+QString inPeriod(const ReportPeriod &period, QVariantList &values)
 {
-    QString sql = QStringLiteral("SELECT %1 FROM [Service Records] s WHERE s.ServiceDate >= ? AND s.ServiceDate < ?")
-                      .arg(columns);
-    QVariantList values{period.from.toString(Qt::ISODate), period.to.addDays(1).toString(Qt::ISODate)};
-    if (period.employeeId) {
-        sql += QStringLiteral(" AND s.EmployeeID = ?");
-        values << *period.employeeId;
-    }
-    return runQuery(db, sql, values);
+    values << period.from.toString(Qt::ISODate) << period.to.addDays(1).toString(Qt::ISODate);
+    if (!period.employeeId)
+        return QStringLiteral("s.ServiceDate >= ? AND s.ServiceDate < ?");
+    values << *period.employeeId;
+    return QStringLiteral("s.ServiceDate >= ? AND s.ServiceDate < ? AND s.EmployeeID = ?");
+}
+
+// The period's lines; `tail` follows the conditions (a GROUP BY).
+QSqlQuery journalLines(QSqlDatabase db, const QString &columns, const ReportPeriod &period, const QString &tail = {})
+{
+    QVariantList values;
+    const QString where = inPeriod(period, values);
+    return runQuery(db, QStringLiteral("SELECT %1 FROM [Service Records] s WHERE %2%3").arg(columns, where, tail), values);
 }
 
 // A period read a month at a time, so a long report can tell how far it has come and be stopped.
@@ -131,35 +139,154 @@ std::optional<Currency> ReportFigures::gross() const
     return net.plus(tax);
 }
 
+namespace {
+
+// (has an EmployeeID, the ID, the service): lines without a technician come first.
+using GroupKey = std::tuple<bool, qint64, QString>;
+using Groups = std::map<GroupKey, ReportGroup>;
+
+ReportGroup &groupOf(Groups &groups, ReportGrouping grouping, const QVariant &employeeId, const QVariant &service)
+{
+    const QVariant id = grouping != ReportGrouping::Service && !employeeId.isNull() ? QVariant(employeeId.toLongLong())
+                                                                                    : QVariant();
+    const QString name = grouping != ReportGrouping::Technician ? service.toString() : QString();
+    ReportGroup &group = groups[GroupKey{!id.isNull(), id.toLongLong(), name}];
+    group.employeeId = id;
+    group.service = name;
+    return group;
+}
+
+// A step's lines read and added up one by one, as the book hands each value out.
+void addLinesOneByOne(QSqlDatabase db, ReportGrouping grouping, const ReportPeriod &step, Groups &groups)
+{
+    QSqlQuery query = journalLines(
+        db, QStringLiteral("s.EmployeeID, s.NameOfService, s.Quantity, s.Cost, s.SalesTax"), step);
+    while (query.next())
+        addLine(groupOf(groups, grouping, query.value(0), query.value(1)).figures, query.value(2).toLongLong(),
+                moneyOf(query.value(3), "Cost").value_or(Currency()), moneyOf(query.value(4), "SalesTax"));
+    if (query.lastError().isValid())
+        throw StoreError::fromSql(query.lastError(), db);
+}
+
+// money_sum(x) on the local file: the exact sum, in ten-thousandths, of a money column's values
+// each read as the lines read one by one read it (a double rounded by Currency). A value that
+// is not an amount, or a sum beyond the range, is an error, and the step is read line by line.
+void moneySumStep(sqlite3_context *context, int, sqlite3_value **values)
+{
+    auto *sum = static_cast<std::int64_t *>(sqlite3_aggregate_context(context, sizeof(std::int64_t)));
+    if (!sum) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    const int type = sqlite3_value_type(values[0]);
+    if (type == SQLITE_NULL)
+        return;
+    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+        const auto amount = Currency::fromDouble(sqlite3_value_double(values[0]));
+        const auto total = amount ? Currency::fromScaled(*sum).plus(*amount) : std::nullopt;
+        if (total) {
+            *sum = total->scaled();
+            return;
+        }
+    }
+    sqlite3_result_error(context, "money_sum: not an amount, or beyond the range", -1);
+}
+
+void moneySumFinal(sqlite3_context *context)
+{
+    const auto *sum = static_cast<std::int64_t *>(sqlite3_aggregate_context(context, 0));
+    sqlite3_result_int64(context, sum ? *sum : 0);
+}
+
+// Makes money_sum known to a local connection; false when it cannot be (the steps are read line
+// by line then). Once made, making it again is refused only while a statement runs: it is there.
+bool canSumMoney(QSqlDatabase db)
+{
+    sqlite3 *connection = internal::sqliteHandleOf(db);
+    if (!connection)
+        return false;
+    const int code = sqlite3_create_function_v2(connection, "money_sum", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                                nullptr, moneySumStep, moneySumFinal, nullptr);
+    return code == SQLITE_OK || code == SQLITE_BUSY;
+}
+
+// The step's groups as the database sums them, or nothing when it cannot sum them exactly as
+// the lines read one by one would be (the step is read that way then, which also says what is
+// wrong). The local file sums money with money_sum, and a quantity that is not a whole number
+// makes its sum a double; a server sums its exact numerics, and a line that Currency cannot
+// hold is read line by line there too.
+std::optional<std::vector<ReportGroup>> summedByDatabase(QSqlDatabase db, ReportGrouping grouping,
+                                                        const ReportPeriod &step)
+{
+    const bool server = isServer(db);
+    const bool byTechnician = grouping != ReportGrouping::Service;
+    const bool byService = grouping != ReportGrouping::Technician;
+    const QString columns =
+        QStringLiteral("%1, %2, count(*), sum(s.Quantity), count(s.SalesTax), %3")
+            .arg(byTechnician ? QStringLiteral("s.EmployeeID") : QStringLiteral("NULL"),
+                 byService ? QStringLiteral("s.NameOfService") : QStringLiteral("NULL"),
+                 server ? QStringLiteral("sum(s.Cost), sum(s.SalesTax), "
+                                         "max(CASE WHEN abs(s.Cost) > 922337203685477.5799 "
+                                         "OR abs(s.SalesTax) > 922337203685477.5799 THEN 1 ELSE 0 END)")
+                        : QStringLiteral("money_sum(s.Cost), money_sum(s.SalesTax), 0"));
+    QStringList keys;
+    if (byTechnician)
+        keys << QStringLiteral("s.EmployeeID");
+    if (byService)
+        keys << QStringLiteral("s.NameOfService");
+    const QString groupBy = QStringLiteral(" GROUP BY ") + keys.join(QStringLiteral(", "));
+
+    // On the local file money_sum's refusal comes as the query runs or hands out that group.
+    std::vector<ReportGroup> sums;
+    try {
+        QSqlQuery query = journalLines(db, columns, step, groupBy);
+        while (query.next()) {
+            if (query.value(7).toInt() != 0 || query.value(3).typeId() == QMetaType::Double)
+                return std::nullopt;
+            ReportGroup sum;
+            sum.employeeId = query.value(0);
+            sum.service = query.value(1).toString();
+            sum.figures.lines = query.value(2).toLongLong();
+            sum.figures.quantity = query.value(3).toLongLong();
+            sum.figures.untaxedLines = sum.figures.lines - query.value(4).toLongLong();
+            sum.figures.net = server ? checked(Currency::fromStored(query.value(5)))
+                                     : Currency::fromScaled(query.value(5).toLongLong());
+            sum.figures.tax = server ? checked(Currency::fromStored(query.value(6)))
+                                     : Currency::fromScaled(query.value(6).toLongLong());
+            sums.push_back(std::move(sum));
+        }
+        if (query.lastError().isValid())
+            throw StoreError::fromSql(query.lastError(), db);
+    } catch (const StoreError &) {
+        if (server)
+            throw;
+        return std::nullopt;
+    }
+    return sums;
+}
+
+} // namespace
+
 GroupReport groupReport(QSqlDatabase db, ReportGrouping grouping, const ReportPeriod &period,
                         const ReportProgress &progress)
 {
-    const bool byTechnician = grouping != ReportGrouping::Service;
-    const bool byService = grouping != ReportGrouping::Technician;
-    // (has an EmployeeID, the ID, the service): lines without a technician come first.
-    using Key = std::tuple<bool, qint64, QString>;
-    std::map<Key, ReportGroup> groups;
-
+    Groups groups;
+    const bool canSum = isServer(db) || canSumMoney(db);
     const std::vector<ReportPeriod> steps = monthSteps(period);
     for (int done = 0; done < int(steps.size()); ++done) {
         tell(progress, done, int(steps.size()));
-        QSqlQuery query = journalLines(
-            db, QStringLiteral("s.EmployeeID, s.NameOfService, s.Quantity, s.Cost, s.SalesTax"), steps[done]);
-        while (query.next()) {
-            const QVariant employeeId = byTechnician && !query.value(0).isNull()
-                                            ? QVariant(query.value(0).toLongLong())
-                                            : QVariant();
-            const QString service = byService ? query.value(1).toString() : QString();
-            ReportGroup &group = groups[Key{!employeeId.isNull(), employeeId.toLongLong(), service}];
-            group.employeeId = employeeId;
-            group.service = service;
-            addLine(group.figures, query.value(2).toLongLong(),
-                    moneyOf(query.value(3), "Cost").value_or(Currency()), moneyOf(query.value(4), "SalesTax"));
+        const auto sums = canSum ? summedByDatabase(db, grouping, steps[done]) : std::nullopt;
+        if (!sums) {
+            addLinesOneByOne(db, grouping, steps[done], groups);
+            continue;
         }
+        for (const ReportGroup &sum : *sums)
+            addRow(groupOf(groups, grouping, sum.employeeId, sum.service).figures, sum.figures);
     }
     tell(progress, int(steps.size()), int(steps.size()));
 
     GroupReport report;
+    const bool byTechnician = grouping != ReportGrouping::Service;
     const QHash<qint64, QString> names = byTechnician ? technicianNames(db) : QHash<qint64, QString>();
     for (auto &[key, group] : groups) {
         group.technician = nameOf(names, group.employeeId);
@@ -172,15 +299,24 @@ GroupReport groupReport(QSqlDatabase db, ReportGrouping grouping, const ReportPe
 
 namespace {
 
+// Each line with its customer's name: the first Customers row (in row order) with its
+// CustomerID, looked up once for all the customers of the period rather than line by line.
 void readDaySheetLines(QSqlDatabase db, const ReportPeriod &period, const QHash<qint64, QString> &names, DaySheet &sheet)
 {
-    QSqlQuery query = journalLines(
+    QVariantList values;
+    const QString customersWhere = inPeriod(period, values);
+    const QString linesWhere = inPeriod(period, values);
+    QSqlQuery query = runQuery(
         db,
-        QStringLiteral("s.ServiceID, s.ServiceDate, s.EmployeeID, s.Count, s.CustomerID, "
-                       "(SELECT ifnull(c.FirstName, '') || ' ' || ifnull(c.LastName, '') FROM Customers c "
-                       "WHERE c.CustomerID = s.CustomerID ORDER BY c.rowid LIMIT 1), "
-                       "s.NameOfService, s.Quantity, s.Cost, s.SalesTax"),
-        period);
+        QStringLiteral("SELECT s.ServiceID, s.ServiceDate, s.EmployeeID, s.Count, s.CustomerID, "
+                       "ifnull(c.FirstName, '') || ' ' || ifnull(c.LastName, ''), "
+                       "s.NameOfService, s.Quantity, s.Cost, s.SalesTax FROM [Service Records] s "
+                       "LEFT JOIN (SELECT CustomerID, min(rowid) AS firstRow FROM Customers WHERE CustomerID IN "
+                       "(SELECT s.CustomerID FROM [Service Records] s WHERE %1) GROUP BY CustomerID) f "
+                       "ON f.CustomerID = s.CustomerID "
+                       "LEFT JOIN Customers c ON c.rowid = f.firstRow WHERE %2")
+            .arg(customersWhere, linesWhere),
+        values);
     while (query.next()) {
         DaySheetLine line;
         line.serviceId = query.value(0).toLongLong();
@@ -198,6 +334,8 @@ void readDaySheetLines(QSqlDatabase db, const ReportPeriod &period, const QHash<
         addLine(sheet.total, line.quantity, line.net, line.tax);
         sheet.lines.push_back(std::move(line));
     }
+    if (query.lastError().isValid())
+        throw StoreError::fromSql(query.lastError(), db);
 }
 
 } // namespace

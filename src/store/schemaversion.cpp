@@ -134,6 +134,12 @@ void addAppointmentBook(QSqlDatabase db)
         runQuery(db, statement);
 }
 
+// Version 4: the day sheet finds each line's customer by number.
+void indexCustomerNumbers(QSqlDatabase db)
+{
+    runQuery(db, QStringLiteral("CREATE INDEX IF NOT EXISTS \"Customers.CustomerID\" ON Customers (CustomerID)"));
+}
+
 // A connection that reads a book as it stands and writes nothing beside it. Without a log or
 // journal beside the file there is nothing to replay, so the file is read as immutable and no
 // log is made; a write-ahead log is read as it is and never folded into the file; a rollback
@@ -301,7 +307,10 @@ const std::vector<UpgradeStep> &upgradeSteps()
     static const std::vector<UpgradeStep> steps{
         {2, indexJournalAndMendTaxRates},
         {3, recordSalesTax},
-        {4, addAppointmentBook},
+        {4, [](QSqlDatabase db) {
+             addAppointmentBook(db);
+             indexCustomerNumbers(db);
+         }},
     };
     return steps;
 }

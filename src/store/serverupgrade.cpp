@@ -47,9 +47,13 @@ const std::vector<UpgradeStep> &serverUpgradeSteps()
         {3, [](QSqlDatabase db) {
              internal::execUnprepared(db, QStringLiteral("ALTER TABLE \"Service Records\" ADD COLUMN \"SalesTax\" currency"));
          }},
-        // The appointment book, and each service's length on the price list.
+        // The appointment book, each service's length on the price list, and the customers
+        // indexed by number so the day sheet finds each line's customer at once.
         {4, [](QSqlDatabase db) {
              internal::execUnprepared(db, internal::resourceText(QStringLiteral("server-upgrade-4.sql")));
+             QSqlQuery there = runQuery(db, QStringLiteral("SELECT to_regclass('public.\"Customers.CustomerID\"') IS NOT NULL"));
+             if (!there.next() || !there.value(0).toBool())
+                 internal::execUnprepared(db, QStringLiteral("CREATE INDEX \"Customers.CustomerID\" ON \"Customers\" (\"CustomerID\")"));
          }},
     };
     return steps;

@@ -1,5 +1,6 @@
 #include "appointments.h"
 #include "bookcopy.h"
+#include "catalog.h"
 #include "connections.h"
 #include "database.h"
 #include "serverbook.h"
@@ -328,6 +329,7 @@ private slots:
                  salon::runQuery(db, QStringLiteral("INSERT INTO Suppliers (SupplierID) VALUES ('step 3')"));
              }},
             {4, [&](QSqlDatabase) { ran.push_back(4); }},
+            {5, [&](QSqlDatabase) { ran.push_back(5); }},
         };
         const salon::ServerUpgrade upgrade = salon::upgradeServer(home.service(), steps);
         QCOMPARE(upgrade.problem, std::nullopt);
@@ -349,8 +351,9 @@ private slots:
         QCOMPARE(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
     }
 
-    // The program's own step 3: a journal of version 2 (no recorded tax) gains the column,
-    // at the end as a new book has it, and the lines sold before keep it empty.
+    // The program's own steps: a journal of version 2 (no recorded tax) gains the column, at
+    // the end as a new book has it, and the lines sold before keep it empty; the customers'
+    // numbers are indexed.
     void version2BooksGainTheRecordedTax()
     {
         TestHome home;
@@ -360,6 +363,7 @@ private slots:
         const QVariantList newLayout = queryValues(columns);
         QCOMPARE(newLayout.last(), QVariant(QStringLiteral("SalesTax")));
         QVERIFY(execSql(QStringLiteral("ALTER TABLE [Service Records] DROP COLUMN SalesTax")));
+        QVERIFY(execSql(QStringLiteral("DROP INDEX \"Customers.CustomerID\"")));
         QVERIFY(execSql(QStringLiteral("INSERT INTO [Service Records] (CustomerID, EmployeeID, ServiceDate, NameOfService, "
                                        "Quantity, Cost, Count) VALUES (1, 1, '2026-03-05', 'Manicure', 1, 24.075, 1)")));
         QVERIFY(execSql(QStringLiteral("UPDATE velorine.\"Book\" SET version = 2")));
@@ -369,6 +373,9 @@ private slots:
         QCOMPARE(queryValues(columns), newLayout);
         QCOMPARE(queryValues(QStringLiteral("SELECT Cost, SalesTax IS NULL FROM [Service Records]")),
                  (QVariantList{24.075, true}));
+        const auto index = salon::catalog::index(salon::employeeDb(), QStringLiteral("Customers"), QStringLiteral("CustomerID"));
+        QVERIFY(index);
+        QCOMPARE(index->column, QStringLiteral("CustomerID"));
     }
 
     // The program's own step 4: books of version 3 gain the appointment book, the layout a new

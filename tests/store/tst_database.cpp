@@ -57,6 +57,7 @@ private slots:
         QCOMPARE(names(QStringLiteral("index")),
                  (QStringList{QStringLiteral("Appointment Services.AppointmentID"), QStringLiteral("Appointments.CustomerID"),
                               QStringLiteral("Appointments.EmployeeID"), QStringLiteral("Appointments.Start"),
+                              QStringLiteral("Customers.CustomerID"),
                               QStringLiteral("Customers.LastName"), QStringLiteral("Customers.Name"), QStringLiteral("Employee.Lastname"),
                               QStringLiteral("Payroll Records.EmployeeID"), QStringLiteral("Service Records.CustomerID"),
                               QStringLiteral("Service Records.EmployeeID"), QStringLiteral("Service Records.ServiceDate"),

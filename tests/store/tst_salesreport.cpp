@@ -263,17 +263,89 @@ private slots:
     }
 
     // Money the book cannot read as an amount stops the report rather than count as 0.
-    void aCostThatIsNoAmountIsReported()
+    void moneyThatIsNoAmountIsReported_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("text in Cost") << QStringLiteral("Cost") << QVariant(QStringLiteral("twelve"))
+                                      << QStringLiteral("Data type conversion error: 'twelve' does not fit the field Cost.");
+        QTest::newRow("text in SalesTax") << QStringLiteral("SalesTax") << QVariant(QStringLiteral("1.2.3"))
+                                          << QStringLiteral("Data type conversion error: '1.2.3' does not fit the field SalesTax.");
+        QTest::newRow("beyond the range") << QStringLiteral("Cost") << QVariant(1e15)
+                                          << QStringLiteral("Data type conversion error: '1000000000000000' does not fit the field Cost.");
+    }
+    void moneyThatIsNoAmountIsReported()
     {
         if (onServer())
-            QSKIP("A server's money columns hold numbers only.");
-        QVERIFY(execSql(QStringLiteral("UPDATE [Service Records] SET Cost = 'twelve' WHERE ServiceID = 2")));
+            QSKIP("A server's money columns hold numbers within their range only.");
+        QFETCH(QString, field);
+        QFETCH(QVariant, value);
+        QFETCH(QString, error);
+        QVERIFY(execSql(QStringLiteral("UPDATE [Service Records] SET %1 = ? WHERE ServiceID = 2").arg(field), {value}));
         const salon::ReportPeriod period{QDate(2026, 3, 1), QDate(2026, 3, 31), std::nullopt};
         try {
             salon::groupReport(salon::employeeDb(), salon::ReportGrouping::Service, period);
             QFAIL("no error");
+        } catch (const StoreError &e) {
+            QCOMPARE(e.text(), error);
+        }
+    }
+
+    // Amounts with more decimals than the book writes (stored by other programs) are rounded
+    // as each line is read, halves to the even one, whoever adds them up.
+    void oddAmountsAreRoundedAsEachLineIsRead()
+    {
+        const QVariantList costs{0.00005, 0.00025, 2.50005, 12.00025, -3.00045, 4.9999999999999996e-05, 1.00015, 0.1, -0.0001};
+        for (int i = 0; i < costs.size(); ++i)
+            QVERIFY(execSql(QStringLiteral("INSERT INTO [Service Records] (ServiceID, EmployeeID, ServiceDate, "
+                                           "NameOfService, Quantity, Cost, SalesTax) VALUES (?, 5, '2025-05-05', 'Odd', 1, ?, ?)"),
+                            {100 + i, costs[i], costs[i]}));
+        Currency expected;
+        for (const QVariant &stored : queryValues(QStringLiteral("SELECT Cost FROM [Service Records] WHERE ServiceID >= 100")))
+            expected = *expected.plus(*Currency::fromStored(stored));
+        const salon::ReportPeriod period{QDate(2025, 5, 1), QDate(2025, 5, 31), std::nullopt};
+        const salon::GroupReport report = salon::groupReport(salon::employeeDb(), salon::ReportGrouping::Technician, period);
+        QCOMPARE(report.total.net.plainText(), expected.plainText());
+        QCOMPARE(report.total.tax.plainText(), expected.plainText());
+    }
+
+    // Sums of the largest amounts the book keeps: exact while they fit, refused beyond the
+    // range, whether one month's sum or the months together go beyond it.
+    void largeSumsAreExactOrRefused_data()
+    {
+        QTest::addColumn<int>("march");   // lines of the largest amount in March and in April
+        QTest::addColumn<int>("april");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("within the range") << 9000 << 0 << true;
+        QTest::newRow("one month beyond the range") << 9300 << 0 << false;
+        QTest::newRow("two months beyond the range together") << 4650 << 4650 << false;
+    }
+    void largeSumsAreExactOrRefused()
+    {
+        QFETCH(int, march);
+        QFETCH(int, april);
+        QFETCH(bool, fits);
+        const QString largest = QStringLiteral("99999999999.9999");
+        const QString insert = QStringLiteral(
+            "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < ?) "
+            "INSERT INTO [Service Records] (ServiceID, EmployeeID, ServiceDate, NameOfService, Quantity, Cost, SalesTax) "
+            "SELECT x + ?, 7, ?, 'Gel Set', 1, ?, 0 FROM n");
+        QVERIFY(execSql(insert, {march, 1000, QStringLiteral("2025-03-10"), largest}));
+        if (april)
+            QVERIFY(execSql(insert, {april, 100000, QStringLiteral("2025-04-10"), largest}));
+        const salon::ReportPeriod period{QDate(2025, 3, 1), QDate(2025, 4, 30), std::nullopt};
+        try {
+            const salon::GroupReport report =
+                salon::groupReport(salon::employeeDb(), salon::ReportGrouping::TechnicianService, period);
+            QVERIFY(fits);
+            QCOMPARE(report.groups.size(), size_t(1));
+            QCOMPARE(report.total.lines, qint64(march + april));
+            QCOMPARE(report.total.net, *Currency::fromDecimalText(largest)->times(march + april));
         } catch (const StoreError &error) {
-            QCOMPARE(error.text(), QStringLiteral("Data type conversion error: 'twelve' does not fit the field Cost."));
+            QVERIFY2(!fits, qPrintable(error.text()));
+            QCOMPARE(error.number(), int(StoreError::NumericOverflow));
+            QCOMPARE(error.text(), Currency::tooLargeText(QStringLiteral("A sum of this report")));
         }
     }
 };

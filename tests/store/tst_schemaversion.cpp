@@ -126,6 +126,9 @@ private slots:
                     .join(u' ').contains(QLatin1String("Service Records.ServiceDate")));
         QVERIFY(rows(db, QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM \"Service Records\" WHERE EmployeeID = 1"))
                     .join(u' ').contains(QLatin1String("Service Records.EmployeeID")));
+        // And a journal line's customer by number.
+        QVERIFY(rows(db, QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM Customers WHERE CustomerID = 7"))
+                    .join(u' ').contains(QLatin1String("Customers.CustomerID")));
 
         // The copy is the book as it was, under a name the day copies never take.
         const QStringList copies = backups();

@@ -82,6 +82,21 @@ private slots:
                 serverColumns << column.name + u' ' + column.type + (column.numbersRows ? QStringLiteral(" numbers rows") : QString());
             QCOMPARE(serverColumns, localColumns);
         }
+        // And its indexes, on the same first column.
+        QSqlQuery indexes = salon::runQuery(local, QStringLiteral("SELECT tbl_name, name FROM sqlite_master "
+                                                                  "WHERE type = 'index' AND name NOT LIKE 'sqlite_%'"));
+        int indexCount = 0;
+        while (indexes.next()) {
+            const QString table = indexes.value(0).toString();
+            const QString name = indexes.value(1).toString();
+            const auto localIndex = salon::catalog::index(local, table, name);
+            const auto serverIndex = salon::catalog::index(salon::employeeDb(), table, name);
+            QVERIFY2(serverIndex, qPrintable(name));
+            QCOMPARE(serverIndex->column, localIndex->column);
+            ++indexCount;
+        }
+        QVERIFY(indexCount >= 8);
+        indexes = QSqlQuery();
         local.close();
         local = QSqlDatabase();
         QSqlDatabase::removeDatabase(QStringLiteral("local layout"));
