@@ -219,11 +219,22 @@ void DayBookView::paintEvent(QPaintEvent *)
         for (int i = 0; i < int(lines.size()) && i < fitting; ++i) {
             QFont font = this->font();
             font.setBold(i == 0);
-            font.setStrikeOut(look.struck && i == 0);
             painter.setFont(font);
             const QFontMetrics fm(font);
-            painter.drawText(QRect(text.left(), text.top() + i * metrics.height(), text.width(), metrics.height()),
-                             Qt::AlignLeft | Qt::AlignVCenter, fm.elidedText(lines[i], Qt::ElideRight, text.width()));
+            QRect lineRect(text.left(), text.top() + i * metrics.height(), text.width(), metrics.height());
+            QString rest = lines[i];
+            if (i == 0 && look.struck) {
+                // Only the name is struck through, so the status beside it stays readable.
+                QFont struck = font;
+                struck.setStrikeOut(true);
+                painter.setFont(struck);
+                const QString name = fm.elidedText(who, Qt::ElideRight, lineRect.width());
+                painter.drawText(lineRect, Qt::AlignLeft | Qt::AlignVCenter, name);
+                lineRect.setLeft(lineRect.left() + fm.horizontalAdvance(name));
+                rest = name == who ? rest.mid(who.size()) : QString();
+                painter.setFont(font);
+            }
+            painter.drawText(lineRect, Qt::AlignLeft | Qt::AlignVCenter, fm.elidedText(rest, Qt::ElideRight, lineRect.width()));
         }
         painter.setFont(font());
     }

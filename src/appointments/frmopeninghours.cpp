@@ -81,6 +81,7 @@ frmOpeningHours::frmOpeningHours(const std::vector<daybook::Column> &technicians
     cmdSave->setObjectName(QStringLiteral("cmdSave"));
     cmdSave->setAutoDefault(false);
     grid->addWidget(cmdSave, 8, 3);
+    grid->setRowStretch(9, 1);
 
     auto *offBox = new QGroupBox(QStringLiteral("Days off"), this);
     auto *offLayout = new QGridLayout(offBox);
