@@ -1,0 +1,212 @@
+#include "frmappointment.h"
+
+#include "bookingsteps.h"
+#include "connections.h"
+#include "dialogs.h"
+#include "icalendar.h"
+#include "newfiles.h"
+#include "storeerror.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimeEdit>
+
+namespace {
+
+QPushButton *button(QWidget *parent, const QString &caption, const QString &name)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+frmAppointment::frmAppointment(const salon::Appointment &appointment, const std::vector<daybook::Column> &technicians,
+                               CheckIn checkIn, QWidget *parent)
+    : QDialog(parent), m_appointment(appointment), m_checkIn(std::move(checkIn))
+{
+    setObjectName(QStringLiteral("frmAppointment"));
+    setWindowTitle(QStringLiteral("Appointment"));
+
+    auto *lblWho = new QLabel(appointment.customer.isEmpty() ? QStringLiteral("(no customer)") : appointment.customer, this);
+    lblWho->setObjectName(QStringLiteral("lblCustomer"));
+    QFont bold = lblWho->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.2);
+    lblWho->setFont(bold);
+    auto *lblServices = new QLabel(daybook::servicesText(appointment), this);
+    lblServices->setObjectName(QStringLiteral("lblServices"));
+    lblServices->setWordWrap(true);
+    auto *lblStatus = new QLabel(daybook::statusCaption(appointment.status), this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+
+    cboTechnician = new QComboBox(this);
+    cboTechnician->setObjectName(QStringLiteral("cboTechnician"));
+    for (const daybook::Column &technician : technicians)
+        cboTechnician->addItem(technician.name, technician.employeeId);
+    if (cboTechnician->findData(appointment.employeeId) < 0)
+        cboTechnician->addItem(appointment.technician, appointment.employeeId);
+    cboTechnician->setCurrentIndex(cboTechnician->findData(appointment.employeeId));
+    dtpDate = new QDateEdit(appointment.date, this);
+    dtpDate->setObjectName(QStringLiteral("dtpDate"));
+    dtpDate->setCalendarPopup(true);
+    tmeStart = new QTimeEdit(appointment.time, this);
+    tmeStart->setObjectName(QStringLiteral("tmeStart"));
+    tmeStart->setDisplayFormat(QStringLiteral("HH:mm"));
+    spnMinutes = new QSpinBox(this);
+    spnMinutes->setObjectName(QStringLiteral("spnMinutes"));
+    spnMinutes->setRange(5, 720);
+    spnMinutes->setSingleStep(5);
+    spnMinutes->setSuffix(QStringLiteral(" min"));
+    spnMinutes->setValue(appointment.minutes);
+    spnBuffer = new QSpinBox(this);
+    spnBuffer->setObjectName(QStringLiteral("spnBuffer"));
+    spnBuffer->setRange(0, 120);
+    spnBuffer->setSingleStep(5);
+    spnBuffer->setSuffix(QStringLiteral(" min"));
+    spnBuffer->setValue(appointment.buffer);
+    txtNotes = new QLineEdit(appointment.notes, this);
+    txtNotes->setObjectName(QStringLiteral("txtNotes"));
+
+    auto *cmdSave = button(this, QStringLiteral("&Save Changes"), QStringLiteral("cmdSave"));
+    cmdSave->setDefault(true);
+    auto *cmdCheckIn = button(this, QStringLiteral("Check &In"), QStringLiteral("cmdCheckIn"));
+    auto *cmdArrived = button(this, QStringLiteral("&Arrived"), QStringLiteral("cmdArrived"));
+    auto *cmdDone = button(this, QStringLiteral("D&one"), QStringLiteral("cmdDone"));
+    auto *cmdNoShow = button(this, QStringLiteral("&No-show"), QStringLiteral("cmdNoShow"));
+    auto *cmdCancelAppointment = button(this, QStringLiteral("&Cancel Appointment"), QStringLiteral("cmdCancelAppointment"));
+    auto *cmdRebook = button(this, QStringLiteral("&Book Again"), QStringLiteral("cmdRebook"));
+    auto *cmdExport = button(this, QStringLiteral("&Export..."), QStringLiteral("cmdExport"));
+    auto *cmdClose = button(this, QStringLiteral("Close"), QStringLiteral("cmdClose"));
+
+    using salon::AppointmentStatus;
+    const AppointmentStatus status = appointment.status;
+    cmdCheckIn->setEnabled(m_checkIn && status == AppointmentStatus::Booked && appointment.date == QDate::currentDate());
+    cmdArrived->setEnabled(status == AppointmentStatus::Booked);
+    cmdDone->setEnabled(status == AppointmentStatus::Booked || status == AppointmentStatus::Arrived);
+    cmdNoShow->setEnabled(status == AppointmentStatus::Booked);
+    cmdCancelAppointment->setEnabled(status == AppointmentStatus::Booked || status == AppointmentStatus::Arrived);
+    cmdRebook->setEnabled(!salon::holdsTime(status));
+
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Services:"), lblServices);
+    form->addRow(QStringLiteral("Status:"), lblStatus);
+    form->addRow(QStringLiteral("&Technician:"), cboTechnician);
+    form->addRow(QStringLiteral("&Date:"), dtpDate);
+    form->addRow(QStringLiteral("S&tart:"), tmeStart);
+    form->addRow(QStringLiteral("Len&gth:"), spnMinutes);
+    form->addRow(QStringLiteral("B&uffer after:"), spnBuffer);
+    form->addRow(QStringLiteral("Notes:"), txtNotes);
+
+    auto *actions = new QGridLayout;
+    actions->addWidget(cmdSave, 0, 0);
+    actions->addWidget(cmdCheckIn, 0, 1);
+    actions->addWidget(cmdArrived, 0, 2);
+    actions->addWidget(cmdDone, 1, 0);
+    actions->addWidget(cmdNoShow, 1, 1);
+    actions->addWidget(cmdCancelAppointment, 1, 2);
+    actions->addWidget(cmdRebook, 2, 0);
+    actions->addWidget(cmdExport, 2, 1);
+    actions->addWidget(cmdClose, 2, 2);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblWho);
+    layout->addLayout(form);
+    layout->addLayout(actions);
+
+    connect(cmdSave, &QPushButton::clicked, this, &frmAppointment::save);
+    connect(cmdCheckIn, &QPushButton::clicked, this, &frmAppointment::checkInNow);
+    connect(cmdArrived, &QPushButton::clicked, this, [this] { setStatus(AppointmentStatus::Arrived); });
+    connect(cmdDone, &QPushButton::clicked, this, [this] { setStatus(AppointmentStatus::Done); });
+    connect(cmdNoShow, &QPushButton::clicked, this, [this] { setStatus(AppointmentStatus::NoShow); });
+    connect(cmdCancelAppointment, &QPushButton::clicked, this, [this] { setStatus(AppointmentStatus::Cancelled); });
+    connect(cmdRebook, &QPushButton::clicked, this, [this] { setStatus(AppointmentStatus::Booked); });
+    connect(cmdExport, &QPushButton::clicked, this, &frmAppointment::exportFile);
+    connect(cmdClose, &QPushButton::clicked, this, &frmAppointment::reject);
+}
+
+void frmAppointment::save()
+{
+    salon::AppointmentChange change;
+    const qint64 technician = cboTechnician->currentData().toLongLong();
+    const QTime time(tmeStart->time().hour(), tmeStart->time().minute());
+    if (technician != m_appointment.employeeId)
+        change.employeeId = technician;
+    if (dtpDate->date() != m_appointment.date)
+        change.date = dtpDate->date();
+    if (time != m_appointment.time)
+        change.time = time;
+    if (spnMinutes->value() != m_appointment.minutes)
+        change.minutes = spnMinutes->value();
+    if (spnBuffer->value() != m_appointment.buffer)
+        change.buffer = spnBuffer->value();
+    if (txtNotes->text().trimmed() != m_appointment.notes)
+        change.notes = txtNotes->text().trimmed();
+    QSqlDatabase db = salon::employeeDb();
+    try {
+        // A move or a longer stay is asked about as a booking there is; cancelled ones hold nothing.
+        const bool moved = change.employeeId || change.date || change.time || change.minutes;
+        if (moved && salon::holdsTime(m_appointment.status)
+            && !daybook::startAccepted(this, db, technician, dtpDate->date(), time, spnMinutes->value()))
+            return;
+        m_appointment = salon::changeAppointment(db, m_appointment.id, change);
+        emit changed();
+        accept();
+    } catch (const StoreError &error) {
+        daybook::showStoreError(this, error);
+    }
+}
+
+void frmAppointment::setStatus(salon::AppointmentStatus status)
+{
+    try {
+        m_appointment = salon::setAppointmentStatus(salon::employeeDb(), m_appointment.id, status);
+        emit changed();
+        accept();
+    } catch (const StoreError &error) {
+        daybook::showStoreError(this, error);
+    }
+}
+
+void frmAppointment::checkInNow()
+{
+    if (!m_checkIn)
+        return;
+    if (const std::optional<QString> failure = m_checkIn(this, {m_appointment.employeeId, m_appointment.customerId})) {
+        showMessage(this, *failure, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        return;
+    }
+    setStatus(salon::AppointmentStatus::Arrived);
+}
+
+void frmAppointment::exportFile()
+{
+    exportCalendarFile(this, {m_appointment}, QStringLiteral("appointment-%1.ics").arg(m_appointment.uid));
+}
+
+bool exportCalendarFile(QWidget *parent, const std::vector<salon::Appointment> &appointments, const QString &suggestedName)
+{
+    const QString path = Dialogs::instance().saveFileName(parent, QStringLiteral("Export Calendar File"),
+                                                          QDir::home().filePath(suggestedName),
+                                                          QStringLiteral("Calendar files (*.ics)"), QStringLiteral("ics"));
+    if (path.isEmpty())
+        return false;
+    const QFileInfo file(path);
+    const NewFilesResult written = writeNewFiles(file.absolutePath(), {{file.fileName(), iCalendarBytes(daybook::calendarEvents(appointments))}});
+    if (!written.error.isEmpty()) {
+        showMessage(parent, written.error, Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        return false;
+    }
+    return true;
+}
