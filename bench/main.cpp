@@ -5,6 +5,7 @@
 // in "books" beside the program). The server lines (serverbench.h) run between the two books;
 // velorine-bench --server [folder] runs them alone.
 
+#include "appointmentbench.h"
 #include "bookgenerator.h"
 #include "database.h"
 #include "frmreport.h"
@@ -74,6 +75,7 @@ bool useBook(const QString &folder, int customers, int journalRows)
         QFile(done).open(QIODevice::WriteOnly);
         std::printf("generated in %.1f s\n", double(timer.elapsed()) / 1000.0);
     }
+    addAppointmentsIfMissing(salon::employeeDb());
     return true;
 }
 
@@ -190,6 +192,7 @@ int main(int argc, char **argv)
     });
     report("customer name search: 20 names", search, plainSearch);
     benchSaleLine(db);
+    benchAppointments(db);
 
     // A grid's set made on no customer's rows and re-pointed at once reads only the rows it shows.
     const double repoint = bestMicros(3, [&] {
@@ -222,6 +225,7 @@ int main(int argc, char **argv)
         QCoreApplication::processEvents();
     }
     bool withinGoals = true;
+    withinGoals = benchAppointments(salon::employeeDb()) && withinGoals;
     for (const BenchScreen &screen : benchScreens()) {
         const ScreenTiming timing = timeScreen(screen);
         const double first = timing.firstMs;
