@@ -6,6 +6,7 @@
 // velorine-bench --server [folder] runs them alone. The sales reports are timed on the ten-times
 // book after its screens; velorine-bench --reports [folder] times them alone.
 
+#include "appointmentbench.h"
 #include "bookgenerator.h"
 #include "database.h"
 #include "frmreport.h"
@@ -78,6 +79,7 @@ bool useBook(const QString &folder, int customers, int journalRows)
         QFile(done).open(QIODevice::WriteOnly);
         std::printf("generated in %.1f s\n", double(timer.elapsed()) / 1000.0);
     }
+    addAppointmentsIfMissing(salon::employeeDb());
     return true;
 }
 
@@ -202,6 +204,7 @@ int main(int argc, char **argv)
     });
     report("customer name search: 20 names", search, plainSearch);
     benchSaleLine(db);
+    benchAppointments(db);
 
     // A grid's set made on no customer's rows and re-pointed at once reads only the rows it shows.
     const double repoint = bestMicros(3, [&] {
@@ -234,6 +237,7 @@ int main(int argc, char **argv)
         QCoreApplication::processEvents();
     }
     bool withinGoals = true;
+    withinGoals = benchAppointments(salon::employeeDb()) && withinGoals;
     for (const BenchScreen &screen : benchScreens()) {
         const ScreenTiming timing = timeScreen(screen);
         const double first = timing.firstMs;

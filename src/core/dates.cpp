@@ -23,6 +23,14 @@ QDate fromMdyText(const QString &text)
     return QDate(year, month, day);
 }
 
+QDate fromIsoDateText(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
+    if (!form.match(text).hasMatch())
+        return {};
+    return QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+}
+
 std::optional<QDate> storedTextDate(const QString &text)
 {
     // ASCII digits only, and nothing after the year (not even a line break).

@@ -8,6 +8,8 @@
 QString mdyText(QDate date);
 // Reads month/day/year text back; an invalid date when the text is not of that form.
 QDate fromMdyText(const QString &text);
+// Reads a date written YYYY-MM-DD (as the command line takes it); an invalid date otherwise.
+QDate fromIsoDateText(const QString &text);
 // The locale's short and long date texts (the short form always with a four-digit year).
 QString shortDateFormat();
 QString shortDateText(QDate date);

@@ -29,7 +29,7 @@ constexpr std::array toolkitOptions{
 };
 
 // The program's own options that take their value as the next argument.
-constexpr std::array ownOptionsWithValue{std::string_view("--export-csv")};
+constexpr std::array ownOptionsWithValue{std::string_view("--export-csv"), std::string_view("--export-ics")};
 
 enum class Match { None, Alone, WithValue };
 

@@ -1,8 +1,10 @@
+#include "appointmentcalendar.h"
 #include "apptitle.h"
 #include "bookcopy.h"
 #include "commandline.h"
 #include "csvexport.h"
 #include "database.h"
+#include "dates.h"
 #include "desktopidentity.h"
 #include "serverbook.h"
 #include "serverupgrade.h"
@@ -52,9 +54,9 @@ int runReport(const QString &grouping, const QString &from, const QString &to, c
     if (kind == kinds.end())
         return said(QStringLiteral("Unknown report '%1': use technician, service, technician-service or day.").arg(grouping));
     salon::ReportPeriod period;
-    period.from = QDate::fromString(from, Qt::ISODate);
-    period.to = QDate::fromString(to, Qt::ISODate);
-    if (!period.from.isValid() || from.size() != 10 || !period.to.isValid() || to.size() != 10)
+    period.from = fromIsoDateText(from);
+    period.to = fromIsoDateText(to);
+    if (!period.from.isValid() || !period.to.isValid())
         return said(QStringLiteral("A report needs --from and --to as dates written YYYY-MM-DD."));
     if (period.to < period.from)
         return said(QStringLiteral("The report's last day (--to %1) is before its first (--from %2).").arg(to, from));
@@ -79,8 +81,39 @@ int runReport(const QString &grouping, const QString &from, const QString &to, c
     }
 }
 
+// --export-ics: every technician's appointments of the period as a calendar file; by default
+// from today for 90 days.
+int runCalendarExport(const QString &named, const std::optional<QString> &fromText, const std::optional<QString> &toText)
+{
+    QDate from = QDate::currentDate();
+    if (fromText) {
+        from = fromIsoDateText(*fromText);
+        if (!from.isValid())
+            return said(QStringLiteral("--from needs a date written YYYY-MM-DD, not '%1'.").arg(*fromText));
+    }
+    QDate to = from.addDays(90);
+    if (toText) {
+        to = fromIsoDateText(*toText);
+        if (!to.isValid())
+            return said(QStringLiteral("--to needs a date written YYYY-MM-DD, not '%1'.").arg(*toText));
+    }
+    if (to < from)
+        return said(QStringLiteral("The calendars' last day (--to %1) is before their first (--from %2).")
+                        .arg(to.toString(Qt::ISODate), from.toString(Qt::ISODate)));
+    // An empty name stays empty, so the export refuses it rather than write into this folder.
+    const QString folder = named.isEmpty() ? QString() : QDir::current().absoluteFilePath(named);
+    const salon::CalendarExport result = salon::exportCalendars(folder, from, to);
+    if (!result.error.isEmpty())
+        return said(result.error);
+    std::printf("%lld %s from %s to %s exported into %s\n", static_cast<long long>(result.files.size()),
+                result.files.size() == 1 ? "calendar" : "calendars", qPrintable(from.toString(Qt::ISODate)),
+                qPrintable(to.toString(Qt::ISODate)), qPrintable(folder));
+    return 0;
+}
+
 // The options work without a display, so they run before any window system is touched:
-// --help and --version print and end; --export-csv writes the book's tables and ends.
+// --help and --version print and end; --export-csv writes the book's tables and ends;
+// --export-ics the technicians' calendars.
 // The toolkit's own options were set aside before and never reach this parser.
 CommandLine runOptions(int &argc, char *argv[], int &status)
 {
@@ -127,9 +160,15 @@ CommandLine runOptions(int &argc, char *argv[], int &status)
         QStringLiteral("Prints what was sold from --from to --to (both days included) by technician, service, "
                        "technician-service, or every line as the day sheet, and ends. The books are only read."),
         QStringLiteral("grouping"));
-    const QCommandLineOption fromOption(QStringLiteral("from"), QStringLiteral("The report's first day."),
+    const QCommandLineOption calendarOption(
+        QStringLiteral("export-ics"),
+        QStringLiteral("Writes each technician's appointments from --from to --to (both days included; by default "
+                       "today and the next 90 days) as technician-<EmployeeID>.ics into <folder> and ends. The books "
+                       "are only read; files that exist are never written over."),
+        QStringLiteral("folder"));
+    const QCommandLineOption fromOption(QStringLiteral("from"), QStringLiteral("The first day of the report or calendars."),
                                         QStringLiteral("YYYY-MM-DD"));
-    const QCommandLineOption toOption(QStringLiteral("to"), QStringLiteral("The report's last day."),
+    const QCommandLineOption toOption(QStringLiteral("to"), QStringLiteral("The last day of the report or calendars."),
                                       QStringLiteral("YYYY-MM-DD"));
     const QCommandLineOption employeeOption(QStringLiteral("employee"),
                                             QStringLiteral("Narrows the report to technician <N>."), QStringLiteral("N"));
@@ -137,7 +176,7 @@ CommandLine runOptions(int &argc, char *argv[], int &status)
                                        QStringLiteral("Writes the report as CSV into <file> (never over one that exists)."),
                                        QStringLiteral("file"));
     for (const QCommandLineOption *option : {&useServerOption, &useLocalOption, &deskNameOption, &initServerOption,
-                                             &copyBookOption, &upgradeServerOption, &reportOption, &fromOption,
+                                             &copyBookOption, &upgradeServerOption, &reportOption, &calendarOption, &fromOption,
                                              &toOption, &employeeOption, &csvOption})
         parser.addOption(*option);
     // --help, --version and unknown options end here; messages start with the program's name.
@@ -184,6 +223,13 @@ CommandLine runOptions(int &argc, char *argv[], int &status)
         status = runReport(parser.value(reportOption), parser.value(fromOption), parser.value(toOption),
                            parser.isSet(employeeOption) ? std::optional(parser.value(employeeOption)) : std::nullopt,
                            parser.value(csvOption));
+        return CommandLine::Done;
+    }
+    if (parser.isSet(calendarOption)) {
+        const auto given = [&parser](const QCommandLineOption &option) {
+            return parser.isSet(option) ? std::optional(parser.value(option)) : std::nullopt;
+        };
+        status = runCalendarExport(parser.value(calendarOption), given(fromOption), given(toOption));
         return CommandLine::Done;
     }
     if (parser.isSet(useLocalOption))

@@ -1,3 +1,4 @@
+#include "appointments.h"
 #include "commandline.h"
 #include "database.h"
 #include "testhome.h"
@@ -96,6 +97,8 @@ private slots:
             << QByteArrayList{"--platform", "offscreen", "-widgetcount"} << QByteArrayList{"--export-csv", "out"};
         QTest::newRow("our option's value that looks like theirs")
             << QByteArrayList{"--export-csv", "-reverse"} << QByteArrayList{} << QByteArrayList{"--export-csv", "-reverse"};
+        QTest::newRow("the calendars' folder that looks like theirs")
+            << QByteArrayList{"--export-ics", "-reverse"} << QByteArrayList{} << QByteArrayList{"--export-ics", "-reverse"};
         QTest::newRow("value missing at the end") << QByteArrayList{"-platform"} << QByteArrayList{"-platform"} << QByteArrayList{};
         QTest::newRow("after -- all is ours") << QByteArrayList{"-reverse", "--", "-reverse"} << QByteArrayList{"-reverse"}
                                               << QByteArrayList{"--", "-reverse"};
@@ -145,7 +148,7 @@ private slots:
         QCOMPARE(result.exitStatus, QProcess::NormalExit);
         QCOMPARE(result.exitCode, 0);
         QVERIFY2(result.output.startsWith(QStringLiteral("Usage: ")), qPrintable(result.output));
-        for (const char *option : {"-h, --help", "-v, --version", "--export-csv <folder>"})
+        for (const char *option : {"-h, --help", "-v, --version", "--export-csv <folder>", "--export-ics <folder>"})
             QVERIFY2(result.output.contains(QLatin1String(option)), option);
         QCOMPARE(result.errors, QString());
     }
@@ -296,6 +299,8 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("empty value") << QStringList{"--export-csv", ""};
         QTest::newRow("empty joined value") << QStringList{"--export-csv="};
+        QTest::newRow("calendars, empty value") << QStringList{"--export-ics", ""};
+        QTest::newRow("calendars, empty joined value") << QStringList{"--export-ics=", "--from", "2026-03-01"};
     }
     void exportRefusesAnEmptyFolderName()
     {
@@ -321,6 +326,79 @@ private slots:
         QCOMPARE(result.errors, QStringLiteral("Velorine: The folder %1 cannot be created: it is a file.\n")
                                     .arg(work.filePath(QStringLiteral("accounts"))));
         QCOMPARE(result.exitCode, 1);
+    }
+
+    // Without --from and --to the calendars hold today and the next 90 days, every technician
+    // gets one, and a second run writes nothing over them.
+    void calendarsCoverTheNextNinetyDays()
+    {
+        TestHome home;
+        QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
+        addRow(QStringLiteral("Employee"), {{"EmployeeID", 1}, {"FirstName", "Kim"}, {"LastName", "Park"}});
+        addRow(QStringLiteral("Employee"), {{"EmployeeID", 2}, {"FirstName", "Lou"}, {"LastName", "Ng"}});
+        const QDate today = QDate::currentDate();
+        QStringList inside, outside;
+        for (const auto &[day, time] : {std::pair(today.addDays(-1), QTime(23, 45)), std::pair(today, QTime(0, 0)),
+                                        std::pair(today.addDays(90), QTime(23, 0)), std::pair(today.addDays(91), QTime(0, 0))}) {
+            salon::Booking booking;
+            booking.employeeId = 1;
+            booking.date = day;
+            booking.time = time;
+            booking.minutes = 15;
+            const QString uid = salon::bookAppointment(salon::employeeDb(), booking).uid;
+            (day < today || day > today.addDays(90) ? outside : inside) << uid;
+        }
+        QTemporaryDir work;
+        const Run result = run({QStringLiteral("--export-ics"), QStringLiteral("phones")}, home.path(), work.path());
+        const QString folder = work.filePath(QStringLiteral("phones"));
+        QCOMPARE(result.errors, QString());
+        QCOMPARE(result.output, QStringLiteral("2 calendars from %1 to %2 exported into %3\n")
+                                    .arg(today.toString(Qt::ISODate), today.addDays(90).toString(Qt::ISODate), folder));
+        QCOMPARE(result.exitCode, 0);
+        const QByteArray kim = fileContent(folder + QStringLiteral("/technician-1.ics")).replace("\r\n ", "");
+        for (const QString &uid : inside)
+            QVERIFY2(kim.contains("UID:" + uid.toLatin1() + "@velorine"), qPrintable(uid));
+        for (const QString &uid : outside)
+            QVERIFY2(!kim.contains(uid.toLatin1()), qPrintable(uid));
+        QCOMPARE(kim.count("BEGIN:VEVENT"), 2);
+        const QByteArray lou = fileContent(folder + QStringLiteral("/technician-2.ics"));
+        QVERIFY2(lou.startsWith("BEGIN:VCALENDAR\r\n") && !lou.contains("BEGIN:VEVENT"), lou.constData());
+
+        const Run again = run({QStringLiteral("--export-ics"), folder}, home.path());
+        QCOMPARE(again.exitCode, 1);
+        QCOMPARE(again.errors, QStringLiteral("Velorine: The file %1/technician-1.ics already exists; nothing was exported.\n")
+                                   .arg(folder));
+        QCOMPARE(fileContent(folder + QStringLiteral("/technician-1.ics")).replace("\r\n ", ""), kim);
+    }
+
+    void badCalendarOptionsAreRefused_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("to before from") << QStringList{"--from", "2026-03-02", "--to", "2026-03-01"}
+                                        << "The calendars' last day (--to 2026-03-01) is before their first (--from 2026-03-02).";
+        QTest::newRow("to before today") << QStringList{"--to", "2000-01-01"}
+                                         << QStringLiteral("The calendars' last day (--to 2000-01-01) is before their first (--from %1).")
+                                                .arg(QDate::currentDate().toString(Qt::ISODate));
+        QTest::newRow("no such day") << QStringList{"--from", "2026-02-30"}
+                                     << "--from needs a date written YYYY-MM-DD, not '2026-02-30'.";
+        QTest::newRow("the desk's date form") << QStringList{"--from", "2026-03-01", "--to", "3/31/2026"}
+                                              << "--to needs a date written YYYY-MM-DD, not '3/31/2026'.";
+        QTest::newRow("no leading zeros") << QStringList{"--from", "2026-3-1"}
+                                          << "--from needs a date written YYYY-MM-DD, not '2026-3-1'.";
+    }
+    void badCalendarOptionsAreRefused()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, error);
+        TestHome home;
+        QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
+        QTemporaryDir work;
+        const Run result = run(QStringList{"--export-ics", "phones"} + arguments, home.path(), work.path());
+        QCOMPARE(result.output, QString());
+        QCOMPARE(result.errors, QStringLiteral("Velorine: ") + error + u'\n');
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY(QDir(work.path()).isEmpty());
     }
 
     void exportWithoutABookNamesIt()

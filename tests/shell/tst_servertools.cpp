@@ -1,3 +1,4 @@
+#include "appointments.h"
 #include "database.h"
 #include "testhome.h"
 
@@ -108,6 +109,29 @@ private slots:
         QCOMPARE(lines.size(), 3);
         QCOMPARE(lines[1].simplified(), QStringLiteral("Manicure 1 1 24.0750 1.6853 25.7603 0 12.0375 14.4450"));
         QCOMPARE(lines[2].simplified(), QStringLiteral("Total 1 1 24.0750 1.6853 25.7603 0 12.0375 14.4450"));
+    }
+
+    // A server desk's calendars are read from the server's appointment book.
+    void calendarsReadTheServersBook()
+    {
+        TestHome home;
+        QVERIFY2(home.openError().isEmpty(), qPrintable(home.openError()));
+        addRow(QStringLiteral("Employee"), {{"EmployeeID", 4}, {"FirstName", "Kim"}, {"LastName", "Park"}});
+        salon::Booking booking;
+        booking.employeeId = 4;
+        booking.date = QDate(2026, 3, 31);
+        booking.time = QTime(9, 0);
+        booking.minutes = 30;
+        const QString uid = salon::bookAppointment(salon::employeeDb(), booking).uid;
+        const QString folder = home.path() + QStringLiteral("/phones");
+        const Run result = run({QStringLiteral("--export-ics"), folder, QStringLiteral("--from"), QStringLiteral("2026-03-31"),
+                                QStringLiteral("--to"), QStringLiteral("2026-03-31")},
+                               home.path());
+        QCOMPARE(result.errors, QString());
+        QCOMPARE(result.output, QStringLiteral("1 calendar from 2026-03-31 to 2026-03-31 exported into %1\n").arg(folder));
+        QCOMPARE(result.exitCode, 0);
+        const QByteArray file = fileContent(folder + QStringLiteral("/technician-4.ics")).replace("\r\n ", "");
+        QVERIFY2(file.contains("UID:" + uid.toLatin1() + "@velorine"), file.constData());
     }
 };
 
