@@ -51,13 +51,13 @@ public:
     }
 };
 
-ClosedDoors &closedDoors()
+} // namespace
+
+Doors &closedDoors()
 {
     static ClosedDoors doors;
     return doors;
 }
-
-} // namespace
 
 std::vector<BenchScreen> benchScreens()
 {

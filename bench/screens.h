@@ -14,6 +14,10 @@ struct BenchScreen
 
 std::vector<BenchScreen> benchScreens();
 
+// Doors that open nothing: the password is refused and payroll entry is not reached.
+class Doors;
+Doors &closedDoors();
+
 // The program's resident memory, in megabytes (-1 when it cannot be read).
 double residentMb();
 
