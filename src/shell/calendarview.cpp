@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -28,8 +29,8 @@ constexpr int gridTop = headingHeight + 6;
 class DayCell : public QLabel
 {
 public:
-    DayCell(int index, std::function<void(int)> onClick, QWidget *parent)
-        : QLabel(parent), m_index(index), m_onClick(std::move(onClick))
+    DayCell(int index, std::function<void(int)> onClick, std::function<void(int)> onDoubleClick, QWidget *parent)
+        : QLabel(parent), m_index(index), m_onClick(std::move(onClick)), m_onDoubleClick(std::move(onDoubleClick))
     {
         setAlignment(Qt::AlignCenter);
         setLineWidth(1);
@@ -42,10 +43,18 @@ protected:
             m_onClick(m_index);
         QLabel::mousePressEvent(event);
     }
+    // The double-click's first click has already marked the day.
+    void mouseDoubleClickEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton)
+            m_onDoubleClick(m_index);
+        QLabel::mouseDoubleClickEvent(event);
+    }
 
 private:
     int m_index;
     std::function<void(int)> m_onClick;
+    std::function<void(int)> m_onDoubleClick;
 };
 
 // Sundays and their heading are drawn in red, through the palette: a style sheet would cost
@@ -70,6 +79,8 @@ QPushButton *pagingButton(const char *name, const char *caption)
 
 CalendarView::CalendarView(QWidget *parent) : QWidget(parent)
 {
+    // A click on a day gives the calendar the keyboard, so Enter opens that day's book.
+    setFocusPolicy(Qt::StrongFocus);
     // A plain frame under its caption: a group box has the style load its frame picture, and
     // every image plugin with it, before the window's first paint.
     auto *frame = new QFrame;
@@ -140,7 +151,8 @@ CalendarView::CalendarView(QWidget *parent) : QWidget(parent)
     rule->setGeometry(0, headingHeight, 7 * cellWidth, 4);
 
     for (int i = 0; i <= MonthCalendar::lastCell; ++i) {
-        auto *cell = new DayCell(i, [this](int index) { dayClicked(index); }, grid);
+        auto *cell = new DayCell(
+            i, [this](int index) { dayClicked(index); }, [this](int index) { dayDoubleClicked(index); }, grid);
         cell->setObjectName(QStringLiteral("DayLabel%1").arg(i));
         const MonthCalendar::Place place = MonthCalendar::place(i);
         cell->setGeometry(place.column * cellWidth + (place.nudged ? nudge : 0),
@@ -196,6 +208,21 @@ void CalendarView::dayClicked(int cell)
 {
     if (m_calendar.highlight(cell))
         refreshCalendar();
+}
+
+void CalendarView::dayDoubleClicked(int cell)
+{
+    if (cell > 0 && cell == m_calendar.markedCell())
+        emit dayOpened(m_calendar.selectedDate());
+}
+
+void CalendarView::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_calendar.markedCell() > 0) {
+        emit dayOpened(m_calendar.selectedDate());
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void CalendarView::page(int months)

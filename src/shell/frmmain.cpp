@@ -23,6 +23,7 @@
 #include "frmnotepad.h"
 #include "frmpayrollrecords.h"
 #include "frmreport.h"
+#include "frmdaybook.h"
 #include "frmsalesreport.h"
 #include "frmsupplier.h"
 
@@ -76,7 +77,8 @@ frmMain::frmMain()
     auto *body = new QHBoxLayout;
     body->setSpacing(18);
     m_calendarView = new CalendarView;
-    // The sales reports open from under the calendar, on the day marked there.
+    connect(m_calendarView, &CalendarView::dayOpened, this, &frmMain::openDayBook);
+    // The sales reports and the day book open from under the calendar, on the day marked there.
     auto *cmdReports = new QPushButton(QStringLiteral("Reports"));
     cmdReports->setObjectName(QStringLiteral("cmdReports"));
     cmdReports->setMinimumWidth(110);
@@ -85,7 +87,16 @@ frmMain::frmMain()
     auto *calendarColumn = new QVBoxLayout;
     calendarColumn->setSpacing(8);
     calendarColumn->addWidget(m_calendarView);
-    calendarColumn->addWidget(cmdReports, 0, Qt::AlignLeft);
+    auto *cmdDayBook = new QPushButton(QStringLiteral("Day Book"));
+    cmdDayBook->setObjectName(QStringLiteral("cmdDayBook"));
+    cmdDayBook->setMinimumWidth(110);
+    cmdDayBook->setAutoDefault(false);
+    connect(cmdDayBook, &QPushButton::clicked, this, [this] { openDayBook(calendar().selectedDate()); });
+    auto *calendarButtons = new QHBoxLayout;
+    calendarButtons->addWidget(cmdReports);
+    calendarButtons->addWidget(cmdDayBook);
+    calendarButtons->addStretch();
+    calendarColumn->addLayout(calendarButtons);
     calendarColumn->addStretch(1);
     body->addLayout(calendarColumn);
     body->addWidget(buildSidePanel(), 1);
@@ -107,6 +118,7 @@ frmMain::frmMain()
     m_screens.setFactory<frmDaily>([this] { return new frmDaily(m_doors); });
     m_screens.setFactory<frmEmployee>([this] { return new frmEmployee(m_doors); });
     m_screens.setFactory<frmSalesReport>([this] { return new frmSalesReport(calendar().selectedDate()); });
+    m_screens.setFactory<frmDayBook>([this] { return new frmDayBook(calendar().selectedDate(), m_doors); });
 }
 
 frmMain::~frmMain()
@@ -373,6 +385,15 @@ void frmMain::openReports()
         return;
     const pointer::Busy busy;
     openScreen<frmSalesReport>();
+}
+
+void frmMain::openDayBook(QDate day)
+{
+    if (m_ending)
+        return;
+    const pointer::Busy busy;
+    if (auto *book = openScreen<frmDayBook>(); book && book->day() != day)
+        book->showDay(day);
 }
 
 const MonthCalendar &frmMain::calendar() const

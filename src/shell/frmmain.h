@@ -44,6 +44,8 @@ public:
     void chooseTab(int tab);
     // The Reports button under the calendar: the sales reports, starting on the marked day.
     void openReports();
+    // The appointment book on a day, brought forward on that day when it is open already.
+    void openDayBook(QDate day);
 
     // Opens a screen as a single instance; the one line that wires a tab to its screen.
     template <class T>

@@ -4,6 +4,8 @@
 #include "frmemployee.h"
 #include "frmmain.h"
 #include "frmreadme.h"
+#include "calendarview.h"
+#include "frmdaybook.h"
 #include "frmsalesreport.h"
 #include "frmregister.h"
 #include "modalwatch.h"
@@ -153,6 +155,43 @@ private slots:
         QCOMPARE(window->screens().find<frmSalesReport>(), reports);
         QCOMPARE(window->screens().openCount(), 1);
         QCOMPARE(window->findChild<QTabBar *>(QStringLiteral("TabStrip1"))->count(), 10);
+        QVERIFY(!pointer::isBusy());
+    }
+
+    // A double-click on a day, Enter on the calendar, or the button opens that day's book;
+    // an empty cell opens nothing.
+    void dayBookOpensOnTheDay()
+    {
+        auto window = loadedWindow();
+        window->show();
+        window->showCalendar(QDate(2026, 3, 15));
+        auto *view = window->findChild<CalendarView *>();
+        QVERIFY(view);
+        const auto cellLabel = [view](int cell) { return view->findChild<QLabel *>(QStringLiteral("DayLabel%1").arg(cell)); };
+        window->showCalendar(QDate(2026, 3, 10));
+        const int tenth = view->calendar().markedCell();
+        window->showCalendar(QDate(2026, 3, 15));
+        // March 2026 has its 31 days in cells 1 to 31; cell 33 holds no day.
+        QTest::mouseDClick(cellLabel(33), Qt::LeftButton);
+        QVERIFY(!window->screens().find<frmDayBook>());
+        QCOMPARE(view->calendar().selectedDate(), QDate(2026, 3, 15));
+
+        QTest::mouseClick(cellLabel(tenth), Qt::LeftButton);
+        QTest::mouseDClick(cellLabel(tenth), Qt::LeftButton);
+        auto *book = window->screens().find<frmDayBook>();
+        QVERIFY(book);
+        QCOMPARE(book->day(), QDate(2026, 3, 10));
+
+        window->showCalendar(QDate(2026, 3, 20));
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(window->screens().find<frmDayBook>(), book);
+        QCOMPARE(book->day(), QDate(2026, 3, 20));
+
+        window->showCalendar(QDate(2026, 4, 2));
+        click(window.get(), QStringLiteral("cmdDayBook"));
+        QCOMPARE(book->day(), QDate(2026, 4, 2));
+        QCOMPARE(window->screens().openCount(), 1);
         QVERIFY(!pointer::isBusy());
     }
 
