@@ -76,6 +76,7 @@ frmMain::frmMain()
     auto *body = new QHBoxLayout;
     body->setSpacing(18);
     m_calendarView = new CalendarView;
+    connect(m_calendarView, &CalendarView::dayOpened, this, &frmMain::dayBookRequested);
     // The sales reports open from under the calendar, on the day marked there.
     auto *cmdReports = new QPushButton(QStringLiteral("Reports"));
     cmdReports->setObjectName(QStringLiteral("cmdReports"));
@@ -367,6 +368,13 @@ void frmMain::chooseTab(int tab)
     }
 }
 
+std::optional<QString> frmMain::openTicketFor(QWidget *parent, const checkin::Request &request)
+{
+    if (m_ending)
+        return QStringLiteral("The program is closing.");
+    return m_doors.openTicketFor(parent, request);
+}
+
 void frmMain::openReports()
 {
     if (m_ending)
@@ -383,6 +391,11 @@ const MonthCalendar &frmMain::calendar() const
 void frmMain::showCalendar(QDate date)
 {
     m_calendarView->showDate(date);
+}
+
+void frmMain::refreshAppointmentMarks()
+{
+    m_calendarView->refreshAppointmentMarks();
 }
 
 void frmMain::reportOpenFailure(const StoreError &error)
