@@ -18,7 +18,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -298,7 +297,7 @@ void frmMember::showAppointments()
             for (const salon::AppointmentService &service : next->services)
                 services << service.name;
             QString text = QStringLiteral("%1 %2 with %3")
-                               .arg(shortDateText(next->date), QLocale().toString(next->time, QLocale::ShortFormat),
+                               .arg(shortDateText(next->date), shortTimeText(next->time),
                                     next->technician.isEmpty() ? QStringLiteral("technician %1").arg(next->employeeId)
                                                                : next->technician);
             if (!services.isEmpty())
