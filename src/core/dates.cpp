@@ -122,6 +122,13 @@ QString generalDateText(const QDateTime &moment)
     return shortDateText(moment.date()) + u' ' + QLocale().toString(moment.time(), timeFormat);
 }
 
+QString shortTimeText(QTime time)
+{
+    QString format = QLocale().timeFormat(QLocale::ShortFormat);
+    format.remove(QLatin1String(":ss"));
+    return QLocale().toString(time, format);
+}
+
 QDateTime fromGeneralDateText(const QString &text)
 {
     const QString trimmed = text.trimmed();

@@ -33,6 +33,8 @@ QString textDateToStore(const QString &typed, QDate today = QDate::currentDate()
 // The general date-and-time text: the short date, then the time with seconds when the
 // moment is not midnight ("3/5/2026 2:07:09 PM" in US English).
 QString generalDateText(const QDateTime &moment);
+// A time of day in the locale's short form, without seconds ("2:00 PM" in US English).
+QString shortTimeText(QTime time);
 // Reads back a general date text (a date alone, or a date and a time); invalid otherwise.
 QDateTime fromGeneralDateText(const QString &text);
 // Calendar steps that keep the day where the target month has it, else its last day.

@@ -1,9 +1,11 @@
 #include "frmmember.h"
 
+#include "appointments.h"
 #include "binder.h"
 #include "boundform.h"
 #include "databar.h"
 #include "database.h"
+#include "dates.h"
 #include "dialogs.h"
 #include "formcontrols.h"
 #include "pointer.h"
@@ -38,8 +40,10 @@ frmMember::frmMember(QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
 
     buildLayout();
+    connect(m_binder, &Binder::shown, this, &frmMember::showAppointments);
+    showAppointments();
 
-    resize(800, 560);
+    resize(800, 600);
     bound::centre(this);
 }
 
@@ -98,6 +102,21 @@ void frmMember::buildLayout()
     blocks->addWidget(fraAddress, 3);
     blocks->addWidget(contact, 2);
 
+    // The appointment book's view of this customer: shown, never typed.
+    auto appointments = new QGroupBox(QStringLiteral("Appointments"), this);
+    appointments->setObjectName(QStringLiteral("fraAppointments"));
+    lblNextAppointment = new QLabel(appointments);
+    lblNextAppointment->setObjectName(QStringLiteral("lblNextAppointment"));
+    lblNextAppointment->setWordWrap(true);
+    lblMissed = new QLabel(appointments);
+    lblMissed->setObjectName(QStringLiteral("lblMissed"));
+    auto appointmentGrid = new QGridLayout(appointments);
+    appointmentGrid->addWidget(new QLabel(QStringLiteral("Next:"), appointments), 0, 0, Qt::AlignTop);
+    appointmentGrid->addWidget(lblNextAppointment, 0, 1);
+    appointmentGrid->addWidget(new QLabel(QStringLiteral("Missed:"), appointments), 1, 0);
+    appointmentGrid->addWidget(lblMissed, 1, 1);
+    appointmentGrid->setColumnStretch(1, 1);
+
     txtNotes = new QPlainTextEdit(this);
     txtNotes->setObjectName(QStringLiteral("txtNotes"));
     txtNotes->setTabChangesFocus(true);
@@ -144,6 +163,7 @@ void frmMember::buildLayout()
     layout->setContentsMargins(14, 12, 14, 12);
     layout->addLayout(name);
     layout->addLayout(blocks);
+    layout->addWidget(appointments);
     layout->addWidget(notesLabel);
     layout->addWidget(txtNotes, 1);
     layout->addWidget(m_bar);
@@ -253,6 +273,44 @@ void frmMember::moveToCustomerRow(qint64 key)
     // The found row itself, not the row at the position of its number: numbers need not run
     // 1, 2, 3 in table order once customers have been deleted.
     m_binder->moveToKey(key);
+}
+
+void frmMember::showAppointments()
+{
+    QVariant customerId;
+    try {
+        if (m_records->hasCurrent() && m_records->editMode() != RecordSet::EditMode::AddNew)
+            customerId = m_records->value(QStringLiteral("CustomerID"));
+    } catch (const StoreError &) {
+        // An unreadable row has no appointments to show.
+    }
+    if (customerId.isNull()) {
+        lblNextAppointment->clear();
+        lblMissed->clear();
+        return;
+    }
+    try {
+        QSqlDatabase db = m_records->database();
+        const std::optional<salon::Appointment> next = salon::nextAppointment(db, customerId);
+        if (next) {
+            QStringList services;
+            for (const salon::AppointmentService &service : next->services)
+                services << service.name;
+            QString text = QStringLiteral("%1 %2 with %3")
+                               .arg(shortDateText(next->date), shortTimeText(next->time),
+                                    next->technician.isEmpty() ? QStringLiteral("technician %1").arg(next->employeeId)
+                                                               : next->technician);
+            if (!services.isEmpty())
+                text += QStringLiteral(": ") + services.join(QStringLiteral(", "));
+            lblNextAppointment->setText(text);
+        } else {
+            lblNextAppointment->setText(QStringLiteral("None booked"));
+        }
+        lblMissed->setText(QString::number(salon::missedAppointments(db, customerId)));
+    } catch (const StoreError &error) {
+        lblNextAppointment->setText(QStringLiteral("The appointments cannot be read: %1").arg(error.text()));
+        lblMissed->clear();
+    }
 }
 
 void frmMember::closeEvent(QCloseEvent *event)

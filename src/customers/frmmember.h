@@ -8,13 +8,16 @@ class Binder;
 class DataBar;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class RecordSet;
 
 // The customer book: one customer of the Customers table at a time with Add, Edit, Save,
-// Delete, Refresh, Close and Exit, and a search by first and last name. Modeless; Close,
+// Delete, Refresh, Close and Exit, and a search by first and last name. Beside the record it
+// shows the customer's next booked appointment and how many they missed (read-only, read
+// again on every move). Modeless; Close,
 // Exit or the close box unload it (pending edits are stored first). Throws StoreError when
 // the table cannot be opened.
 class frmMember : public QWidget
@@ -38,6 +41,7 @@ private:
     void cmdExit_Click();
     void searchName(namesearch::Direction direction);
     void moveToCustomerRow(qint64 key);
+    void showAppointments();
 
     BoundScreen m_bound;
     RecordSet *m_records;
@@ -60,6 +64,8 @@ private:
     QLineEdit *txtPager;
     QLineEdit *txtEMail;
     QPlainTextEdit *txtNotes;
+    QLabel *lblNextAppointment;
+    QLabel *lblMissed;
     QGroupBox *fraSearch;
     QLineEdit *txtSearchFirst;
     QLineEdit *txtSearchLast;

@@ -151,7 +151,7 @@ private:
     QHash<int, QVariant> m_cells;   // by column
 };
 
-frmDaily::frmDaily(Doors &doors, QWidget *parent)
+frmDaily::frmDaily(Doors &doors, QWidget *parent, Opening opening)
     : QWidget(parent, Qt::Window), m_doors(doors), m_bound(this, QStringLiteral("select *  from [Employee]"), QStringLiteral("datPrimaryRS"))
 {
     setObjectName(QStringLiteral("frmDaily"));
@@ -191,7 +191,15 @@ frmDaily::frmDaily(Doors &doors, QWidget *parent)
     bound::centre(this);
     pointer::normal();
     m_technicians->requery();
-    askTechnician();
+    if (opening == Opening::AskTechnician) {
+        askTechnician();
+    } else {
+        try {
+            m_technicians->moveFirst();
+        } catch (const StoreError &error) {
+            m_bar->reportError(error);
+        }
+    }
     ClearTicket();
     // From now on every other technician starts a fresh ticket, however the bar was moved.
     connect(m_technicians, &RecordSet::currentChanged, this, &frmDaily::technicianMoved);
@@ -609,6 +617,42 @@ QVariant frmDaily::GetLastname(const QString &strLastname)
         showMessage(this, QStringLiteral("Error %1: %2").arg(error.number()).arg(error.text()), QStringLiteral("ERROR"));
         return {};
     }
+}
+
+std::optional<QString> frmDaily::checkIn(const checkin::Request &request)
+{
+    // Both rows are found by their numbers before anything moves, so a refusal moves nothing.
+    auto rowOf = [this](const QString &table, const QString &key, const QVariant &number) -> std::optional<qint64> {
+        RecordSet rows(m_technicians->database(), table);
+        rows.findFirst(key + QStringLiteral(" = ?"), {number});
+        if (rows.noMatch())
+            return std::nullopt;
+        return rows.bookmark();
+    };
+    try {
+        const std::optional<qint64> technician =
+            rowOf(QStringLiteral("Employee"), QStringLiteral("EmployeeID"), request.employeeId);
+        if (!technician)
+            return QStringLiteral("There is no employee with the number %1.").arg(request.employeeId);
+        std::optional<qint64> customer;
+        if (!request.customerId.isNull()) {
+            customer = rowOf(QStringLiteral("Customers"), QStringLiteral("CustomerID"), request.customerId);
+            if (!customer)
+                return QStringLiteral("There is no customer with the number %1.").arg(request.customerId.toString());
+        }
+        {
+            // One reset below, whichever of the two moved.
+            m_holdTicket = true;
+            const auto hold = qScopeGuard([this] { m_holdTicket = false; });
+            if (customer)
+                m_customerBinder->moveToKey(*customer);
+            m_technicianBinder->moveToKey(*technician);
+        }
+    } catch (const StoreError &error) {
+        return error.text();
+    }
+    ClearTicket();
+    return std::nullopt;
 }
 
 void frmDaily::cmdSearch_Click()

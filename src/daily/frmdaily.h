@@ -1,6 +1,7 @@
 #pragma once
 #include "boundscreen.h"
 #include "currency.h"
+#include "doors.h"
 #include "editablegrid.h"
 #include "frmreceipt.h"
 
@@ -11,7 +12,6 @@
 #include <QWidget>
 
 class Binder;
-class Doors;
 class DataBar;
 class QLineEdit;
 class QPlainTextEdit;
@@ -31,14 +31,18 @@ class TicketGrid;
 // The ticket belongs to one technician and one customer: every change of either starts a
 // fresh ticket (the reset), and the ticket's sub-total is its own, never a stored one.
 //
-// Opening the screen asks for the technician's number. Throws StoreError when its books
-// cannot be opened.
+// Opening the screen asks for the technician's number, unless it is opened for a check-in.
+// Throws StoreError when its books cannot be opened.
 class frmDaily : public QWidget
 {
     Q_OBJECT
 public:
+    // AskTechnician: the technician is asked for (the Daily Activity tab). FirstTechnician:
+    // nothing is asked; the ticket opens on the first one, for a check-in to move it.
+    enum class Opening { AskTechnician, FirstTechnician };
+
     // `doors` (the password gate of Data Entry, payroll entry for End Of Day) outlives the screen.
-    explicit frmDaily(Doors &doors, QWidget *parent = nullptr);
+    explicit frmDaily(Doors &doors, QWidget *parent = nullptr, Opening opening = Opening::AskTechnician);
     ~frmDaily() override;
 
     RecordSet *datPrimaryRS() const { return m_technicians; }
@@ -54,6 +58,10 @@ public:
     void ClearTicket();
     // Finds the customer by last name and puts the ticket on them; their CustomerID, or null.
     QVariant GetLastname(const QString &strLastname);
+    // A check-in: puts the ticket on the technician and the customer with these numbers (a
+    // null customer leaves the customer as is) and resets it. When either is not in the book,
+    // or the book cannot be read, nothing moves and the reason is returned.
+    std::optional<QString> checkIn(const checkin::Request &request);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,17 +1,22 @@
 #include "calendarview.h"
 
+#include "appointments.h"
+#include "database.h"
 #include "dates.h"
+#include "dialogs.h"
 #include "pointer.h"
+#include "storeerror.h"
 
 #include <QFont>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <functional>
 
@@ -43,7 +48,6 @@ protected:
             m_onClick(m_index);
         QLabel::mousePressEvent(event);
     }
-    // The double-click's first click has already marked the day.
     void mouseDoubleClickEvent(QMouseEvent *event) override
     {
         if (event->button() == Qt::LeftButton)
@@ -79,8 +83,6 @@ QPushButton *pagingButton(const char *name, const char *caption)
 
 CalendarView::CalendarView(QWidget *parent) : QWidget(parent)
 {
-    // A click on a day gives the calendar the keyboard, so Enter opens that day's book.
-    setFocusPolicy(Qt::StrongFocus);
     // A plain frame under its caption: a group box has the style load its frame picture, and
     // every image plugin with it, before the window's first paint.
     auto *frame = new QFrame;
@@ -132,6 +134,10 @@ CalendarView::CalendarView(QWidget *parent) : QWidget(parent)
     // The grid: weekday headings, then the day cells placed by MonthCalendar::place.
     auto *grid = new QWidget;
     grid->setObjectName(QStringLiteral("calendarGrid"));
+    // A click on a day gives the grid the focus, so Enter then opens the day.
+    grid->setFocusPolicy(Qt::StrongFocus);
+    grid->installEventFilter(this);
+    m_grid = grid;
     grid->setFixedSize(7 * cellWidth + nudge, gridTop + 5 * (cellHeight + rowGap) - rowGap);
     const char *days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     for (int column = 0; column < 7; ++column) {
@@ -178,8 +184,43 @@ CalendarView::CalendarView(QWidget *parent) : QWidget(parent)
 
 void CalendarView::showDate(QDate date)
 {
+    const QDate before = m_calendar.calendarDate();
     m_calendar.show(date);
+    if (m_marksRead && (before.year() != date.year() || before.month() != date.month()))
+        refreshAppointmentMarks();
+    else
+        refreshCalendar();
+}
+
+void CalendarView::refreshAppointmentMarks()
+{
+    m_marksRead = true;
+    const QDate shown = m_calendar.selectedDate();
+    m_appointments.clear();
+    if (shown.isValid()) {
+        const QDate first(shown.year(), shown.month(), 1);
+        try {
+            m_appointments = salon::appointmentCounts(salon::employeeDb(), first, first.addDays(first.daysInMonth() - 1));
+            m_marksFailed = false;
+        } catch (const StoreError &error) {
+            // The marks are a guide only: the calendar goes on without them, said once.
+            if (!m_marksFailed)
+                showMessage(this, QStringLiteral("The appointments cannot be read: %1").arg(error.text()),
+                            Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+            m_marksFailed = true;
+        }
+    }
     refreshCalendar();
+}
+
+QDate CalendarView::cellDate(int cell) const
+{
+    if (cell < 1 || cell > MonthCalendar::lastCell || !m_calendar.cell(cell).visible)
+        return {};
+    bool ok = false;
+    const int day = m_calendar.cell(cell).text.toInt(&ok);
+    const QDate shown = m_calendar.selectedDate();
+    return ok ? QDate(shown.year(), shown.month(), day) : QDate();
 }
 
 void CalendarView::refreshCalendar()
@@ -192,10 +233,18 @@ void CalendarView::refreshCalendar()
         // an earlier month never covers the day shown by cell 1 or 2 beneath it.
         label->setVisible(i != 0 && cell.visible && !cell.text.isEmpty());
         const bool marked = i == m_calendar.markedCell() && i != 0;
+        const auto booked = m_appointments.find(cellDate(i));
+        const int count = booked == m_appointments.end() ? 0 : booked->second;
         QFont font = label->font();
         font.setItalic(marked);
+        font.setBold(count > 0);
         label->setFont(font);
         label->setFrameShape(marked ? QFrame::Box : QFrame::NoFrame);
+        // The grid's focus shows as a heavier frame round the day Enter would open.
+        label->setLineWidth(marked && m_grid->hasFocus() ? 2 : 1);
+        label->setToolTip(count == 1   ? QStringLiteral("1 appointment")
+                          : count > 1 ? QStringLiteral("%1 appointments").arg(count)
+                                      : QString());
     }
     // The marked cell comes to the top of any cell it shares its place with.
     if (m_calendar.markedCell() > 0)
@@ -212,21 +261,38 @@ void CalendarView::dayClicked(int cell)
 
 void CalendarView::dayDoubleClicked(int cell)
 {
-    if (cell > 0 && cell == m_calendar.markedCell())
+    // The press before it has already selected the day.
+    if (m_calendar.highlight(cell)) {
+        refreshCalendar();
         emit dayOpened(m_calendar.selectedDate());
-}
-
-void CalendarView::keyPressEvent(QKeyEvent *event)
-{
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_calendar.markedCell() > 0) {
-        emit dayOpened(m_calendar.selectedDate());
-        return;
     }
-    QWidget::keyPressEvent(event);
 }
 
 void CalendarView::page(int months)
 {
     if (m_calendar.page(months))
-        refreshCalendar();
+        refreshAppointmentMarks();
+}
+
+bool CalendarView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_grid) {
+        if (event->type() == QEvent::Paint && !m_marksRead) {
+            // The first paint has the days on screen; their marks follow right after it.
+            m_marksRead = true;
+            QTimer::singleShot(0, this, &CalendarView::refreshAppointmentMarks);
+        } else if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+            if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+                if (!key->isAutoRepeat() && m_calendar.markedCell() > 0)
+                    emit dayOpened(m_calendar.selectedDate());
+                return true;
+            }
+        } else if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+                   && m_calendar.markedCell() > 0) {
+            m_cells[size_t(m_calendar.markedCell())]->setLineWidth(event->type() == QEvent::FocusIn ? 2 : 1);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -77,7 +77,8 @@ frmMain::frmMain()
     auto *body = new QHBoxLayout;
     body->setSpacing(18);
     m_calendarView = new CalendarView;
-    connect(m_calendarView, &CalendarView::dayOpened, this, &frmMain::openDayBook);
+    connect(m_calendarView, &CalendarView::dayOpened, this, &frmMain::dayBookRequested);
+    connect(this, &frmMain::dayBookRequested, this, &frmMain::openDayBook);
     // The sales reports and the day book open from under the calendar, on the day marked there.
     auto *cmdReports = new QPushButton(QStringLiteral("Reports"));
     cmdReports->setObjectName(QStringLiteral("cmdReports"));
@@ -118,7 +119,13 @@ frmMain::frmMain()
     m_screens.setFactory<frmDaily>([this] { return new frmDaily(m_doors); });
     m_screens.setFactory<frmEmployee>([this] { return new frmEmployee(m_doors); });
     m_screens.setFactory<frmSalesReport>([this] { return new frmSalesReport(calendar().selectedDate()); });
-    m_screens.setFactory<frmDayBook>([this] { return new frmDayBook(calendar().selectedDate(), m_doors); });
+    m_screens.setFactory<frmDayBook>([this] {
+        auto *book = new frmDayBook(calendar().selectedDate(), m_doors);
+        // A check-in opens the daily ticket; a booking changes the calendar's marks.
+        book->setCheckIn([this](QWidget *parent, const checkin::Request &request) { return openTicketFor(parent, request); });
+        connect(book, &frmDayBook::bookChanged, this, &frmMain::refreshAppointmentMarks);
+        return book;
+    });
 }
 
 frmMain::~frmMain()
@@ -379,6 +386,13 @@ void frmMain::chooseTab(int tab)
     }
 }
 
+std::optional<QString> frmMain::openTicketFor(QWidget *parent, const checkin::Request &request)
+{
+    if (m_ending)
+        return QStringLiteral("The program is closing.");
+    return m_doors.openTicketFor(parent, request);
+}
+
 void frmMain::openReports()
 {
     if (m_ending)
@@ -404,6 +418,11 @@ const MonthCalendar &frmMain::calendar() const
 void frmMain::showCalendar(QDate date)
 {
     m_calendarView->showDate(date);
+}
+
+void frmMain::refreshAppointmentMarks()
+{
+    m_calendarView->refreshAppointmentMarks();
 }
 
 void frmMain::reportOpenFailure(const StoreError &error)

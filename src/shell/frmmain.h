@@ -65,6 +65,10 @@ public:
     ScreenRegistry &screens() { return m_screens; }
     // The doors the screens are given: the shop-password gate and payroll entry.
     Doors &doors() { return m_doors; }
+    // A check-in from the appointment book: the daily ticket opened (or brought forward)
+    // without the technician question, on the request's technician and customer, reset. The
+    // reason when it could not, for the caller to show over `parent`.
+    std::optional<QString> openTicketFor(QWidget *parent, const checkin::Request &request);
 
     void reportOpenFailure(const StoreError &error);
 
@@ -76,9 +80,15 @@ public:
 
     static QString programName();
 
+public slots:
+    // The appointment book changed: the calendar reads its day marks again.
+    void refreshAppointmentMarks();
+
 signals:
     // The program is to end (the window has closed and its screens with it).
     void programEnded();
+    // A day of the calendar was opened (double-click, or Enter on the calendar): its book.
+    void dayBookRequested(QDate day);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

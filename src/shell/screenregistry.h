@@ -31,9 +31,16 @@ public:
     template <class T>
     T *showSingle()
     {
+        return showSingle<T>([this] { return make<T>(); });
+    }
+    // The same, made by `make` when it is not open yet: a screen opened another way than its
+    // tab opens it (the daily ticket for a check-in, asking nothing).
+    template <class T, class Make>
+    T *showSingle(Make &&make)
+    {
         T *screen = find<T>();
         if (!screen) {
-            screen = make<T>();
+            screen = make();
             screen->setAttribute(Qt::WA_DeleteOnClose);
             m_open.push_back({std::type_index(typeid(T)), screen});
         }

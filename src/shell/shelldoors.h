@@ -1,6 +1,9 @@
 #pragma once
 #include "doors.h"
 
+#include <QString>
+#include <optional>
+
 class ScreenRegistry;
 
 // The doors as the desk meets them: the shop-password gate is the shared login dialog, and
@@ -13,6 +16,13 @@ public:
 
     bool askShopPassword(QWidget *parent) override;
     payrollentry::Outcome enterPayroll(QWidget *parent, const payrollentry::Request &request) override;
+
+    // A check-in: opens the daily ticket (or brings it forward) as the Daily Activity tab does,
+    // but without asking for the technician, and puts it on the request's technician and
+    // customer, reset. The reason when it could not (a book that cannot be opened, a technician
+    // or customer not in the book), for the caller to show over `parent`, its own window; the
+    // ticket is a window of its own.
+    std::optional<QString> openTicketFor(QWidget *parent, const checkin::Request &request);
 
 private:
     ScreenRegistry &m_screens;

@@ -392,6 +392,12 @@ private slots:
         QCOMPARE(longDateText(QDate(2002, 3, 4)), QStringLiteral("Monday, March 4, 2002"));
         QCOMPARE(generalDateText(QDateTime(QDate(2026, 3, 5), QTime(14, 7, 9))), QStringLiteral("3/5/2026 2:07:09 PM"));
         QCOMPARE(generalDateText(QDateTime(QDate(2026, 3, 5), QTime(0, 0))), QStringLiteral("3/5/2026"));
+        QCOMPARE(shortTimeText(QTime(14, 0)), QStringLiteral("2:00 PM"));
+        // A locale whose short time has seconds (the C locale's HH:mm:ss) shows none.
+        const QLocale desk;
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(shortTimeText(QTime(9, 5, 30)), QStringLiteral("09:05"));
+        QLocale::setDefault(desk);
     }
 
     // A text date field keeps m/d/yyyy in the book and shows the desk's short date: every

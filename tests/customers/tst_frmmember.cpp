@@ -1,5 +1,7 @@
+#include "appointments.h"
 #include "databar.h"
 #include "database.h"
+#include "dates.h"
 #include "frmmember.h"
 #include "recordset.h"
 #include "screenhelpers.h"
@@ -7,6 +9,7 @@
 #include "testhome.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -51,6 +54,55 @@ private slots:
         QCOMPARE(dialogs->pending(), 0);
         dialogs.reset();
         home.reset();
+    }
+
+    // Ann Lee (1): a booked 14:00 appointment in three days (with two services) is her next,
+    // not the cancelled one before it, the later one, or yesterday's still booked one; she
+    // missed two. Bob Adams (2) missed one and has nothing booked; Ann Lee (3) has nothing.
+    void showsTheNextAppointmentAndTheMissedOnes()
+    {
+        addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 1}, {QStringLiteral("FirstName"), QStringLiteral("Ivy")},
+                                            {QStringLiteral("LastName"), QStringLiteral("Lane")}});
+        addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 2}, {QStringLiteral("FirstName"), QStringLiteral("Max")},
+                                            {QStringLiteral("LastName"), QStringLiteral("Ray")}});
+        const QDate today = QDate::currentDate();
+        auto book = [](qint64 technician, qint64 customer, QDate day, QTime time,
+                       salon::AppointmentStatus status = salon::AppointmentStatus::Booked) {
+            salon::Booking booking;
+            booking.employeeId = technician;
+            booking.customerId = customer;
+            booking.date = day;
+            booking.time = time;
+            booking.services = {{QVariant(), QStringLiteral("Gel Set"), 45}, {QVariant(), QStringLiteral("Pedicure"), 30}};
+            const salon::Appointment booked = salon::bookAppointment(salon::employeeDb(), booking);
+            if (status != salon::AppointmentStatus::Booked)
+                salon::setAppointmentStatus(salon::employeeDb(), booked.id, status);
+        };
+        using salon::AppointmentStatus;
+        book(2, 1, today.addDays(10), QTime(9, 0));
+        book(1, 1, today.addDays(3), QTime(14, 0));
+        book(2, 1, today.addDays(2), QTime(9, 0), AppointmentStatus::Cancelled);
+        book(2, 1, today.addDays(-1), QTime(9, 0));
+        book(1, 1, today.addDays(-8), QTime(9, 0), AppointmentStatus::NoShow);
+        book(1, 1, today.addDays(-9), QTime(9, 0), AppointmentStatus::NoShow);
+        book(1, 2, today.addDays(-9), QTime(11, 0), AppointmentStatus::NoShow);
+        book(2, 2, today.addDays(-2), QTime(11, 0), AppointmentStatus::Done);
+        delete form;
+        form = new frmMember;
+
+        auto *next = child<QLabel>(form, "lblNextAppointment");
+        auto *missed = child<QLabel>(form, "lblMissed");
+        QCOMPARE(next->text(), shortDateText(today.addDays(3)) + QStringLiteral(" 2:00 PM with Ivy Lane: Gel Set, Pedicure"));
+        QCOMPARE(missed->text(), QStringLiteral("2"));
+        form->datCustomer()->moveNext();
+        QCOMPARE(child(form, "txtMemberID")->text(), QStringLiteral("2"));
+        QCOMPARE(next->text(), QStringLiteral("None booked"));
+        QCOMPARE(missed->text(), QStringLiteral("1"));
+        form->datCustomer()->moveNext();
+        QCOMPARE(missed->text(), QStringLiteral("0"));
+        click(form, "cmdAdd");   // a customer not yet stored has no appointments
+        QCOMPARE(next->text(), QString());
+        QCOMPARE(missed->text(), QString());
     }
 
     void opensOnTheFirstCustomer()

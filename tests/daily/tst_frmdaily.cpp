@@ -157,6 +157,59 @@ private slots:
         QCOMPARE(child<QWidget>("datPrimaryRS")->findChild<QLabel *>()->text().startsWith(QStringLiteral("Record: ")), true);
     }
 
+    // A check-in opens the ticket without the technician question (on the first technician),
+    // then puts it on the technician and customer with the request's numbers, by key: the
+    // customer numbered 3 is Bob Kay, the second row, and the technician numbered 5 the
+    // fourth row. A number not in the book moves nothing and resets nothing.
+    void checkInPutsTheTicketOnTheAppointment_data()
+    {
+        QTest::addColumn<qint64>("employee");
+        QTest::addColumn<QVariant>("customer");
+        QTest::addColumn<QString>("technician");   // shown after it
+        QTest::addColumn<QString>("customerName");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("technician 5, customer 4") << 5LL << QVariant(4) << "Tech5" << "Cy" << "";
+        QTest::newRow("numbers are keys, not positions") << 3LL << QVariant(3) << "Tech3" << "Bob" << "";
+        QTest::newRow("no customer record") << 2LL << QVariant() << "Tech2" << "Ann" << "";
+        QTest::newRow("unknown technician") << 4LL << QVariant(3) << "Tech1" << "Ann"
+                                            << "There is no employee with the number 4.";
+        QTest::newRow("unknown customer") << 5LL << QVariant(2) << "Tech1" << "Ann"
+                                          << "There is no customer with the number 2.";
+    }
+    void checkInPutsTheTicketOnTheAppointment()
+    {
+        QFETCH(qint64, employee);
+        QFETCH(QVariant, customer);
+        QFETCH(QString, technician);
+        QFETCH(QString, customerName);
+        QFETCH(QString, failure);
+        form = std::make_unique<frmDaily>(doors, nullptr, frmDaily::Opening::FirstTechnician);
+        form->show();
+        QVERIFY(dialogs->shown().isEmpty());
+        QCOMPARE(text("txtName"), QStringLiteral("Tech1"));
+        // A ticket in progress: typed cells and a sub-total on the technicians.
+        exec(QStringLiteral("UPDATE Products SET Quantity = 5, Discount = 0.5, SalePrice = 12"));
+        exec(QStringLiteral("UPDATE Employee SET SubTotal = 50"));
+        const QString before = bookState();
+
+        const std::optional<QString> refused = form->checkIn({employee, customer});
+        QCOMPARE(refused.value_or(QString()), failure);
+        QCOMPARE(text("txtName"), technician);
+        QCOMPARE(text("txtFirstname"), customerName);
+        QVERIFY(dialogs->shown().isEmpty());
+        if (refused) {
+            QCOMPARE(bookState(), before);
+            return;
+        }
+        QCOMPARE(form->datPrimaryRS()->value(QStringLiteral("EmployeeID")).toLongLong(), employee);
+        QCOMPARE(queryValues(QStringLiteral("SELECT count(*) FROM Products WHERE Quantity <> 0 OR SalePrice <> 0")).value(0).toInt(), 0);
+        QCOMPARE(queryValues(QStringLiteral("SELECT SubTotal FROM Employee WHERE EmployeeID = ?").replace(u'?', QString::number(employee))),
+                 QVariantList{0});
+        QCOMPARE(text("txtSubTotal"), QStringLiteral("0"));
+        QCOMPARE(text("txtTotals"), QStringLiteral("0"));
+        QCOMPARE(form->receiptContent().firstName, customerName);
+    }
+
     void saleLineIsStoredAndShown()
     {
         openTicket(QStringLiteral("2"));

@@ -1,6 +1,8 @@
+#include "appointments.h"
 #include "captionsaying.h"
 #include "database.h"
 #include "dates.h"
+#include "frmdaily.h"
 #include "frmemployee.h"
 #include "frmmain.h"
 #include "frmreadme.h"
@@ -84,6 +86,39 @@ class TestMainWindow : public QObject
         RecordSet idioms(salon::idiomsDb(), QStringLiteral("Idiom"));
         idioms.move(position);
         return idioms.value(QStringLiteral("Phrase")).toString();
+    }
+    QLabel *dayCell(frmMain &window, int cell) const
+    {
+        return window.findChild<QLabel *>(QStringLiteral("DayLabel%1").arg(cell));
+    }
+    static void book(qint64 technician, QDate day, QTime time, salon::AppointmentStatus status = salon::AppointmentStatus::Booked)
+    {
+        salon::Booking booking;
+        booking.employeeId = technician;
+        booking.customerId = 7;
+        booking.date = day;
+        booking.time = time;
+        booking.minutes = 60;
+        const salon::Appointment booked = salon::bookAppointment(salon::employeeDb(), booking);
+        if (status != salon::AppointmentStatus::Booked)
+            salon::setAppointmentStatus(salon::employeeDb(), booked.id, status);
+    }
+    // March 2026 (the 1st a Sunday, so day N is cell N): two on the 10th (a third cancelled),
+    // one done on the 12th, only a cancelled and a no-show on the 13th; one on 2 April.
+    static void bookMarch2026()
+    {
+        for (qint64 id : {1, 2})
+            addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), id},
+                                                {QStringLiteral("FirstName"), id == 1 ? QStringLiteral("Ivy") : QStringLiteral("Max")}});
+        addCustomer(7, QStringLiteral("Ann"), QStringLiteral("Lee"));
+        using salon::AppointmentStatus;
+        book(1, QDate(2026, 3, 10), QTime(10, 0));
+        book(2, QDate(2026, 3, 10), QTime(10, 0));
+        book(1, QDate(2026, 3, 10), QTime(12, 0), AppointmentStatus::Cancelled);
+        book(1, QDate(2026, 3, 12), QTime(9, 0), AppointmentStatus::Done);
+        book(1, QDate(2026, 3, 13), QTime(9, 0), AppointmentStatus::Cancelled);
+        book(2, QDate(2026, 3, 13), QTime(11, 0), AppointmentStatus::NoShow);
+        book(1, QDate(2026, 4, 2), QTime(9, 0));
     }
     static QString zip()
     {
@@ -183,8 +218,9 @@ private slots:
         QCOMPARE(book->day(), QDate(2026, 3, 10));
 
         window->showCalendar(QDate(2026, 3, 20));
-        view->setFocus();
-        QTest::keyClick(view, Qt::Key_Return);
+        auto *grid = view->findChild<QWidget *>(QStringLiteral("calendarGrid"));
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Return);
         QCOMPARE(window->screens().find<frmDayBook>(), book);
         QCOMPARE(book->day(), QDate(2026, 3, 20));
 
@@ -302,6 +338,114 @@ private slots:
         QCOMPARE(cell1->text(), QStringLiteral("1"));
         QVERIFY(!cell36->isVisible() && !cell37->isVisible());
         QCOMPARE(cell1->parentWidget()->childAt(cell1->geometry().center()), cell1);
+    }
+
+    // Days whose appointments hold time are bold with their count in the tooltip; the marks
+    // come after the window is first shown, not before.
+    void appointmentDaysAreMarkedAfterShowing()
+    {
+        bookMarch2026();
+        frmMain window;
+        QVERIFY(window.load());
+        window.showCalendar(QDate(2026, 3, 1));
+        window.show();
+        QVERIFY(!dayCell(window, 10)->font().bold());   // not read yet
+        QTRY_VERIFY(dayCell(window, 10)->font().bold());
+        QCOMPARE(dayCell(window, 10)->toolTip(), QStringLiteral("2 appointments"));
+        QVERIFY(dayCell(window, 12)->font().bold());
+        QCOMPARE(dayCell(window, 12)->toolTip(), QStringLiteral("1 appointment"));
+        for (int day : {1, 11, 13}) {   // nothing, and cancelled and no-show only
+            QVERIFY2(!dayCell(window, day)->font().bold(), qPrintable(QString::number(day)));
+            QCOMPARE(dayCell(window, day)->toolTip(), QString());
+        }
+        // The day's other marks stay as they were.
+        QCOMPARE(dayCell(window, 10)->text(), QStringLiteral("10"));
+        QVERIFY(dayCell(window, 1)->font().italic());
+        QVERIFY(!dayCell(window, 10)->font().italic());
+        QCOMPARE(dayCell(window, 8)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    }
+
+    void appointmentMarksAreReadAgainOnPagingAndWhenTold()
+    {
+        bookMarch2026();
+        auto window = loadedWindow();
+        window->showCalendar(QDate(2026, 3, 1));
+        QTRY_VERIFY(dayCell(*window, 10)->font().bold());
+
+        // April 2026 starts on a Wednesday: day N is cell N + 3.
+        window->findChild<QPushButton *>(QStringLiteral("cmdNextMonth"))->click();
+        QCOMPARE(dayCell(*window, 5)->text(), QStringLiteral("2"));
+        QVERIFY(dayCell(*window, 5)->font().bold());
+        QCOMPARE(dayCell(*window, 5)->toolTip(), QStringLiteral("1 appointment"));
+        QVERIFY(!dayCell(*window, 10)->font().bold());   // 7 April; March's 10th is gone
+        QCOMPARE(dayCell(*window, 10)->toolTip(), QString());
+
+        book(2, QDate(2026, 4, 7), QTime(15, 0));
+        QVERIFY(!dayCell(*window, 10)->font().bold());
+        window->refreshAppointmentMarks();
+        QVERIFY(dayCell(*window, 10)->font().bold());
+
+        window->findChild<QPushButton *>(QStringLiteral("cmdPreviousMonth"))->click();
+        QCOMPARE(dayCell(*window, 10)->toolTip(), QStringLiteral("2 appointments"));
+        QVERIFY(!dayCell(*window, 5)->font().bold());
+    }
+
+    // March 2002: the 1st is in cell 6, the 31st in cell 36; cells 1 to 5 and 37 are empty.
+    // A double-click selects and opens a day; Enter on the focused calendar opens the
+    // selected one; an empty cell opens nothing.
+    void openingADay_data()
+    {
+        QTest::addColumn<int>("cell");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QDate>("opened");   // invalid: nothing
+        QTest::newRow("double-click the 31st") << 36 << "double-click" << QDate(2002, 3, 31);
+        QTest::newRow("double-click the 15th") << 20 << "double-click" << QDate(2002, 3, 15);
+        QTest::newRow("double-click empty 37") << 37 << "double-click" << QDate();
+        QTest::newRow("double-click empty 2") << 2 << "double-click" << QDate();
+        QTest::newRow("click the 15th, Enter") << 20 << "click, Enter" << QDate(2002, 3, 15);
+        QTest::newRow("click the 15th, keypad Enter") << 20 << "click, keypad Enter" << QDate(2002, 3, 15);
+        QTest::newRow("click empty 37, Enter") << 37 << "click, Enter" << QDate(2002, 3, 4);
+    }
+    void openingADay()
+    {
+        QFETCH(int, cell);
+        QFETCH(QString, action);
+        QFETCH(QDate, opened);
+        auto window = loadedWindow();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window->showCalendar(QDate(2002, 3, 4));
+        QSignalSpy requested(window.get(), &frmMain::dayBookRequested);
+        if (action == QLatin1String("double-click")) {
+            QTest::mouseDClick(dayCell(*window, cell), Qt::LeftButton);
+        } else {
+            auto *grid = window->findChild<QWidget *>(QStringLiteral("calendarGrid"));
+            grid->setFocus();   // a click on a visible day gives it the focus as well
+            QTest::mouseClick(dayCell(*window, cell), Qt::LeftButton);
+            QTRY_COMPARE(QApplication::focusWidget(), grid);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter,
+                            action.contains(QLatin1String("keypad")) ? Qt::KeypadModifier : Qt::NoModifier);
+        }
+        if (opened.isValid()) {
+            QCOMPARE(requested.count(), 1);
+            QCOMPARE(requested.at(0).at(0).toDate(), opened);
+            QCOMPARE(window->calendar().selectedDate(), opened);
+        } else {
+            QCOMPARE(requested.count(), 0);
+            QCOMPARE(window->calendar().selectedDate(), QDate(2002, 3, 4));
+        }
+    }
+
+    // A click on a day moves the keyboard's focus to the calendar, so Enter opens it.
+    void clickingADayFocusesTheCalendar()
+    {
+        auto window = loadedWindow();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window->showCalendar(QDate(2002, 3, 4));
+        window->findChild<QPushButton *>(QStringLiteral("cmdExit"))->setFocus();
+        QTest::mouseClick(dayCell(*window, 20), Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), window->findChild<QWidget *>(QStringLiteral("calendarGrid")));
     }
 
     void sayingStepRange_data()
@@ -556,6 +700,53 @@ private slots:
         QCOMPARE(dialogs.shown().size(), 1);
         QCOMPARE(ticketCells(), 0);
         QVERIFY(!pointer::isBusy());
+    }
+
+    // A check-in opens the daily ticket without the technician question, on the technician
+    // and customer by number (neither first in its list), reset; an open ticket is brought
+    // forward and moved; an unknown technician is refused and the ticket stays as it was.
+    void checkInOpensTheTicketWithoutTheQuestion()
+    {
+        for (int id : {1, 2, 3})
+            addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), id}, {QStringLiteral("FirstName"), QStringLiteral("Tech%1").arg(id)},
+                                                {QStringLiteral("SubTotal"), 0}, {QStringLiteral("Total"), 0}});
+        for (int id : {1, 2, 3})
+            addCustomer(id, QStringLiteral("First%1").arg(id), QStringLiteral("Last%1").arg(id));
+        ScriptedDialogs dialogs;
+        auto window = loadedWindow();
+        auto ticketCells = [] {
+            return queryValues(QStringLiteral("SELECT count(*) FROM Products WHERE Quantity <> 0 OR SalePrice <> 0"))
+                .value(0).toInt();
+        };
+        auto onTicket = [&window] {
+            frmDaily *daily = window->screens().find<frmDaily>();
+            return daily ? QStringLiteral("%1/%2").arg(daily->datPrimaryRS()->value(QStringLiteral("EmployeeID")).toInt())
+                               .arg(daily->datThird()->value(QStringLiteral("CustomerID")).toInt())
+                         : QStringLiteral("closed");
+        };
+        QVERIFY(execSql(QStringLiteral("UPDATE Products SET Quantity = 2, SalePrice = 30")));
+
+        QCOMPARE(window->openTicketFor(window.get(), {3, QVariant(2)}), std::nullopt);
+        QVERIFY(dialogs.shown().isEmpty());
+        QCOMPARE(window->screens().openCount(), 1);
+        QCOMPARE(onTicket(), QStringLiteral("3/2"));
+        QCOMPARE(ticketCells(), 0);
+        QVERIFY(window->screens().find<frmDaily>()->isVisible());
+        QVERIFY(!pointer::isBusy());
+
+        frmDaily *daily = window->screens().find<frmDaily>();
+        QVERIFY(execSql(QStringLiteral("UPDATE Products SET Quantity = 2, SalePrice = 30")));
+        QCOMPARE(window->openTicketFor(window.get(), {2, QVariant(3)}), std::nullopt);
+        QCOMPARE(window->screens().find<frmDaily>(), daily);
+        QCOMPARE(onTicket(), QStringLiteral("2/3"));
+        QCOMPARE(ticketCells(), 0);
+
+        QVERIFY(execSql(QStringLiteral("UPDATE Products SET Quantity = 2, SalePrice = 30")));
+        QCOMPARE(window->openTicketFor(window.get(), {9, QVariant(1)}),
+                 std::optional<QString>(QStringLiteral("There is no employee with the number 9.")));
+        QCOMPARE(onTicket(), QStringLiteral("2/3"));
+        QCOMPARE(ticketCells(), 1 * int(rowCount(QStringLiteral("Products"))));
+        QVERIFY(dialogs.shown().isEmpty());
     }
 
     void employeesTabCancelEndsTheProgram()
