@@ -5,10 +5,12 @@
 #include "daybookprint.h"
 #include "daybookview.h"
 #include "dates.h"
+#include "dialect.h"
 #include "dialogs.h"
 #include "frmappointment.h"
 #include "frmbooking.h"
 #include "frmopeninghours.h"
+#include "otherdesks.h"
 #include "storeerror.h"
 
 #include <QHBoxLayout>
@@ -117,6 +119,9 @@ frmDayBook::frmDayBook(QDate day, Doors &doors, QWidget *parent) : QWidget(paren
         exportAppointment->setEnabled(onAppointment);
     });
     setFocusProxy(m_view);
+    // On a server the other desks' bookings show as they are made.
+    if (salon::isServer(salon::employeeDb()))
+        connect(salon::OtherDesks::instance(), &salon::OtherDesks::committed, this, [this] { reload(true); });
     showDay(day);
 }
 
@@ -127,15 +132,23 @@ void frmDayBook::showDay(QDate day)
     reload();
 }
 
-void frmDayBook::reload()
+void frmDayBook::reload(bool quietly)
 {
+    // The selection is kept by technician and time: rows move when the day's first row does.
+    const daybook::Grid &shown = m_view->grid();
+    std::optional<std::pair<qint64, int>> selected;
+    if (m_view->currentColumn() < int(shown.columns.size()))
+        selected = std::pair{shown.columns[std::size_t(m_view->currentColumn())].employeeId,
+                             shown.rowMinute(m_view->currentRow())};
+
     QSqlDatabase db = salon::employeeDb();
+    std::vector<daybook::Column> technicians;
     std::vector<salon::Appointment> appointments;
     std::optional<std::pair<int, int>> hours;
     QString hoursText = QStringLiteral("No opening hours set");
     try {
-        m_technicians = daybook::readTechnicians(db);
-        for (daybook::Column &technician : m_technicians)
+        technicians = daybook::readTechnicians(db);
+        for (daybook::Column &technician : technicians)
             technician.dayOff = !salon::daysOff(db, technician.employeeId, m_day, m_day).empty();
         appointments = salon::appointmentsOn(db, m_day);
         for (const salon::OpeningHours &day : salon::openingHours(db)) {
@@ -150,11 +163,24 @@ void frmDayBook::reload()
             }
         }
     } catch (const StoreError &error) {
+        // Followed quietly, the book keeps what it shows; the desk's next action meets the
+        // fault and is told.
+        if (quietly)
+            return;
         daybook::showStoreError(this, error);
     }
+    m_technicians = std::move(technicians);
     lblHours->setText(hoursText);
     daybook::Grid grid = daybook::layDay(m_technicians, appointments, hours);
     m_view->setDay(std::move(grid), std::move(appointments));
+    if (selected) {
+        const daybook::Grid &now = m_view->grid();
+        int column = m_view->currentColumn();
+        for (std::size_t i = 0; i < now.columns.size(); ++i)
+            if (now.columns[i].employeeId == selected->first)
+                column = int(i);
+        m_view->setCurrent(column, (selected->second - now.firstMinute) / daybook::slotMinutes);
+    }
 }
 
 void frmDayBook::bookSelected()

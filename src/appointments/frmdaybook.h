@@ -41,7 +41,9 @@ signals:
     void bookChanged();
 
 private:
-    void reload();
+    // Reads the day again, keeping the selected technician and time. Quietly: what another
+    // desk stored is followed without a message when the read fails.
+    void reload(bool quietly = false);
     void book(int column, int row);
     void open(int appointment);
     void printDay();

@@ -4,6 +4,7 @@
 #include "database.h"
 #include "dates.h"
 #include "dialogs.h"
+#include "otherdesks.h"
 #include "pointer.h"
 #include "storeerror.h"
 
@@ -180,6 +181,12 @@ CalendarView::CalendarView(QWidget *parent) : QWidget(parent)
     outer->setSpacing(2);
     outer->addWidget(new QLabel(QStringLiteral("Calendar")));
     outer->addWidget(frame);
+
+    // On a server the other desks' bookings mark their days too (only a server sends this).
+    connect(salon::OtherDesks::instance(), &salon::OtherDesks::committed, this, [this] {
+        if (m_marksRead)
+            refreshAppointmentMarks();
+    });
 }
 
 void CalendarView::showDate(QDate date)

@@ -89,6 +89,12 @@ class tst_FrmDayBook : public QObject
     }
 
     // Enter on a technician's slot.
+    void selectSlot(int column, QTime time)
+    {
+        const int row = rowOf(*form, time);
+        QVERIFY2(row >= 0, qPrintable(time.toString()));
+        form->view()->setCurrent(column, row);
+    }
     void enterOn(int column, QTime time)
     {
         const int row = rowOf(*form, time);
@@ -439,6 +445,29 @@ private slots:
             QCOMPARE(dialogs->messageTexts(), QStringList{failure});
             opened->reject();
         }
+    }
+
+    // On a server another desk's booking shows in the open book, which stays on the selected
+    // technician and time while the day's first row moves earlier.
+    void anotherDesksBookingShows()
+    {
+        if (!onServer())
+            QSKIP("only a server has other desks");
+        bookFor(1, tuesday, QTime(10, 0), 60);
+        openBook();
+        selectSlot(1, QTime(14, 0));
+        QCOMPARE(form->view()->grid().rowTime(0), QTime(9, 0));
+        OtherDesk deskB;
+        deskB.write(QStringLiteral("INSERT INTO Appointments (UID, EmployeeID, CustomerID, Start, Minutes, Status) "
+                                   "VALUES ('from desk b', 2, 8, '2026-03-10 07:00', 45, 'booked')"));
+        QTRY_COMPARE(form->view()->appointments().size(), std::size_t(2));
+        QCOMPARE(form->view()->grid().rowTime(0), QTime(7, 0));
+        QCOMPARE(form->view()->currentColumn(), 1);
+        QCOMPARE(form->view()->grid().rowTime(form->view()->currentRow()), QTime(14, 0));
+        deskB.write(QStringLiteral("UPDATE Appointments SET Status = 'cancelled' WHERE UID = 'from desk b'"));
+        QTRY_COMPARE(form->view()->appointments().front().status, AppointmentStatus::Cancelled);
+        QCOMPARE(form->view()->appointments().front().uid, QStringLiteral("from desk b"));
+        QCOMPARE(dialogs->shown().size(), 0);
     }
 
     // Check in is for a booked appointment of today only.

@@ -7,7 +7,9 @@
 #include "frmmain.h"
 #include "frmreadme.h"
 #include "calendarview.h"
+#include "frmappointment.h"
 #include "frmdaybook.h"
+#include "daybookview.h"
 #include "frmsalesreport.h"
 #include "frmregister.h"
 #include "modalwatch.h"
@@ -390,6 +392,23 @@ private slots:
         QVERIFY(!dayCell(*window, 5)->font().bold());
     }
 
+    // On a server the other desks' bookings mark their days as they are made.
+    void anotherDesksBookingMarksItsDay()
+    {
+        if (!onServer())
+            QSKIP("only a server has other desks");
+        bookMarch2026();
+        auto window = loadedWindow();
+        window->showCalendar(QDate(2026, 3, 1));
+        QTRY_VERIFY(dayCell(*window, 10)->font().bold());
+        QVERIFY(!dayCell(*window, 20)->font().bold());
+        OtherDesk deskB;
+        deskB.write(QStringLiteral("INSERT INTO Appointments (UID, EmployeeID, CustomerID, Start, Minutes, Status) "
+                                   "VALUES ('from desk b', 2, 7, '2026-03-20 09:00', 30, 'booked')"));
+        QTRY_VERIFY(dayCell(*window, 20)->font().bold());
+        QCOMPARE(dayCell(*window, 20)->toolTip(), QStringLiteral("1 appointment"));
+    }
+
     // March 2002: the 1st is in cell 6, the 31st in cell 36; cells 1 to 5 and 37 are empty.
     // A double-click selects and opens a day; Enter on the focused calendar opens the
     // selected one; an empty cell opens nothing.
@@ -747,6 +766,58 @@ private slots:
         QCOMPARE(onTicket(), QStringLiteral("2/3"));
         QCOMPARE(ticketCells(), 1 * int(rowCount(QStringLiteral("Products"))));
         QVERIFY(dialogs.shown().isEmpty());
+    }
+
+    // From the day book's Check In through the shell to the ticket: the ticket opens on the
+    // appointment's technician and customer without the question, the appointment is arrived,
+    // and its day keeps its mark.
+    void checkInFromTheDayBook()
+    {
+        for (int id : {1, 2, 3})
+            addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), id}, {QStringLiteral("FirstName"), QStringLiteral("Tech%1").arg(id)},
+                                                {QStringLiteral("SubTotal"), 0}, {QStringLiteral("Total"), 0}});
+        for (int id : {5, 6, 7})
+            addCustomer(id, QStringLiteral("First%1").arg(id), QStringLiteral("Last%1").arg(id));
+        const QDate today = QDate::currentDate();
+        salon::Booking booking;
+        booking.employeeId = 2;
+        booking.customerId = 6;
+        booking.date = today;
+        booking.time = QTime(11, 0);
+        booking.minutes = 45;
+        const salon::Appointment booked = salon::bookAppointment(salon::employeeDb(), booking);
+
+        ScriptedDialogs dialogs;
+        auto window = loadedWindow();
+        window->showCalendar(today);
+        const int todaysCell = window->calendar().markedCell();
+        QTRY_COMPARE(dayCell(*window, todaysCell)->toolTip(), QStringLiteral("1 appointment"));
+        window->openDayBook(today);
+        auto *book = window->screens().find<frmDayBook>();
+        QVERIFY(book);
+        const daybook::Grid &grid = book->view()->grid();
+        int column = -1;
+        for (std::size_t i = 0; i < grid.columns.size(); ++i)
+            if (grid.columns[i].employeeId == 2)
+                column = int(i);
+        QVERIFY(column >= 0);
+        book->view()->setCurrent(column, (11 * 60 - grid.firstMinute) / daybook::slotMinutes);
+        book->openSelected();
+        auto *opened = book->findChild<frmAppointment *>();
+        QVERIFY(opened && opened->isVisible());
+        QVERIFY(!window->screens().find<frmDaily>());
+        click(opened, QStringLiteral("cmdCheckIn"));
+
+        frmDaily *daily = window->screens().find<frmDaily>();
+        QVERIFY(daily);
+        QVERIFY(daily->isVisible());
+        QCOMPARE(daily->datPrimaryRS()->value(QStringLiteral("EmployeeID")).toInt(), 2);
+        QCOMPARE(daily->datThird()->value(QStringLiteral("CustomerID")).toInt(), 6);
+        QVERIFY(dialogs.shown().isEmpty());   // no technician question, no message
+        QCOMPARE(salon::appointmentById(salon::employeeDb(), booked.id)->status, salon::AppointmentStatus::Arrived);
+        QCOMPARE(book->view()->appointments().at(0).status, salon::AppointmentStatus::Arrived);
+        QCOMPARE(dayCell(*window, todaysCell)->toolTip(), QStringLiteral("1 appointment"));
+        QVERIFY(!pointer::isBusy());
     }
 
     void employeesTabCancelEndsTheProgram()
