@@ -281,6 +281,26 @@ void CalendarView::page(int months)
         refreshAppointmentMarks();
 }
 
+bool CalendarView::moveByKey(int key)
+{
+    // The arrows move a day or a week, Page Up and Page Down a month, within the years the
+    // paging buttons reach.
+    int days = 0;
+    switch (key) {
+    case Qt::Key_Left: days = -1; break;
+    case Qt::Key_Right: days = 1; break;
+    case Qt::Key_Up: days = -7; break;
+    case Qt::Key_Down: days = 7; break;
+    case Qt::Key_PageUp: page(-1); return true;
+    case Qt::Key_PageDown: page(1); return true;
+    default: return false;
+    }
+    const QDate target = m_calendar.selectedDate().addDays(days);
+    if (target.year() >= 100 && target.year() <= 9999)
+        showDate(target);
+    return true;
+}
+
 bool CalendarView::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_grid) {
@@ -290,12 +310,15 @@ bool CalendarView::eventFilter(QObject *watched, QEvent *event)
             QTimer::singleShot(0, this, &CalendarView::refreshAppointmentMarks);
         } else if (event->type() == QEvent::KeyPress) {
             const auto *key = static_cast<QKeyEvent *>(event);
-            const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-            if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+                return QWidget::eventFilter(watched, event);
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
                 if (!key->isAutoRepeat() && m_calendar.markedCell() > 0)
                     emit dayOpened(m_calendar.selectedDate());
                 return true;
             }
+            if (moveByKey(key->key()))
+                return true;
         } else if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
                    && m_calendar.markedCell() > 0) {
             m_cells[size_t(m_calendar.markedCell())]->setLineWidth(event->type() == QEvent::FocusIn ? 2 : 1);

@@ -41,6 +41,8 @@ private:
     void dayClicked(int cell);
     void dayDoubleClicked(int cell);
     void page(int months);
+    // An arrow or paging key on the focused grid; false for any other key.
+    bool moveByKey(int key);
     // The day a cell shows in the month on screen; invalid for a cell without a day.
     QDate cellDate(int cell) const;
 

@@ -409,6 +409,47 @@ private slots:
         QCOMPARE(dayCell(*window, 20)->toolTip(), QStringLiteral("1 appointment"));
     }
 
+    // On the focused calendar the arrows move a day or a week and the paging keys a month,
+    // across the month's end; Enter then opens the day reached.
+    void keysMoveTheSelectedDay_data()
+    {
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QDate>("to");
+        QTest::newRow("left") << QDate(2026, 3, 15) << int(Qt::Key_Left) << QDate(2026, 3, 14);
+        QTest::newRow("right") << QDate(2026, 3, 15) << int(Qt::Key_Right) << QDate(2026, 3, 16);
+        QTest::newRow("up") << QDate(2026, 3, 15) << int(Qt::Key_Up) << QDate(2026, 3, 8);
+        QTest::newRow("down") << QDate(2026, 3, 15) << int(Qt::Key_Down) << QDate(2026, 3, 22);
+        QTest::newRow("right past the month") << QDate(2026, 3, 31) << int(Qt::Key_Right) << QDate(2026, 4, 1);
+        QTest::newRow("up before the month") << QDate(2026, 4, 3) << int(Qt::Key_Up) << QDate(2026, 3, 27);
+        QTest::newRow("page up") << QDate(2026, 3, 31) << int(Qt::Key_PageUp) << QDate(2026, 2, 28);
+        QTest::newRow("page down") << QDate(2026, 3, 15) << int(Qt::Key_PageDown) << QDate(2026, 4, 15);
+        QTest::newRow("left at the first day reached") << QDate(100, 1, 1) << int(Qt::Key_Left) << QDate(100, 1, 1);
+    }
+    void keysMoveTheSelectedDay()
+    {
+        QFETCH(QDate, from);
+        QFETCH(int, key);
+        QFETCH(QDate, to);
+        bookMarch2026();
+        auto window = loadedWindow();
+        window->showCalendar(from);
+        auto *grid = window->findChild<QWidget *>(QStringLiteral("calendarGrid"));
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key(key));
+        QCOMPARE(window->calendar().selectedDate(), to);
+        QCOMPARE(window->findChild<QLabel *>(QStringLiteral("DateDisplay"))->text(), longDateText(to));
+        QLabel *marked = dayCell(*window, window->calendar().markedCell());
+        QCOMPARE(marked->text(), QString::number(to.day()));
+        QVERIFY(marked->font().italic());
+        if (to == QDate(2026, 4, 1))   // the new month's marks were read: 2 April is booked
+            QTRY_VERIFY(dayCell(*window, 5)->font().bold());
+        QTest::keyClick(grid, Qt::Key_Return);
+        auto *book = window->screens().find<frmDayBook>();
+        QVERIFY(book);
+        QCOMPARE(book->day(), to);
+    }
+
     // March 2002: the 1st is in cell 6, the 31st in cell 36; cells 1 to 5 and 37 are empty.
     // A double-click selects and opens a day; Enter on the focused calendar opens the
     // selected one; an empty cell opens nothing.
