@@ -42,6 +42,8 @@ void stopWriting(QSqlDatabase db);
 QString resourceText(const QString &name);
 // A script split into its statements; "--" lines are comments.
 QStringList statements(const QString &script);
+// The statements that lay out a new salon book, its tables empty. Throws StoreError.
+QStringList bookSchema();
 // Stores the starter price list in a new book. Throws StoreError.
 void addStarterPriceList(QSqlDatabase db);
 

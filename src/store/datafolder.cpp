@@ -41,6 +41,11 @@ QString resourceText(const QString &name)
     return QString::fromUtf8(file.readAll());
 }
 
+QStringList bookSchema()
+{
+    return statements(resourceText(QStringLiteral("schema.sql"))) + statements(resourceText(QStringLiteral("appointment-book.sql")));
+}
+
 // Splits a script into statements; "--" lines are comments. A trigger's body holds statements
 // of its own and runs to its END.
 QStringList statements(const QString &script)
@@ -87,11 +92,12 @@ void addStarterPriceList(QSqlDatabase db)
 namespace {
 
 using internal::resourceText;
+using internal::bookSchema;
 using internal::statements;
 
 void fillEmployeeDb(QSqlDatabase db)
 {
-    for (const QString &sql : statements(resourceText(QStringLiteral("schema.sql"))))
+    for (const QString &sql : bookSchema())
         execOrThrow(db, sql);
     for (const QString &sql : statements(resourceText(QStringLiteral("seed.sql"))))
         execOrThrow(db, sql);

@@ -66,7 +66,7 @@ private slots:
         QSqlDatabase local = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("local layout"));
         local.setDatabaseName(QStringLiteral(":memory:"));
         QVERIFY(local.open());
-        for (const QString &statement : salon::internal::statements(salon::internal::resourceText(QStringLiteral("schema.sql"))))
+        for (const QString &statement : salon::internal::bookSchema())
             salon::runQuery(local, statement);
         QStringList localTables = salon::catalog::tables(local);
         QStringList serverTables = salon::catalog::tables(salon::employeeDb());
