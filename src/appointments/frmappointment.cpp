@@ -153,6 +153,7 @@ void frmAppointment::save()
         change.buffer = spnBuffer->value();
     if (txtNotes->text().trimmed() != m_appointment.notes)
         change.notes = txtNotes->text().trimmed();
+    change.seenSequence = m_appointment.sequence;
     QSqlDatabase db = salon::employeeDb();
     try {
         // A move or a longer stay is asked about as a booking there is; cancelled ones hold nothing.
@@ -164,18 +165,28 @@ void frmAppointment::save()
         emit changed();
         accept();
     } catch (const StoreError &error) {
-        daybook::showStoreError(this, error);
+        refused(error);
+    }
+}
+
+void frmAppointment::refused(const StoreError &error)
+{
+    daybook::showStoreError(this, error);
+    // What this dialog shows is out of date: the book shows what is stored instead.
+    if (error.number() == StoreError::ChangedElsewhere || error.number() == StoreError::ItemNotFound) {
+        emit changed();
+        reject();
     }
 }
 
 void frmAppointment::setStatus(salon::AppointmentStatus status)
 {
     try {
-        m_appointment = salon::setAppointmentStatus(salon::employeeDb(), m_appointment.id, status);
+        m_appointment = salon::setAppointmentStatus(salon::employeeDb(), m_appointment.id, status, m_appointment.sequence);
         emit changed();
         accept();
     } catch (const StoreError &error) {
-        daybook::showStoreError(this, error);
+        refused(error);
     }
 }
 
@@ -183,6 +194,15 @@ void frmAppointment::checkInNow()
 {
     if (!m_checkIn)
         return;
+    // The ticket opens only for the appointment as it is shown.
+    try {
+        const std::optional<salon::Appointment> stored = salon::appointmentById(salon::employeeDb(), m_appointment.id);
+        if (!stored || stored->sequence != m_appointment.sequence)
+            throw salon::changedElsewhere();
+    } catch (const StoreError &error) {
+        refused(error);
+        return;
+    }
     if (const std::optional<QString> failure = m_checkIn(this, {m_appointment.employeeId, m_appointment.customerId})) {
         showMessage(this, *failure, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         return;

@@ -17,7 +17,8 @@ class QTimeEdit;
 // One appointment opened from the day book: move it (time or technician), change its length,
 // buffer or notes, cancel it, mark it arrived, done or no-show, check it in (a booked one of
 // today) or export it as a calendar file. Each action stores at once and closes the dialog;
-// a refusal is shown and it stays open.
+// a refusal is shown and it stays open, unless another desk changed the appointment meanwhile:
+// then it closes and the book shows the appointment as stored.
 class frmAppointment : public QDialog
 {
     Q_OBJECT
@@ -35,6 +36,7 @@ private:
     void setStatus(salon::AppointmentStatus status);
     void checkInNow();
     void exportFile();
+    void refused(const StoreError &error);
 
     salon::Appointment m_appointment;
     CheckIn m_checkIn;

@@ -426,6 +426,12 @@ Appointment bookAppointment(QSqlDatabase db, const Booking &booking)
     throw StoreError(StoreError::RecordDeleted, QStringLiteral("The new appointment cannot be read back."));
 }
 
+StoreError changedElsewhere()
+{
+    return StoreError(StoreError::ChangedElsewhere,
+                      QStringLiteral("This appointment was changed on another desk; nothing was stored."));
+}
+
 Appointment changeAppointment(QSqlDatabase db, qint64 id, const AppointmentChange &change)
 {
     Appointment next;
@@ -437,6 +443,8 @@ Appointment changeAppointment(QSqlDatabase db, qint64 id, const AppointmentChang
         const std::optional<Appointment> current = appointmentById(db, id);
         if (!current)
             throw StoreError(StoreError::ItemNotFound, QStringLiteral("That appointment is no longer in the book."));
+        if (change.seenSequence && *change.seenSequence != current->sequence)
+            throw changedElsewhere();
         next = *current;
         next.employeeId = change.employeeId.value_or(current->employeeId);
         next.date = change.date.value_or(current->date);
@@ -465,10 +473,11 @@ Appointment changeAppointment(QSqlDatabase db, qint64 id, const AppointmentChang
     throw StoreError(StoreError::RecordDeleted, QStringLiteral("That appointment is no longer in the book."));
 }
 
-Appointment setAppointmentStatus(QSqlDatabase db, qint64 id, AppointmentStatus status)
+Appointment setAppointmentStatus(QSqlDatabase db, qint64 id, AppointmentStatus status, std::optional<int> seenSequence)
 {
     AppointmentChange change;
     change.status = status;
+    change.seenSequence = seenSequence;
     return changeAppointment(db, id, change);
 }
 

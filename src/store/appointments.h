@@ -1,4 +1,6 @@
 #pragma once
+#include "storeerror.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QSqlDatabase>
@@ -116,13 +118,20 @@ struct AppointmentChange
     std::optional<int> buffer;
     std::optional<AppointmentStatus> status;
     std::optional<QString> notes;
+    // The Sequence the desk showed: when the book holds another (changed on another desk
+    // meanwhile), nothing is stored.
+    std::optional<int> seenSequence;
 };
 // Changes an appointment (moves it, changes its length, buffer, status or notes): Sequence
 // raised, Changed now, UID kept. A change that changes nothing stores nothing. Returns the
-// appointment as stored. Throws StoreError (ItemNotFound when there is no such appointment).
+// appointment as stored. Throws StoreError (ItemNotFound when there is no such appointment,
+// ChangedElsewhere when its Sequence is not the one seen).
 Appointment changeAppointment(QSqlDatabase db, qint64 id, const AppointmentChange &change);
+// What a change of an appointment changed on another desk meets.
+StoreError changedElsewhere();
 // Cancel, no-show, arrived, done (or booked again).
-Appointment setAppointmentStatus(QSqlDatabase db, qint64 id, AppointmentStatus status);
+Appointment setAppointmentStatus(QSqlDatabase db, qint64 id, AppointmentStatus status,
+                                 std::optional<int> seenSequence = std::nullopt);
 
 // The salon's hours on a weekday (1 Monday to 7 Sunday); without opens and closes it is closed.
 struct OpeningHours

@@ -470,6 +470,49 @@ private slots:
         QCOMPARE(dialogs->shown().size(), 0);
     }
 
+    // An appointment changed elsewhere after its dialog opened is not overwritten from the
+    // dialog, nor checked in: the desk is told, the dialog closes and the book shows what is
+    // stored.
+    void anAppointmentChangedMeanwhile_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("save") << QStringLiteral("cmdSave");
+        QTest::newRow("done") << QStringLiteral("cmdDone");
+        QTest::newRow("check in") << QStringLiteral("cmdCheckIn");
+    }
+    void anAppointmentChangedMeanwhile()
+    {
+        QFETCH(QString, button);
+        const QDate today = QDate::currentDate();
+        const Appointment bo = bookFor(2, today, QTime(12, 0), 30, 8);
+        openBook(today);
+        int checkIns = 0;
+        form->setCheckIn([&](QWidget *, const checkin::Request &) {
+            ++checkIns;
+            return std::optional<QString>();
+        });
+        enterOn(1, QTime(12, 0));
+        auto *opened = shownDialog<frmAppointment>(QStringLiteral("frmAppointment"));
+        QVERIFY(opened);
+        child<QSpinBox>(opened, QStringLiteral("spnMinutes"))->setValue(60);
+        const QString elsewhere = QStringLiteral("UPDATE Appointments SET Start = '%1 13:00', Sequence = Sequence + 1 WHERE AppointmentID = %2")
+                                      .arg(today.toString(Qt::ISODate))
+                                      .arg(bo.id);
+        if (onServer())
+            OtherDesk().write(elsewhere);
+        else
+            QVERIFY(execSql(elsewhere));
+        dialogs->answerMessage();
+        click(opened, button);
+        QCOMPARE(dialogs->messageTexts(), QStringList{QStringLiteral("This appointment was changed on another desk; nothing was stored.")});
+        QVERIFY(!opened->isVisible());
+        QCOMPARE(checkIns, 0);
+        const Appointment stored = *salon::appointmentById(salon::employeeDb(), bo.id);
+        QCOMPARE((std::tuple{stored.time, stored.minutes, stored.sequence}), (std::tuple{QTime(13, 0), 30, 1}));
+        QCOMPARE(stored.status, AppointmentStatus::Booked);
+        QCOMPARE(form->view()->appointments().at(0).time, QTime(13, 0));
+    }
+
     // Check in is for a booked appointment of today only.
     void checkInOnlyToday()
     {
@@ -530,8 +573,9 @@ private slots:
     void printingATechniciansDay()
     {
         Appointment late = bookFor(1, tuesday, QTime(15, 0), 45, 8);
-        late = salon::changeAppointment(salon::employeeDb(), late.id, {std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                                                                       std::nullopt, std::nullopt, QStringLiteral("bring samples")});
+        salon::AppointmentChange notes;
+        notes.notes = QStringLiteral("bring samples");
+        late = salon::changeAppointment(salon::employeeDb(), late.id, notes);
         const Appointment early = bookFor(1, tuesday, QTime(9, 15), 30);
         salon::setAppointmentStatus(salon::employeeDb(), early.id, AppointmentStatus::NoShow);
         bookFor(2, tuesday, QTime(11, 0), 30);   // Max's: not on Ivy's page

@@ -433,6 +433,32 @@ private slots:
                  QStringLiteral("That appointment is no longer in the book."));
     }
 
+    // A change made from what a desk showed is refused once the appointment changed since
+    // (on another desk): nothing is stored, the newer change stays.
+    void aChangeFromAnOlderViewIsRefused()
+    {
+        const Appointment shown = book(booking(1, tuesday, QTime(10, 0), 45));
+        salon::AppointmentChange elsewhere;
+        elsewhere.time = QTime(11, 0);
+        elsewhere.seenSequence = 0;
+        QCOMPARE(salon::changeAppointment(db(), shown.id, elsewhere).sequence, 1);
+
+        salon::AppointmentChange stale;
+        stale.minutes = 60;
+        stale.seenSequence = shown.sequence;
+        const QString refused = QStringLiteral("This appointment was changed on another desk; nothing was stored.");
+        QCOMPARE(outcome([&] { salon::changeAppointment(db(), shown.id, stale); }, StoreError::ChangedElsewhere), refused);
+        QCOMPARE(outcome([&] { salon::setAppointmentStatus(db(), shown.id, AppointmentStatus::Done, shown.sequence); },
+                         StoreError::ChangedElsewhere),
+                 refused);
+        const Appointment stored = *salon::appointmentById(db(), shown.id);
+        QCOMPARE((std::tuple{stored.time, stored.minutes, stored.sequence}), (std::tuple{QTime(11, 0), 45, 1}));
+        QVERIFY(stored.status == AppointmentStatus::Booked);
+
+        stale.seenSequence = 1;
+        QCOMPARE(salon::changeAppointment(db(), shown.id, stale).minutes, 60);
+    }
+
     // A booking's length is its services' minutes unless given; the day reads back with names
     // and services; the customer's next appointment and missed ones.
     void bookingAndReadingADay()
