@@ -1,7 +1,5 @@
 #include "daybooklayout.h"
 
-#include "icalendar.h"
-#include "wallclock.h"
 
 #include <algorithm>
 
@@ -170,26 +168,6 @@ QString statusCaption(salon::AppointmentStatus status)
     case salon::AppointmentStatus::NoShow: return QStringLiteral("No-show");
     }
     return {};
-}
-
-QList<CalendarEvent> calendarEvents(const std::vector<salon::Appointment> &appointments)
-{
-    QList<CalendarEvent> events;
-    for (const salon::Appointment &appointment : appointments) {
-        const std::optional<QDateTime> start = wallClockToUtc(appointment.date, appointment.time);
-        if (!start)
-            continue;
-        CalendarEvent event;
-        event.uid = appointment.uid;
-        event.changed = appointment.changed;
-        event.start = *start;
-        event.minutes = appointment.minutes;
-        event.summary = summaryText(appointment);
-        event.sequence = appointment.sequence;
-        event.status = salon::statusText(appointment.status);
-        events << event;
-    }
-    return events;
 }
 
 } // namespace daybook

@@ -7,8 +7,6 @@
 #include <optional>
 #include <vector>
 
-struct CalendarEvent;
-
 // Where the day book puts a day's appointments: one column per technician, rows of 15 minutes,
 // each appointment a block over the rows it covers. No window code, so it is tested alone.
 namespace daybook {
@@ -71,9 +69,5 @@ QString summaryText(const salon::Appointment &appointment);
 QString spanText(const salon::Appointment &appointment);
 // The status as the day book shows it: Booked, Arrived, Done, Cancelled, No-show.
 QString statusCaption(salon::AppointmentStatus status);
-
-// The appointments as calendar events, their wall-clock starts turned into UTC by the desk's
-// zone rules; one whose start the clock skips (written past the program) is left out.
-QList<CalendarEvent> calendarEvents(const std::vector<salon::Appointment> &appointments);
 
 } // namespace daybook

@@ -1,5 +1,7 @@
 #include "frmappointment.h"
 
+#include "appointmentcalendar.h"
+
 #include "bookingsteps.h"
 #include "connections.h"
 #include "dialogs.h"
@@ -223,7 +225,7 @@ bool exportCalendarFile(QWidget *parent, const std::vector<salon::Appointment> &
     if (path.isEmpty())
         return false;
     const QFileInfo file(path);
-    const NewFilesResult written = writeNewFiles(file.absolutePath(), {{file.fileName(), iCalendarBytes(daybook::calendarEvents(appointments))}});
+    const NewFilesResult written = writeNewFiles(file.absolutePath(), {{file.fileName(), iCalendarBytes(salon::calendarEvents(appointments))}});
     if (!written.error.isEmpty()) {
         showMessage(parent, written.error, Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
         return false;

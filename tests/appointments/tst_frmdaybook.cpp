@@ -610,6 +610,9 @@ private slots:
         const Appointment sunday = bookFor(1, QDate(2026, 3, 8), QTime(10, 0), 30, 8);
         const Appointment monday = bookFor(1, QDate(2026, 3, 9), QTime(10, 0), 30);
         bookFor(2, QDate(2026, 3, 6), QTime(10, 0), 30);   // another technician's
+        // A row written past the program: no customer, services or time of change.
+        QVERIFY(execSql(QStringLiteral("INSERT INTO Appointments (UID, EmployeeID, Start, Minutes, Status) "
+                                       "VALUES ('bare', 1, '2026-03-07 12:00', 30, 'booked')")));
         openBook(QDate(2026, 3, 6));
         form->view()->setCurrent(0, rowOf(*form, QTime(10, 15)));
 
@@ -617,7 +620,9 @@ private slots:
         dialogs->answerSaveFile(week);
         child<QAction>(form.get(), QStringLiteral("actExportWeek"))->trigger();
         const QString text = QString::fromUtf8(fileContent(week));
-        QCOMPARE(text.count(QStringLiteral("BEGIN:VEVENT")), 2);
+        QCOMPARE(text.count(QStringLiteral("BEGIN:VEVENT")), 3);
+        QVERIFY(text.contains(QStringLiteral("UID:bare@velorine\r\nDTSTAMP:2")));
+        QVERIFY(text.contains(QStringLiteral("SUMMARY:Appointment\r\n")));
         QVERIFY(text.contains(QStringLiteral("UID:") + friday.uid + QStringLiteral("@velorine\r\n")));
         QVERIFY(text.contains(QStringLiteral("UID:") + sunday.uid + QStringLiteral("@velorine\r\n")));
         QVERIFY(!text.contains(monday.uid));
