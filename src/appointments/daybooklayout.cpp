@@ -57,7 +57,7 @@ void assignLanes(std::vector<Block *> column)
 
 QTime Grid::rowTime(int row) const
 {
-    const int minute = ((rowMinute(row) % 1440) + 1440) % 1440;
+    const int minute = ((rowMinute(row) % minutesPerDay) + minutesPerDay) % minutesPerDay;
     return QTime(minute / 60, minute % 60);
 }
 

@@ -12,6 +12,7 @@
 namespace daybook {
 
 constexpr int slotMinutes = 15;
+constexpr int minutesPerDay = 24 * 60;
 // The rows shown on a day without opening hours (and without appointments outside them).
 constexpr int defaultOpens = 9 * 60;
 constexpr int defaultCloses = 18 * 60;

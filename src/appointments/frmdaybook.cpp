@@ -199,7 +199,9 @@ void frmDayBook::book(int column, int row)
     const daybook::Grid &grid = m_view->grid();
     if (column < 0 || column >= int(grid.columns.size()) || row < 0 || row >= grid.rowCount())
         return;
-    auto *dialog = new frmBooking(m_technicians, grid.columns[std::size_t(column)].employeeId, m_day, grid.rowTime(row), this);
+    // Rows past midnight (a day whose last appointment runs into the night) are the next day's.
+    const QDate date = m_day.addDays(grid.rowMinute(row) / daybook::minutesPerDay);
+    auto *dialog = new frmBooking(m_technicians, grid.columns[std::size_t(column)].employeeId, date, grid.rowTime(row), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &frmBooking::booked, this, [this] {
         reload();

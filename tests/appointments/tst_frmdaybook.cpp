@@ -11,6 +11,7 @@
 #include "testhome.h"
 
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -236,6 +237,26 @@ private slots:
         QCOMPARE(booked[0].time, QTime(9, 30));
         QCOMPARE(booked[0].minutes, 50);
         QVERIFY(booked[0].customerId.isNull());
+    }
+
+    // A day whose last appointment runs past midnight shows the night's rows; a slot there is
+    // booked on the next day.
+    void aSlotPastMidnightIsTheNextDays()
+    {
+        bookFor(1, tuesday, QTime(23, 0), 120);
+        openBook();
+        const int row = rowOf(*form, QTime(0, 30));
+        QVERIFY(row > rowOf(*form, QTime(23, 0)));
+        QTest::mouseClick(form->view()->viewport(), Qt::LeftButton, {}, form->view()->cellRect(1, row).center());
+        auto *booking = shownDialog<frmBooking>(QStringLiteral("frmBooking"));
+        QVERIFY(booking);
+        QCOMPARE(child<QDateEdit>(booking, QStringLiteral("dtpDate"))->date(), tuesday.addDays(1));
+        child<QSpinBox>(booking, QStringLiteral("spnMinutes"))->setValue(30);
+        click(booking, QStringLiteral("cmdOK"));
+        const std::vector<Appointment> next = day(tuesday.addDays(1));
+        QCOMPARE(next.size(), std::size_t(1));
+        QCOMPARE((std::tuple{next[0].employeeId, next[0].time}), (std::tuple{qint64(2), QTime(0, 30)}));
+        QCOMPARE(day(tuesday).size(), std::size_t(1));
     }
 
     // What stops a booking: a start the clock skips, a question answered No, the store's
