@@ -19,6 +19,11 @@
 #include <QSpinBox>
 #include <QTimeEdit>
 
+namespace {
+// A booking's length before any service is chosen.
+constexpr int unchosenMinutes = 30;
+} // namespace
+
 frmBooking::frmBooking(const std::vector<daybook::Column> &technicians, qint64 employeeId, QDate date, QTime time,
                        QWidget *parent)
     : QDialog(parent)
@@ -72,7 +77,7 @@ frmBooking::frmBooking(const std::vector<daybook::Column> &technicians, qint64 e
     spnMinutes->setRange(5, 720);
     spnMinutes->setSingleStep(5);
     spnMinutes->setSuffix(QStringLiteral(" min"));
-    spnMinutes->setValue(30);
+    spnMinutes->setValue(unchosenMinutes);
     spnBuffer = new QSpinBox(this);
     spnBuffer->setObjectName(QStringLiteral("spnBuffer"));
     spnBuffer->setRange(0, 120);
@@ -175,11 +180,10 @@ void frmBooking::servicesChanged()
     for (int i = 0; i < lstServices->count(); ++i)
         if (lstServices->item(i)->checkState() == Qt::Checked)
             minutes += m_services[std::size_t(i)].minutes;
-    if (minutes > 0) {
-        m_settingMinutes = true;
-        spnMinutes->setValue(minutes);
-        m_settingMinutes = false;
-    }
+    // With no service chosen the length goes back to where a booking starts.
+    m_settingMinutes = true;
+    spnMinutes->setValue(minutes > 0 ? minutes : unchosenMinutes);
+    m_settingMinutes = false;
 }
 
 void frmBooking::accept()

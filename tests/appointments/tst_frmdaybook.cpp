@@ -198,6 +198,13 @@ private slots:
         list->item(0)->setCheckState(Qt::Checked);
         list->item(1)->setCheckState(Qt::Checked);
         QCOMPARE(child<QSpinBox>(booking, QStringLiteral("spnMinutes"))->value(), 60);
+        // Unchosen again, the length goes back to its start.
+        list->item(0)->setCheckState(Qt::Unchecked);
+        list->item(1)->setCheckState(Qt::Unchecked);
+        QCOMPARE(child<QSpinBox>(booking, QStringLiteral("spnMinutes"))->value(), 30);
+        list->item(0)->setCheckState(Qt::Checked);
+        list->item(1)->setCheckState(Qt::Checked);
+        QCOMPARE(child<QSpinBox>(booking, QStringLiteral("spnMinutes"))->value(), 60);
         child<QSpinBox>(booking, QStringLiteral("spnBuffer"))->setValue(10);
         typeInto(booking, QStringLiteral("txtNotes"), QStringLiteral("pale pink"));
         click(booking, QStringLiteral("cmdOK"));
