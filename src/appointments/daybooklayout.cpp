@@ -91,15 +91,19 @@ std::optional<int> Grid::columnOf(qint64 employeeId) const
 }
 
 Grid layDay(std::vector<Column> technicians, const std::vector<salon::Appointment> &appointments,
-            std::optional<std::pair<int, int>> hours)
+            std::optional<std::pair<int, int>> hours, QDate day)
 {
+    // Minutes from the day's midnight: an appointment of the day before starts before 0.
+    const auto onDay = [day](const salon::Appointment &appointment, int minute) {
+        return (day.isValid() ? int(day.daysTo(appointment.date)) * minutesPerDay : 0) + minute;
+    };
     Grid grid;
     grid.columns = std::move(technicians);
     int first = hours ? hours->first : defaultOpens;
     int last = hours ? hours->second : defaultCloses;
     for (const salon::Appointment &appointment : appointments) {
-        first = std::min(first, appointment.startMinute());
-        last = std::max(last, std::max(appointment.endMinute(), appointment.heldUntilMinute()));
+        first = std::min(first, std::max(0, onDay(appointment, appointment.startMinute())));
+        last = std::max(last, onDay(appointment, std::max(appointment.endMinute(), appointment.heldUntilMinute())));
         if (!grid.columnOf(appointment.employeeId)) {
             const QString name = appointment.technician.isEmpty()
                                      ? QStringLiteral("Technician %1").arg(appointment.employeeId)
@@ -116,11 +120,12 @@ Grid layDay(std::vector<Column> technicians, const std::vector<salon::Appointmen
         block.appointment = i;
         block.column = *grid.columnOf(appointment.employeeId);
         block.holdsTime = salon::holdsTime(appointment.status);
-        const int start = appointment.startMinute() - grid.firstMinute;
+        const int start = std::max(0, onDay(appointment, appointment.startMinute())) - grid.firstMinute;
+        const int end = onDay(appointment, appointment.endMinute()) - grid.firstMinute;
         block.row = start / slotMinutes;
-        const int endRow = std::max(block.row + 1, ceilToSlot(appointment.endMinute() - grid.firstMinute) / slotMinutes);
+        const int endRow = std::max(block.row + 1, ceilToSlot(end) / slotMinutes);
         block.rows = endRow - block.row;
-        const int heldEnd = block.holdsTime ? appointment.heldUntilMinute() : appointment.endMinute();
+        const int heldEnd = onDay(appointment, block.holdsTime ? appointment.heldUntilMinute() : appointment.endMinute());
         block.heldRows = std::max(block.rows, ceilToSlot(heldEnd - grid.firstMinute) / slotMinutes - block.row);
         grid.blocks.push_back(block);
     }

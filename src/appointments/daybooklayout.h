@@ -58,9 +58,10 @@ struct Grid
 // Lays out a day: the technicians in the order given (a technician with appointments but no
 // column gets one at the end), rows from the earlier of opening time and the first start to
 // the later of closing time and the last end (buffer included). `hours` are the day's opening
-// and closing minutes; without them the default day is used.
+// and closing minutes; without them the default day is used. Given the `day`, an appointment
+// of the evening before that runs past midnight covers the day's first rows.
 Grid layDay(std::vector<Column> technicians, const std::vector<salon::Appointment> &appointments,
-            std::optional<std::pair<int, int>> hours);
+            std::optional<std::pair<int, int>> hours, QDate day = {});
 
 // The appointment's services named one after another: "Gel Set, Pedicure".
 QString servicesText(const salon::Appointment &appointment);

@@ -150,7 +150,14 @@ void frmDayBook::reload(bool quietly)
         technicians = daybook::readTechnicians(db);
         for (daybook::Column &technician : technicians)
             technician.dayOff = !salon::daysOff(db, technician.employeeId, m_day, m_day).empty();
-        appointments = salon::appointmentsOn(db, m_day);
+        // The evening before's appointments that run past midnight hold the day's first rows.
+        for (salon::Appointment &evening : salon::appointmentsOn(db, m_day.addDays(-1))) {
+            const int until = salon::holdsTime(evening.status) ? evening.heldUntilMinute() : evening.endMinute();
+            if (until > daybook::minutesPerDay)
+                appointments.push_back(std::move(evening));
+        }
+        for (salon::Appointment &appointment : salon::appointmentsOn(db, m_day))
+            appointments.push_back(std::move(appointment));
         for (const salon::OpeningHours &day : salon::openingHours(db)) {
             if (day.weekday != m_day.dayOfWeek())
                 continue;
@@ -171,7 +178,7 @@ void frmDayBook::reload(bool quietly)
     }
     m_technicians = std::move(technicians);
     lblHours->setText(hoursText);
-    daybook::Grid grid = daybook::layDay(m_technicians, appointments, hours);
+    daybook::Grid grid = daybook::layDay(m_technicians, appointments, hours, m_day);
     m_view->setDay(std::move(grid), std::move(appointments));
     if (selected) {
         const daybook::Grid &now = m_view->grid();

@@ -134,6 +134,23 @@ private slots:
         QVERIFY(grid.isFree(0, 20));
     }
 
+    // On the day after, an evening appointment that runs past midnight covers the first rows
+    // (its buffer too, when it holds time); the day starts at midnight.
+    void theEveningBeforeRunsIntoTheDay()
+    {
+        const QDate next(2026, 3, 11);
+        Appointment morning = at(2, QTime(10, 0), 30);
+        morning.date = next;
+        const std::vector<Appointment> appointments{at(1, QTime(23, 0), 120, 15), morning};
+        const daybook::Grid grid = daybook::layDay(ivyAndMax, appointments, std::pair{9 * 60, 18 * 60}, next);
+        QCOMPARE(grid.rowTime(0), QTime(0, 0));
+        QCOMPARE(grid.rowCount(), 72);
+        QCOMPARE((std::tuple{grid.blocks[0].row, grid.blocks[0].rows, grid.blocks[0].heldRows}), (std::tuple{0, 4, 5}));
+        QVERIFY(!grid.isFree(0, 4));
+        QVERIFY(grid.isFree(0, 5));
+        QCOMPARE(grid.blocks[1].row, 40);   // 10:00
+    }
+
     // An appointment of a technician without a row still shows, in a column of its own.
     void technicianWithoutARowGetsAColumn()
     {

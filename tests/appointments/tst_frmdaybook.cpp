@@ -264,6 +264,14 @@ private slots:
         QCOMPARE(next.size(), std::size_t(1));
         QCOMPARE((std::tuple{next[0].employeeId, next[0].time}), (std::tuple{qint64(2), QTime(0, 30)}));
         QCOMPARE(day(tuesday).size(), std::size_t(1));
+
+        // The next day's book shows the night's appointments from midnight.
+        form->showDay(tuesday.addDays(1));
+        QCOMPARE(form->view()->grid().rowTime(0), QTime(0, 0));
+        QCOMPARE(form->view()->appointments().size(), std::size_t(2));
+        QVERIFY(!form->view()->grid().isFree(0, rowOf(*form, QTime(0, 45))));
+        QVERIFY(form->view()->grid().isFree(0, rowOf(*form, QTime(1, 0))));
+        QVERIFY(!form->view()->grid().isFree(1, rowOf(*form, QTime(0, 30))));
     }
 
     // What stops a booking: a start the clock skips, a question answered No, the store's
