@@ -219,9 +219,9 @@ void frmAppointment::exportFile()
 
 bool exportCalendarFile(QWidget *parent, const std::vector<salon::Appointment> &appointments, const QString &suggestedName)
 {
-    const QString path = Dialogs::instance().saveFileName(parent, QStringLiteral("Export Calendar File"),
-                                                          QDir::home().filePath(suggestedName),
-                                                          QStringLiteral("Calendar files (*.ics)"), QStringLiteral("ics"));
+    const QString path = Dialogs::instance().saveNewFileName(parent, QStringLiteral("Export Calendar File"),
+                                                             QDir::home().filePath(suggestedName),
+                                                             QStringLiteral("Calendar files (*.ics)"), QStringLiteral("ics"));
     if (path.isEmpty())
         return false;
     const QFileInfo file(path);

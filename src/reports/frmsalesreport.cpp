@@ -433,8 +433,8 @@ void frmSalesReport::cmdSaveCsv_Click()
 {
     if (!m_sheet)
         return;
-    const QString fileName = Dialogs::instance().saveFileName(this, QStringLiteral("Save Report As CSV"), QString(),
-                                                             QStringLiteral("CSV files (*.csv)"), QStringLiteral("csv"));
+    const QString fileName = Dialogs::instance().saveNewFileName(this, QStringLiteral("Save Report As CSV"), QString(),
+                                                                QStringLiteral("CSV files (*.csv)"), QStringLiteral("csv"));
     if (fileName.isEmpty())
         return;
     salon::ReportTable table;

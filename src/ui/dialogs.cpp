@@ -4,7 +4,9 @@
 #include "pointer.h"
 
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -131,6 +133,28 @@ QString QtDialogs::saveFileName(QWidget *parent, const QString &caption, const Q
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
+}
+
+QString QtDialogs::saveNewFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                   const QString &filter, const QString &defaultSuffix)
+{
+    PointerPause pause;
+    QString start = dir;
+    for (;;) {
+        QFileDialog dialog(parent, caption, start, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(defaultSuffix);
+        // Replacing would be refused: the name is asked for again instead.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        const QString chosen = dialog.selectedFiles().constFirst();
+        if (!QFileInfo::exists(chosen))
+            return chosen;
+        message(parent, QStringLiteral("%1 already exists; choose another name.").arg(QDir::toNativeSeparators(chosen)),
+                app::title, Buttons::Ok, Icon::Warning);
+        start = chosen;
+    }
 }
 
 bool Dialogs::defaultPrinter(QPrinter &printer)

@@ -36,6 +36,13 @@ public:
                                  const QString &filter) = 0;
     virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
                                  const QString &filter, const QString &defaultSuffix) = 0;
+    // Save As for a file that is never written over: a name that exists is not offered for
+    // replacing. The scripted seam answers it as Save As.
+    virtual QString saveNewFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                    const QString &filter, const QString &defaultSuffix)
+    {
+        return saveFileName(parent, caption, dir, filter, defaultSuffix);
+    }
     // Lets the user pick and set up a printer (or a PDF file); false when cancelled.
     virtual bool choosePrinter(QWidget *parent, QPrinter &printer) = 0;
     // Sets `printer` to the system's default printer without asking; false when none is installed.
@@ -73,6 +80,8 @@ public:
                          const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
                          const QString &filter, const QString &defaultSuffix) override;
+    QString saveNewFileName(QWidget *parent, const QString &caption, const QString &dir,
+                            const QString &filter, const QString &defaultSuffix) override;
     bool choosePrinter(QWidget *parent, QPrinter &printer) override;
     QColor chooseColor(QWidget *parent, const QColor &initial) override;
 };

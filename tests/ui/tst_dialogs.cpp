@@ -3,6 +3,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -64,6 +68,44 @@ private slots:
             QCOMPARE(&Dialogs::instance(), static_cast<Dialogs *>(&dialogs));
         }
         QVERIFY(dynamic_cast<QtDialogs *>(&Dialogs::instance()) != nullptr);
+    }
+
+    // Save As for a file never written over: a name that exists is told and asked again, not
+    // offered for replacing; a new name is given back.
+    void aNewFileIsAskedAgainForAnExistingName()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString existing = folder.filePath(QStringLiteral("week.ics"));
+        QFile file(existing);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QStringList seen;
+        // Each modal window in turn: the file dialog given the existing name, the message, the
+        // file dialog again given a new one.
+        const QStringList answers{existing, QString(), folder.filePath(QStringLiteral("fresh"))};
+        std::function<void(int)> answer = [&](int step) {
+            QTRY_VERIFY(QApplication::activeModalWidget());
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                seen << box->text();
+                box->accept();
+            } else if (auto *files = qobject_cast<QFileDialog *>(modal)) {
+                seen << QStringLiteral("file dialog");
+                files->selectFile(answers[step]);
+                static_cast<QDialog *>(files)->accept();   // the dialog's own checks run
+            }
+            if (step + 1 < answers.size())
+                QTimer::singleShot(0, [&answer, step] { answer(step + 1); });
+        };
+        QTimer::singleShot(0, [&answer] { answer(0); });
+        QtDialogs dialogs;
+        const QString chosen = dialogs.saveNewFileName(nullptr, QStringLiteral("Export Calendar File"), folder.path(),
+                                                       QStringLiteral("Calendar files (*.ics)"), QStringLiteral("ics"));
+        QCOMPARE(chosen, folder.filePath(QStringLiteral("fresh.ics")));
+        QCOMPARE(seen, (QStringList{QStringLiteral("file dialog"),
+                                    QDir::toNativeSeparators(existing) + QStringLiteral(" already exists; choose another name."),
+                                    QStringLiteral("file dialog")}));
     }
 
     // A question whose Yes is the risky answer: Enter alone answers No.
