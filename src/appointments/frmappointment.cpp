@@ -209,6 +209,10 @@ void frmAppointment::checkInNow()
         showMessage(this, *failure, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         return;
     }
+    // The ticket keeps the customer it showed: the desk must not sell to them by mistake.
+    if (m_appointment.customerId.isNull())
+        showMessage(this, QStringLiteral("This appointment has no customer: choose the customer on the ticket."),
+                    Dialogs::Buttons::Ok, Dialogs::Icon::Information);
     setStatus(salon::AppointmentStatus::Arrived);
 }
 
