@@ -4,6 +4,12 @@
 #include "dialogs.h"
 #include "storeerror.h"
 
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTimeEdit>
+
 namespace daybook {
 
 std::vector<Column> readTechnicians(QSqlDatabase db)
@@ -17,6 +23,36 @@ std::vector<Column> readTechnicians(QSqlDatabase db)
         technicians.push_back({id, name.isEmpty() ? QStringLiteral("Technician %1").arg(id) : name, false});
     }
     return technicians;
+}
+
+AppointmentFields makeAppointmentFields(QWidget *parent, const std::vector<Column> &technicians, QDate date, QTime time,
+                                        int minutes, int buffer, const QString &notes)
+{
+    AppointmentFields fields;
+    fields.technician = new QComboBox(parent);
+    fields.technician->setObjectName(QStringLiteral("cboTechnician"));
+    for (const Column &technician : technicians)
+        fields.technician->addItem(technician.name, technician.employeeId);
+    fields.date = new QDateEdit(date, parent);
+    fields.date->setObjectName(QStringLiteral("dtpDate"));
+    fields.date->setCalendarPopup(true);
+    fields.start = new QTimeEdit(time, parent);
+    fields.start->setObjectName(QStringLiteral("tmeStart"));
+    fields.start->setDisplayFormat(QStringLiteral("HH:mm"));
+    const auto minuteBox = [parent](const QString &name, int lowest, int highest, int value) {
+        auto *box = new QSpinBox(parent);
+        box->setObjectName(name);
+        box->setRange(lowest, highest);
+        box->setSingleStep(5);
+        box->setSuffix(QStringLiteral(" min"));
+        box->setValue(value);
+        return box;
+    };
+    fields.minutes = minuteBox(QStringLiteral("spnMinutes"), 5, 720, minutes);
+    fields.buffer = minuteBox(QStringLiteral("spnBuffer"), 0, 120, buffer);
+    fields.notes = new QLineEdit(notes, parent);
+    fields.notes->setObjectName(QStringLiteral("txtNotes"));
+    return fields;
 }
 
 bool startAccepted(QWidget *parent, QSqlDatabase db, qint64 employeeId, QDate date, QTime time, int minutes)

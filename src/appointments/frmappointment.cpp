@@ -53,33 +53,12 @@ frmAppointment::frmAppointment(const salon::Appointment &appointment, const std:
     auto *lblStatus = new QLabel(daybook::statusCaption(appointment.status), this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
 
-    cboTechnician = new QComboBox(this);
-    cboTechnician->setObjectName(QStringLiteral("cboTechnician"));
-    for (const daybook::Column &technician : technicians)
-        cboTechnician->addItem(technician.name, technician.employeeId);
-    if (cboTechnician->findData(appointment.employeeId) < 0)
-        cboTechnician->addItem(appointment.technician, appointment.employeeId);
-    cboTechnician->setCurrentIndex(cboTechnician->findData(appointment.employeeId));
-    dtpDate = new QDateEdit(appointment.date, this);
-    dtpDate->setObjectName(QStringLiteral("dtpDate"));
-    dtpDate->setCalendarPopup(true);
-    tmeStart = new QTimeEdit(appointment.time, this);
-    tmeStart->setObjectName(QStringLiteral("tmeStart"));
-    tmeStart->setDisplayFormat(QStringLiteral("HH:mm"));
-    spnMinutes = new QSpinBox(this);
-    spnMinutes->setObjectName(QStringLiteral("spnMinutes"));
-    spnMinutes->setRange(5, 720);
-    spnMinutes->setSingleStep(5);
-    spnMinutes->setSuffix(QStringLiteral(" min"));
-    spnMinutes->setValue(appointment.minutes);
-    spnBuffer = new QSpinBox(this);
-    spnBuffer->setObjectName(QStringLiteral("spnBuffer"));
-    spnBuffer->setRange(0, 120);
-    spnBuffer->setSingleStep(5);
-    spnBuffer->setSuffix(QStringLiteral(" min"));
-    spnBuffer->setValue(appointment.buffer);
-    txtNotes = new QLineEdit(appointment.notes, this);
-    txtNotes->setObjectName(QStringLiteral("txtNotes"));
+    m_fields = daybook::makeAppointmentFields(this, technicians, appointment.date, appointment.time, appointment.minutes,
+                                              appointment.buffer, appointment.notes);
+    // A technician without an employee row stays on the appointment until another is chosen.
+    if (m_fields.technician->findData(appointment.employeeId) < 0)
+        m_fields.technician->addItem(appointment.technician, appointment.employeeId);
+    m_fields.technician->setCurrentIndex(m_fields.technician->findData(appointment.employeeId));
 
     auto *cmdSave = button(this, QStringLiteral("&Save Changes"), QStringLiteral("cmdSave"));
     cmdSave->setDefault(true);
@@ -104,12 +83,12 @@ frmAppointment::frmAppointment(const salon::Appointment &appointment, const std:
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("Services:"), lblServices);
     form->addRow(QStringLiteral("Status:"), lblStatus);
-    form->addRow(QStringLiteral("&Technician:"), cboTechnician);
-    form->addRow(QStringLiteral("&Date:"), dtpDate);
-    form->addRow(QStringLiteral("S&tart:"), tmeStart);
-    form->addRow(QStringLiteral("Len&gth:"), spnMinutes);
-    form->addRow(QStringLiteral("B&uffer after:"), spnBuffer);
-    form->addRow(QStringLiteral("Notes:"), txtNotes);
+    form->addRow(QStringLiteral("&Technician:"), m_fields.technician);
+    form->addRow(QStringLiteral("&Date:"), m_fields.date);
+    form->addRow(QStringLiteral("S&tart:"), m_fields.start);
+    form->addRow(QStringLiteral("Len&gth:"), m_fields.minutes);
+    form->addRow(QStringLiteral("B&uffer after:"), m_fields.buffer);
+    form->addRow(QStringLiteral("Notes:"), m_fields.notes);
 
     auto *actions = new QGridLayout;
     actions->addWidget(cmdSave, 0, 0);
@@ -141,27 +120,27 @@ frmAppointment::frmAppointment(const salon::Appointment &appointment, const std:
 void frmAppointment::save()
 {
     salon::AppointmentChange change;
-    const qint64 technician = cboTechnician->currentData().toLongLong();
-    const QTime time(tmeStart->time().hour(), tmeStart->time().minute());
+    const qint64 technician = m_fields.technician->currentData().toLongLong();
+    const QTime time(m_fields.start->time().hour(), m_fields.start->time().minute());
     if (technician != m_appointment.employeeId)
         change.employeeId = technician;
-    if (dtpDate->date() != m_appointment.date)
-        change.date = dtpDate->date();
+    if (m_fields.date->date() != m_appointment.date)
+        change.date = m_fields.date->date();
     if (time != m_appointment.time)
         change.time = time;
-    if (spnMinutes->value() != m_appointment.minutes)
-        change.minutes = spnMinutes->value();
-    if (spnBuffer->value() != m_appointment.buffer)
-        change.buffer = spnBuffer->value();
-    if (txtNotes->text().trimmed() != m_appointment.notes)
-        change.notes = txtNotes->text().trimmed();
+    if (m_fields.minutes->value() != m_appointment.minutes)
+        change.minutes = m_fields.minutes->value();
+    if (m_fields.buffer->value() != m_appointment.buffer)
+        change.buffer = m_fields.buffer->value();
+    if (m_fields.notes->text().trimmed() != m_appointment.notes)
+        change.notes = m_fields.notes->text().trimmed();
     change.seenSequence = m_appointment.sequence;
     QSqlDatabase db = salon::employeeDb();
     try {
         // A move or a longer stay is asked about as a booking there is; cancelled ones hold nothing.
         const bool moved = change.employeeId || change.date || change.time || change.minutes;
         if (moved && salon::holdsTime(m_appointment.status)
-            && !daybook::startAccepted(this, db, technician, dtpDate->date(), time, spnMinutes->value()))
+            && !daybook::startAccepted(this, db, technician, m_fields.date->date(), time, m_fields.minutes->value()))
             return;
         m_appointment = salon::changeAppointment(db, m_appointment.id, change);
         emit changed();

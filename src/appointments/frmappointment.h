@@ -1,18 +1,11 @@
 #pragma once
+#include "bookingsteps.h"
 #include "daybooklayout.h"
 #include "doors.h"
 
 #include <QDialog>
 #include <functional>
 #include <optional>
-
-class QComboBox;
-class QDateEdit;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QSpinBox;
-class QTimeEdit;
 
 // One appointment opened from the day book: move it (time or technician), change its length,
 // buffer or notes, cancel it, mark it arrived, done or no-show, check it in (a booked one of
@@ -40,12 +33,7 @@ private:
 
     salon::Appointment m_appointment;
     CheckIn m_checkIn;
-    QComboBox *cboTechnician;
-    QDateEdit *dtpDate;
-    QTimeEdit *tmeStart;
-    QSpinBox *spnMinutes;
-    QSpinBox *spnBuffer;
-    QLineEdit *txtNotes;
+    daybook::AppointmentFields m_fields;
 };
 
 // Asks for a file name and writes the appointments there as a calendar file, never over a

@@ -60,31 +60,8 @@ frmBooking::frmBooking(const std::vector<daybook::Column> &technicians, qint64 e
     }
     lstServices->setMinimumHeight(fontMetrics().height() * 7);
 
-    cboTechnician = new QComboBox(this);
-    cboTechnician->setObjectName(QStringLiteral("cboTechnician"));
-    for (const daybook::Column &technician : technicians)
-        cboTechnician->addItem(technician.name, technician.employeeId);
-    cboTechnician->setCurrentIndex(std::max(0, cboTechnician->findData(employeeId)));
-
-    dtpDate = new QDateEdit(date, this);
-    dtpDate->setObjectName(QStringLiteral("dtpDate"));
-    dtpDate->setCalendarPopup(true);
-    tmeStart = new QTimeEdit(time, this);
-    tmeStart->setObjectName(QStringLiteral("tmeStart"));
-    tmeStart->setDisplayFormat(QStringLiteral("HH:mm"));
-    spnMinutes = new QSpinBox(this);
-    spnMinutes->setObjectName(QStringLiteral("spnMinutes"));
-    spnMinutes->setRange(5, 720);
-    spnMinutes->setSingleStep(5);
-    spnMinutes->setSuffix(QStringLiteral(" min"));
-    spnMinutes->setValue(unchosenMinutes);
-    spnBuffer = new QSpinBox(this);
-    spnBuffer->setObjectName(QStringLiteral("spnBuffer"));
-    spnBuffer->setRange(0, 120);
-    spnBuffer->setSingleStep(5);
-    spnBuffer->setSuffix(QStringLiteral(" min"));
-    txtNotes = new QLineEdit(this);
-    txtNotes->setObjectName(QStringLiteral("txtNotes"));
+    m_fields = daybook::makeAppointmentFields(this, technicians, date, time, unchosenMinutes, 0, QString());
+    m_fields.technician->setCurrentIndex(std::max(0, m_fields.technician->findData(employeeId)));
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("buttons"));
@@ -97,19 +74,19 @@ frmBooking::frmBooking(const std::vector<daybook::Column> &technicians, qint64 e
     form->addRow(lastNameLabel, customerRow);
     form->addRow(QString(), lblCustomer);
     form->addRow(QStringLiteral("&Services:"), lstServices);
-    form->addRow(QStringLiteral("&Technician:"), cboTechnician);
-    form->addRow(QStringLiteral("&Date:"), dtpDate);
-    form->addRow(QStringLiteral("S&tart:"), tmeStart);
-    form->addRow(QStringLiteral("Len&gth:"), spnMinutes);
-    form->addRow(QStringLiteral("&Buffer after:"), spnBuffer);
-    form->addRow(QStringLiteral("N&otes:"), txtNotes);
+    form->addRow(QStringLiteral("&Technician:"), m_fields.technician);
+    form->addRow(QStringLiteral("&Date:"), m_fields.date);
+    form->addRow(QStringLiteral("S&tart:"), m_fields.start);
+    form->addRow(QStringLiteral("Len&gth:"), m_fields.minutes);
+    form->addRow(QStringLiteral("&Buffer after:"), m_fields.buffer);
+    form->addRow(QStringLiteral("N&otes:"), m_fields.notes);
     form->addRow(buttons);
 
     connect(cmdFind, &QPushButton::clicked, this, &frmBooking::findCustomer);
     connect(txtLastName, &QLineEdit::returnPressed, this, &frmBooking::findCustomer);
     connect(cmdNew, &QPushButton::clicked, this, &frmBooking::newCustomer);
     connect(lstServices, &QListWidget::itemChanged, this, &frmBooking::servicesChanged);
-    connect(spnMinutes, &QSpinBox::valueChanged, this, [this] {
+    connect(m_fields.minutes, &QSpinBox::valueChanged, this, [this] {
         if (!m_settingMinutes)
             m_minutesTyped = true;
     });
@@ -182,23 +159,23 @@ void frmBooking::servicesChanged()
             minutes += m_services[std::size_t(i)].minutes;
     // With no service chosen the length goes back to where a booking starts.
     m_settingMinutes = true;
-    spnMinutes->setValue(minutes > 0 ? minutes : unchosenMinutes);
+    m_fields.minutes->setValue(minutes > 0 ? minutes : unchosenMinutes);
     m_settingMinutes = false;
 }
 
 void frmBooking::accept()
 {
-    if (cboTechnician->currentIndex() < 0) {
+    if (m_fields.technician->currentIndex() < 0) {
         showMessage(this, QStringLiteral("Choose a technician."));
         return;
     }
     salon::Booking booking;
-    booking.employeeId = cboTechnician->currentData().toLongLong();
-    booking.date = dtpDate->date();
-    booking.time = QTime(tmeStart->time().hour(), tmeStart->time().minute());
-    booking.minutes = spnMinutes->value();
-    booking.buffer = spnBuffer->value();
-    booking.notes = txtNotes->text().trimmed();
+    booking.employeeId = m_fields.technician->currentData().toLongLong();
+    booking.date = m_fields.date->date();
+    booking.time = QTime(m_fields.start->time().hour(), m_fields.start->time().minute());
+    booking.minutes = m_fields.minutes->value();
+    booking.buffer = m_fields.buffer->value();
+    booking.notes = m_fields.notes->text().trimmed();
     for (int i = 0; i < lstServices->count(); ++i)
         if (lstServices->item(i)->checkState() == Qt::Checked)
             booking.services.push_back(m_services[std::size_t(i)]);

@@ -1,16 +1,13 @@
 #pragma once
+#include "bookingsteps.h"
 #include "daybooklayout.h"
 
 #include <QDialog>
 #include <QVariant>
 
-class QComboBox;
-class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QSpinBox;
-class QTimeEdit;
 
 // Books an appointment: the customer (found by last name, or added new), the services, the
 // technician, the start, the length (the services' minutes summed unless changed), the buffer
@@ -41,12 +38,7 @@ private:
     QLineEdit *txtLastName;
     QLabel *lblCustomer;
     QListWidget *lstServices;
-    QComboBox *cboTechnician;
-    QDateEdit *dtpDate;
-    QTimeEdit *tmeStart;
-    QSpinBox *spnMinutes;
-    QSpinBox *spnBuffer;
-    QLineEdit *txtNotes;
+    daybook::AppointmentFields m_fields;
 
     std::vector<salon::AppointmentService> m_services;
     QVariant m_customerId;
