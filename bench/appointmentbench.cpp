@@ -71,28 +71,6 @@ QString statusFor(QDate day, QDate today, int serial, int slot)
     return serial % 13 == 0 ? QStringLiteral("cancelled") : QStringLiteral("booked");
 }
 
-struct Timing
-{
-    double firstMs = 0;
-    double bestMs = 0;
-};
-
-// The first run (what the desk waits for) and the best of five.
-Timing timed(const std::function<void()> &work)
-{
-    Timing timing;
-    for (int i = 0; i < 5; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        const double ms = double(timer.nsecsElapsed()) / 1e6;
-        timing.bestMs = i == 0 ? ms : std::min(timing.bestMs, ms);
-        if (i == 0)
-            timing.firstMs = ms;
-    }
-    return timing;
-}
-
 bool printLine(const QString &what, const Timing &timing, double goalMs)
 {
     const bool ok = timing.firstMs <= goalMs;
@@ -182,7 +160,7 @@ bool benchAppointments(QSqlDatabase db, QDate today)
     // The calendar marks the days of the month it shows, the desk's current one at start.
     const QDate monthStart(today.year(), today.month(), 1);
     std::map<QDate, int> counts;
-    const Timing marks = timed([&] { counts = salon::appointmentCounts(db, monthStart, monthStart.addMonths(1).addDays(-1)); });
+    const Timing marks = timeRuns(5, [&] { counts = salon::appointmentCounts(db, monthStart, monthStart.addMonths(1).addDays(-1)); });
     int marked = 0;
     for (const auto &[day, count] : counts)
         marked += count;
@@ -193,7 +171,7 @@ bool benchAppointments(QSqlDatabase db, QDate today)
     while (busy.dayOfWeek() != Qt::Saturday)
         busy = busy.addDays(1);
     // The day book screen itself, read, laid out and painted as the desk first sees it.
-    const Timing book = timed([&] {
+    const Timing book = timeRuns(5, [&] {
         auto screen = std::make_unique<frmDayBook>(busy, closedDoors());
         screen->show();
         QCoreApplication::processEvents();

@@ -3,33 +3,11 @@
 #include "salesreport.h"
 #include "screens.h"
 
-#include <QElapsedTimer>
 #include <QSqlQuery>
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 
 namespace {
-
-struct Timing
-{
-    double firstMs = 0;
-    double bestMs = 1e300;
-};
-
-Timing timeThrice(const std::function<void()> &work)
-{
-    Timing timing;
-    for (int run = 0; run < 3; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        const double ms = double(timer.nsecsElapsed()) / 1e6;
-        timing.firstMs = run == 0 ? ms : timing.firstMs;
-        timing.bestMs = std::min(timing.bestMs, ms);
-    }
-    return timing;
-}
 
 bool line(const char *what, const Timing &timing, qint64 rows, double goalMs)
 {
@@ -62,11 +40,11 @@ bool benchReports(QSqlDatabase db, double yearGoalMs, double dayGoalMs, double m
     const salon::ReportPeriod dayPeriod{day, day, std::nullopt};
 
     salon::GroupReport held;
-    const Timing yearTiming = timeThrice([&] {
+    const Timing yearTiming = timeRuns(3, [&] {
         held = salon::groupReport(db, salon::ReportGrouping::TechnicianService, yearPeriod);
     });
     qint64 dayRows = 0;
-    const Timing dayTiming = timeThrice([&] { dayRows = qint64(salon::daySheet(db, dayPeriod).lines.size()); });
+    const Timing dayTiming = timeRuns(3, [&] { dayRows = qint64(salon::daySheet(db, dayPeriod).lines.size()); });
 
     const QByteArray yearName = QStringLiteral("year report by technician x service (%1)").arg(year).toUtf8();
     const QByteArray dayName = QStringLiteral("day sheet (%1)").arg(day.toString(Qt::ISODate)).toUtf8();

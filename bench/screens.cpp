@@ -90,6 +90,20 @@ double residentMb()
     return -1;
 }
 
+Timing timeRuns(int runs, const std::function<void()> &work)
+{
+    Timing timing;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        timing.firstMs = run == 0 ? ms : timing.firstMs;
+        timing.bestMs = run == 0 ? ms : std::min(timing.bestMs, ms);
+    }
+    return timing;
+}
+
 ScreenTiming timeScreen(const BenchScreen &screen)
 {
     ScreenTiming timing;

@@ -21,6 +21,14 @@ Doors &closedDoors();
 // The program's resident memory, in megabytes (-1 when it cannot be read).
 double residentMb();
 
+// A piece of work run several times over: the first run (what a desk waits for) and the best.
+struct Timing
+{
+    double firstMs = 0;
+    double bestMs = 0;
+};
+Timing timeRuns(int runs, const std::function<void()> &work);
+
 // The opening of one screen, three times over: the first time (what a desk waits for) and the
 // best, with the most the program held in memory meanwhile.
 struct ScreenTiming
