@@ -150,14 +150,13 @@ void frmDayBook::reload(bool quietly)
         technicians = daybook::readTechnicians(db);
         for (daybook::Column &technician : technicians)
             technician.dayOff = !salon::daysOff(db, technician.employeeId, m_day, m_day).empty();
-        // The evening before's appointments that run past midnight hold the day's first rows.
-        for (salon::Appointment &evening : salon::appointmentsOn(db, m_day.addDays(-1))) {
-            const int until = salon::holdsTime(evening.status) ? evening.heldUntilMinute() : evening.endMinute();
-            if (until > daybook::minutesPerDay)
-                appointments.push_back(std::move(evening));
+        // The day's appointments, and the evening before's that run past midnight into its
+        // first rows.
+        for (salon::Appointment &appointment : salon::appointmentsBetween(db, m_day.addDays(-1), m_day)) {
+            const int until = salon::holdsTime(appointment.status) ? appointment.heldUntilMinute() : appointment.endMinute();
+            if (appointment.date == m_day || until > daybook::minutesPerDay)
+                appointments.push_back(std::move(appointment));
         }
-        for (salon::Appointment &appointment : salon::appointmentsOn(db, m_day))
-            appointments.push_back(std::move(appointment));
         for (const salon::OpeningHours &day : salon::openingHours(db)) {
             if (day.weekday != m_day.dayOfWeek())
                 continue;
