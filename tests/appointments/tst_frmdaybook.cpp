@@ -112,10 +112,8 @@ private slots:
         useTestLocale();
         home = std::make_unique<TestHome>();
         QVERIFY2(home->openError().isEmpty(), qPrintable(home->openError()));
-        addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 1}, {QStringLiteral("FirstName"), QStringLiteral("Ivy")},
-                                            {QStringLiteral("LastName"), QStringLiteral("Lane")}});
-        addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 2}, {QStringLiteral("FirstName"), QStringLiteral("Max")},
-                                            {QStringLiteral("LastName"), QStringLiteral("Ray")}});
+        addEmployee(1, QStringLiteral("Ivy"), QStringLiteral("Lane"));
+        addEmployee(2, QStringLiteral("Max"), QStringLiteral("Ray"));
         addCustomer(7, QStringLiteral("Ann"), QStringLiteral("Lee"));
         addCustomer(8, QStringLiteral("Bo"), QStringLiteral("Kim"));
         QVERIFY(execSql(QStringLiteral("UPDATE Misc SET Company = ?"), {QStringLiteral("Polished Nails")}));

@@ -61,10 +61,8 @@ private slots:
     // missed two. Bob Adams (2) missed one and has nothing booked; Ann Lee (3) has nothing.
     void showsTheNextAppointmentAndTheMissedOnes()
     {
-        addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 1}, {QStringLiteral("FirstName"), QStringLiteral("Ivy")},
-                                            {QStringLiteral("LastName"), QStringLiteral("Lane")}});
-        addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 2}, {QStringLiteral("FirstName"), QStringLiteral("Max")},
-                                            {QStringLiteral("LastName"), QStringLiteral("Ray")}});
+        addEmployee(1, QStringLiteral("Ivy"), QStringLiteral("Lane"));
+        addEmployee(2, QStringLiteral("Max"), QStringLiteral("Ray"));
         const QDate today = QDate::currentDate();
         auto book = [](qint64 technician, qint64 customer, QDate day, QTime time,
                        salon::AppointmentStatus status = salon::AppointmentStatus::Booked) {

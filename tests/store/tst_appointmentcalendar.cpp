@@ -58,12 +58,9 @@ class TestAppointmentCalendar : public QObject
     // Three technicians (Zoe has no appointments) and two customers.
     static void addPeople()
     {
-        addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 1}, {QStringLiteral("FirstName"), QStringLiteral("Ivy")},
-                                            {QStringLiteral("LastName"), QStringLiteral("Lane")}});
-        addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 2}, {QStringLiteral("FirstName"), QStringLiteral("Max")},
-                                            {QStringLiteral("LastName"), QStringLiteral("Ray")}});
-        addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), 3}, {QStringLiteral("FirstName"), QStringLiteral("Zoe")},
-                                            {QStringLiteral("LastName"), QStringLiteral("Fox")}});
+        addEmployee(1, QStringLiteral("Ivy"), QStringLiteral("Lane"));
+        addEmployee(2, QStringLiteral("Max"), QStringLiteral("Ray"));
+        addEmployee(3, QStringLiteral("Zoe"), QStringLiteral("Fox"));
         addCustomer(7, QStringLiteral("Ann"), QStringLiteral("Lee"));
         addCustomer(8, QStringLiteral("Bo"), QStringLiteral("Kim, Jr."));
     }

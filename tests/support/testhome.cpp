@@ -219,6 +219,12 @@ void addCustomer(const QVariant &id, const QVariant &firstName, const QVariant &
                                          {QStringLiteral("LastName"), lastName}});
 }
 
+void addEmployee(const QVariant &id, const QVariant &firstName, const QVariant &lastName)
+{
+    addRow(QStringLiteral("Employee"), {{QStringLiteral("EmployeeID"), id}, {QStringLiteral("FirstName"), firstName},
+                                        {QStringLiteral("LastName"), lastName}});
+}
+
 QVariant plainValue(const QSqlQuery &query, int column)
 {
     const QVariant value = query.value(column);

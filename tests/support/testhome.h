@@ -72,6 +72,8 @@ void useTestLocale();
 void addRow(const QString &table, std::initializer_list<std::pair<QString, QVariant>> fields);
 // A customer with a number and a name (a null part stays empty in the book).
 void addCustomer(const QVariant &id, const QVariant &firstName, const QVariant &lastName);
+// An employee (a technician) with a number and a name.
+void addEmployee(const QVariant &id, const QVariant &firstName, const QVariant &lastName);
 // Every column of every row a query of the open salon book gives, in order.
 QVariantList queryValues(const QString &sql);
 // A column of the row a query stands on; numbers a server gives as exact text read as doubles.
